@@ -1,0 +1,71 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
+# Every target installs what it needs on a fresh Debian 12 machine first.
+
+BUILD   ?= build
+JOBS    ?= 2
+# Warnings are errors in CI; locally they stay warnings unless asked.
+WERROR  ?= $(if $(CI),ON,OFF)
+CMAKE_FLAGS ?=
+
+DEBIAN_PACKAGES := build-essential cmake ninja-build pkg-config git \
+	qt6-base-dev libgl-dev libsqlite3-dev libhidapi-dev libhidapi-hidraw0 libudev-dev \
+	zlib1g-dev libminizip-dev libcurl4-openssl-dev libpulse-dev libgif-dev libxkbcommon-dev \
+	libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
+	clang-format xvfb xauth
+
+.PHONY: all deps configure build run test bench sanitize sanitize-thread format format-check clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for package in $(DEBIAN_PACKAGES); do \
+		dpkg-query -W -f='$${Status}' $$package 2>/dev/null | grep -q "install ok installed" \
+			|| missing="$$missing $$package"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+		sudo=""; [ "$$(id -u)" -ne 0 ] && sudo="sudo"; \
+		echo "Installing:$$missing"; \
+		$$sudo apt-get update && \
+		DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DZEPHYL_WERROR=$(WERROR) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	$(BUILD)/bin/zephyl-keyboard-driver
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300
+
+bench: deps
+	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEPHYL_BUILD_BENCH=ON \
+		-DZEPHYL_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-bench -j$(JOBS)
+	@for program in $(BUILD)-bench/bench/bench_*; do echo "== $$program"; $$program || exit 1; done
+
+sanitize: deps
+	cmake -S . -B $(BUILD)-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+		-DZEPHYL_SANITIZE=address,undefined -DZEPHYL_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-asan -j$(JOBS)
+	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j$(JOBS) --timeout 600
+
+sanitize-thread: deps
+	cmake -S . -B $(BUILD)-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+		-DZEPHYL_SANITIZE=thread -DZEPHYL_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-tsan -j$(JOBS)
+	cd $(BUILD)-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) --timeout 600
+
+format: configure
+	cmake --build $(BUILD) --target format
+
+format-check: configure
+	cmake --build $(BUILD) --target format-check
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-tsan

@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "catalogue/UdevRules.h"
+
+#include <cctype>
+#include <cstdio>
+#include <set>
+#include <tuple>
+
+namespace zephyl {
+namespace {
+
+std::string Hex4(int value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
+    return text;
+}
+
+std::string ModelName(const std::vector<KeyboardModel>& models, int deviceType) {
+    const int index = FindModelIndex(models, deviceType);
+    return index < 0 ? std::string("model ") + std::to_string(deviceType) : models[index].name;
+}
+
+const char* ModeName(int mode) {
+    switch (mode) {
+        case kModeCable:
+            return "cable";
+        case kModeBluetooth:
+            return "Bluetooth";
+        case kModeReceiver:
+            return "receiver";
+        default:
+            return "unknown connection";
+    }
+}
+
+}  // namespace
+
+std::optional<int> InterfaceNumberOfPattern(const std::string& pattern) {
+    const auto at = pattern.find("MI_");
+    if (at == std::string::npos || at + 5 > pattern.size() ||
+        !std::isxdigit(static_cast<unsigned char>(pattern[at + 3])) ||
+        !std::isxdigit(static_cast<unsigned char>(pattern[at + 4]))) {
+        return std::nullopt;
+    }
+    return std::stoi(pattern.substr(at + 3, 2), nullptr, 16);
+}
+
+std::string UdevRulesFromModes(const std::vector<KeyboardMode>& modes,
+                               const std::vector<KeyboardModel>& models) {
+    std::string rules =
+        "# Generated from config.xml: lets the logged-in user open the vendor interfaces of\n"
+        "# the Zephyl keyboards. The typing interfaces keep their default permissions.\n"
+        "ACTION==\"remove\", GOTO=\"zephyl_keyboard_end\"\n"
+        "SUBSYSTEM!=\"hidraw\", GOTO=\"zephyl_keyboard_end\"\n";
+
+    std::set<int> usbVendors;
+    for (const auto& mode : modes) {
+        if (mode.mode != kModeBluetooth) {
+            usbVendors.insert(mode.vid);
+        }
+    }
+    for (int vid : usbVendors) {
+        // Sets ID_USB_INTERFACE_NUM from the USB interface above the hidraw node.
+        rules += "KERNELS==\"0003:" + Hex4(vid) + ":*\", IMPORT{builtin}=\"usb_id\"\n";
+    }
+
+    std::set<std::tuple<int, int, int, int>> written;
+    for (const auto& mode : modes) {
+        const std::string comment =
+            "# " + ModelName(models, mode.deviceType) + ", " + ModeName(mode.mode) + "\n";
+        if (mode.mode == kModeBluetooth) {
+            if (written.insert({1, mode.vid, mode.pid, -1}).second) {
+                rules += comment + "KERNELS==\"0005:" + Hex4(mode.vid) + ":" + Hex4(mode.pid) +
+                         ".*\", TAG+=\"uaccess\"\n";
+            }
+            continue;
+        }
+        const auto interfaceNumber = InterfaceNumberOfPattern(mode.interfacePattern);
+        if (!interfaceNumber) {
+            rules += comment + "# no interface number in \"" + mode.interfacePattern +
+                     "\": left without a rule\n";
+            continue;
+        }
+        if (!written.insert({0, mode.vid, mode.pid, *interfaceNumber}).second) {
+            continue;
+        }
+        char number[4];
+        std::snprintf(number, sizeof number, "%02x", *interfaceNumber);
+        rules += comment + "KERNELS==\"0003:" + Hex4(mode.vid) + ":" + Hex4(mode.pid) +
+                 ".*\", ENV{ID_USB_INTERFACE_NUM}==\"" + number + "\", TAG+=\"uaccess\"\n";
+    }
+    rules += "LABEL=\"zephyl_keyboard_end\"\n";
+    return rules;
+}
+
+}  // namespace zephyl

@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/SettingsStore.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <unistd.h>
+#include <vector>
+
+namespace zephyl {
+namespace {
+
+constexpr const char* kSection = "SOFTWARE";
+
+// The window thread and the worker may both store values; one writer at a time.
+std::mutex g_storeMutex;
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
+    std::ifstream in(path);
+    if (!in) {
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    return !in.bad();
+}
+
+bool IsSectionLine(const std::string& trimmed) {
+    return trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
+}
+
+// Index of the line holding `name` inside our section, or -1; `sectionEnd` gets the index after
+// the section's last line (or -1 when the section is missing).
+int FindValueLine(const std::vector<std::string>& lines, const std::string& name, int& sectionEnd) {
+    bool inSection = false;
+    sectionEnd = -1;
+    int found = -1;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        const std::string trimmed = Trim(lines[i]);
+        if (IsSectionLine(trimmed)) {
+            inSection = trimmed.substr(1, trimmed.size() - 2) == kSection;
+            if (inSection) {
+                sectionEnd = i + 1;
+            }
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        if (!trimmed.empty()) {
+            sectionEnd = i + 1;
+        }
+        const auto equals = trimmed.find('=');
+        if (found < 0 && equals != std::string::npos && Trim(trimmed.substr(0, equals)) == name) {
+            found = i;
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+int ParseDecimal(const std::string& text) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(begin, &end, 10);
+    if (end == begin || errno == ERANGE || value < INT_MIN || value > INT_MAX) {
+        return 0;
+    }
+    return static_cast<int>(value);
+}
+
+SettingsStore::SettingsStore(const std::string& softwareName)
+    : m_folder(UserConfigHome() + "/" + SafeFileComponent(softwareName)),
+      m_path(m_folder + "/settings.ini") {}
+
+bool SettingsStore::Exists() const {
+    return access(m_path.c_str(), R_OK) == 0;
+}
+
+SettingsStore::OpenResult SettingsStore::OpenOrCreate() const {
+    std::lock_guard lock(g_storeMutex);
+    if (access(m_path.c_str(), F_OK) == 0) {
+        return access(m_path.c_str(), R_OK) == 0 ? OpenResult::kOpened : OpenResult::kFailed;
+    }
+    if (!CreateDirectoryPath(m_folder)) {
+        return OpenResult::kFailed;
+    }
+    std::ofstream out(m_path);
+    out << '[' << kSection << "]\n";
+    out.close();
+    return out ? OpenResult::kCreated : OpenResult::kFailed;
+}
+
+std::optional<std::string> SettingsStore::ReadValue(const std::string& name) const {
+    std::lock_guard lock(g_storeMutex);
+    std::vector<std::string> lines;
+    if (!ReadLines(m_path, lines)) {
+        return std::nullopt;
+    }
+    int sectionEnd = -1;
+    const int line = FindValueLine(lines, name, sectionEnd);
+    if (line < 0) {
+        return std::nullopt;
+    }
+    const std::string trimmed = Trim(lines[line]);
+    return Trim(trimmed.substr(trimmed.find('=') + 1));
+}
+
+int SettingsStore::ReadInt(const std::string& name) const {
+    const auto text = ReadValue(name);
+    return text ? ParseDecimal(*text) : 0;
+}
+
+bool SettingsStore::WriteValue(const std::string& name, const std::string& value) const {
+    std::lock_guard lock(g_storeMutex);
+    std::vector<std::string> lines;
+    if (!ReadLines(m_path, lines)) {
+        return false;  // a store that cannot be opened is not written, as with a missing key
+    }
+    int sectionEnd = -1;
+    const int line = FindValueLine(lines, name, sectionEnd);
+    const std::string entry = name + "=" + value;
+    if (line >= 0) {
+        lines[line] = entry;
+    } else if (sectionEnd >= 0) {
+        lines.insert(lines.begin() + sectionEnd, entry);
+    } else {
+        lines.push_back(std::string("[") + kSection + "]");
+        lines.push_back(entry);
+    }
+    const std::string temporary = m_path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        for (const auto& text : lines) {
+            out << text << '\n';
+        }
+        out.flush();
+        if (!out) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), m_path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool SettingsStore::WriteInt(const std::string& name, int value) const {
+    return WriteValue(name, std::to_string(value));
+}
+
+}  // namespace zephyl

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace zephyl {
+
+/// The per-user settings of the program (`LCID`, `DeviceType`, `exit_mode`): the [SOFTWARE]
+/// section of $XDG_CONFIG_HOME/<software name>/settings.ini, values as decimal text.
+///
+/// Writes replace the file atomically and keep every other line, so an interrupted write never
+/// leaves a half-written file and values of other programs' versions are not lost.
+class SettingsStore {
+public:
+    enum class OpenResult { kOpened, kCreated, kFailed };
+
+    explicit SettingsStore(const std::string& softwareName);
+
+    /// Opens the store, creating an empty one when none exists yet.
+    OpenResult OpenOrCreate() const;
+
+    /// Whether the store exists and can be read.
+    bool Exists() const;
+
+    /// The value's text, or nothing when the store or the value is missing.
+    std::optional<std::string> ReadValue(const std::string& name) const;
+
+    /// Stores one value; false when the store cannot be written.
+    bool WriteValue(const std::string& name, const std::string& value) const;
+    bool WriteInt(const std::string& name, int value) const;
+
+    /// The value as a decimal number: 0 when missing or not a number.
+    int ReadInt(const std::string& name) const;
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_folder;
+    std::string m_path;
+};
+
+/// Decimal text to int the way stored values are read: leading blanks and a sign allowed,
+/// anything that is not a number gives 0.
+int ParseDecimal(const std::string& text);
+
+}  // namespace zephyl

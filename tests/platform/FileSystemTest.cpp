@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "support/TempEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace zephyl {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FileSystemTest, CreateDirectoryPathCreatesEveryMissingAncestor) {
+    test::TempEnvironment environment;
+    const fs::path deep = environment.Root() / "a" / "b" / "c";
+    EXPECT_TRUE(CreateDirectoryPath(deep.string()));
+    EXPECT_TRUE(fs::is_directory(deep));
+    EXPECT_TRUE(CreateDirectoryPath(deep.string())) << "an existing folder is a success";
+}
+
+TEST(FileSystemTest, CreateDirectoryPathFailsWhereAFileStands) {
+    test::TempEnvironment environment;
+    const auto file = test::WriteFile(environment.Root() / "plain", "x");
+    EXPECT_FALSE(CreateDirectoryPath(file.string()));
+    EXPECT_FALSE(CreateDirectoryPath((file / "below").string()));
+    EXPECT_FALSE(CreateDirectoryPath(""));
+}
+
+TEST(FileSystemTest, DeleteTreeRemovesContentButNeverFollowsLinks) {
+    test::TempEnvironment environment;
+    const fs::path keep = environment.Root() / "keep";
+    test::WriteFile(keep / "precious.txt", "data");
+    const fs::path tree = environment.Root() / "tree";
+    test::WriteFile(tree / "sub" / "file.bin", "junk");
+    fs::create_directory_symlink(keep, tree / "link");
+
+    EXPECT_TRUE(DeleteTree(tree.string()));
+    EXPECT_FALSE(fs::exists(tree));
+    EXPECT_EQ(test::ReadFile(keep / "precious.txt"), "data");
+    EXPECT_TRUE(DeleteTree(tree.string())) << "nothing left to delete is a success";
+}
+
+TEST(PathsTest, SafeFileComponentKeepsNamesInsideTheirFolder) {
+    struct Case {
+        std::string name;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"Zephyl K100", "Zephyl K100"}, {"../../etc/passwd", "_._.._etc_passwd"},
+        {".hidden", "_hidden"},         {std::string("a\0b", 3), "a_b"},
+        {"Клавиатура", "Клавиатура"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SafeFileComponent(c.name), c.expected) << c.name;
+    }
+}
+
+TEST(PathsTest, XdgFoldersFollowTheEnvironment) {
+    test::TempEnvironment environment;
+    EXPECT_EQ(UserDataHome(), environment.DataHome().string());
+    EXPECT_EQ(UserConfigHome(), environment.ConfigHome().string());
+    EXPECT_EQ(UserRuntimeDir(), environment.RuntimeDir().string());
+    environment.SetVariable("XDG_DATA_HOME", "relative/path");
+    EXPECT_EQ(UserDataHome(), environment.Root().string() + "/.local/share")
+        << "relative XDG paths are ignored";
+    environment.SetVariable("XDG_RUNTIME_DIR", (environment.Root() / "missing").string());
+    EXPECT_EQ(UserRuntimeDir(), "");
+}
+
+}  // namespace
+}  // namespace zephyl

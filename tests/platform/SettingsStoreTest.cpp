@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/SettingsStore.h"
+#include "support/TempEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace zephyl {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(SettingsStoreTest, CreatesThenKeepsValuesAndForeignLines) {
+    test::TempEnvironment environment;
+    SettingsStore store("Zephyl Keyboard Driver");
+    EXPECT_FALSE(store.Exists());
+    EXPECT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kCreated);
+    EXPECT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kOpened);
+    EXPECT_EQ(store.Path(),
+              (environment.ConfigHome() / "Zephyl Keyboard Driver" / "settings.ini").string());
+
+    // Another section and a comment of the user's must survive our writes.
+    test::WriteFile(store.Path(), "; mine\n[Other]\nLCID=7\n[SOFTWARE]\nexit_mode=1\n");
+    EXPECT_TRUE(store.WriteInt("LCID", 1049));
+    EXPECT_TRUE(store.WriteInt("DeviceType", 102));
+    EXPECT_TRUE(store.WriteInt("LCID", 1033));
+    EXPECT_EQ(store.ReadInt("LCID"), 1033);
+    EXPECT_EQ(store.ReadInt("exit_mode"), 1);
+    EXPECT_EQ(store.ReadInt("DeviceType"), 102);
+    const std::string text = test::ReadFile(store.Path());
+    EXPECT_NE(text.find("; mine\n[Other]\nLCID=7\n[SOFTWARE]\n"), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(store.Path() + ".tmp"));
+}
+
+TEST(SettingsStoreTest, MissingOrNonNumericValuesReadAsZero) {
+    test::TempEnvironment environment;
+    SettingsStore store("Z");
+    ASSERT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kCreated);
+    EXPECT_FALSE(store.ReadValue("LCID").has_value());
+    EXPECT_EQ(store.ReadInt("LCID"), 0);
+    ASSERT_TRUE(store.WriteValue("LCID", "english"));
+    EXPECT_EQ(store.ReadInt("LCID"), 0);
+}
+
+TEST(SettingsStoreTest, FailedWriteKeepsTheStoredFile) {
+    test::TempEnvironment environment;
+    SettingsStore store("Z");
+    ASSERT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kCreated);
+    ASSERT_TRUE(store.WriteInt("LCID", 1049));
+    // A folder where the replacement file would be written makes the write fail, even for root.
+    fs::create_directory(store.Path() + ".tmp");
+    EXPECT_FALSE(store.WriteInt("LCID", 1033));
+    EXPECT_EQ(store.ReadInt("LCID"), 1049);
+}
+
+TEST(SettingsStoreTest, ConfigFolderThatCannotBeCreatedFailsToOpen) {
+    test::TempEnvironment environment;
+    // A plain file where the configuration folder should be.
+    test::WriteFile(environment.Root() / "blocked", "");
+    environment.SetVariable("XDG_CONFIG_HOME", (environment.Root() / "blocked").string());
+    SettingsStore store("Z");
+    EXPECT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kFailed);
+    EXPECT_FALSE(store.WriteInt("LCID", 1033));
+}
+
+TEST(SettingsStoreTest, ParseDecimalTable) {
+    struct Case {
+        const char* text;
+        int value;
+    };
+    const Case cases[] = {{"1049", 1049}, {" 42", 42}, {"-3", -3},        {"", 0},
+                          {"abc", 0},     {"12x", 12}, {"99999999999", 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseDecimal(c.text), c.value) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace zephyl

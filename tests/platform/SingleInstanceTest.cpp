@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/SingleInstance.h"
+#include "support/TempEnvironment.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+namespace zephyl {
+namespace {
+
+QCoreApplication& Application() {
+    static int argc = 1;
+    static char name[] = "test_platform";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+    return application;
+}
+
+TEST(SingleInstanceTest, SecondInstanceIsRefusedAndItsMessageReachesTheFirst) {
+    test::TempEnvironment environment;
+    Application();
+    SingleInstance first("Zephyl Keyboard Driver");
+    ASSERT_TRUE(first.TryAcquire());
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::MessageReceived,
+                     [&received](const QString& message) { received << message; });
+
+    SingleInstance second("Zephyl Keyboard Driver");
+    EXPECT_FALSE(second.TryAcquire());
+    ASSERT_TRUE(second.SendToRunning(SingleInstance::kShowMessage));
+    ASSERT_TRUE(second.SendToRunning(SingleInstance::kExitMessage));
+
+    QElapsedTimer clock;
+    clock.start();
+    while (received.size() < 2 && clock.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_EQ(received, QStringList({"show", "exit 610"}));
+}
+
+TEST(SingleInstanceTest, OtherNamesAndReleasedLocksDoNotCollide) {
+    test::TempEnvironment environment;
+    Application();
+    {
+        SingleInstance first("A");
+        ASSERT_TRUE(first.TryAcquire());
+        SingleInstance other("B");
+        EXPECT_TRUE(other.TryAcquire());
+    }
+    SingleInstance again("A");
+    EXPECT_TRUE(again.TryAcquire()) << "the lock is released with its owner";
+    EXPECT_TRUE(
+        again.LockPath().startsWith(QString::fromStdString(environment.RuntimeDir().string())));
+}
+
+TEST(SingleInstanceTest, NobodyListeningMeansNoAnswer) {
+    test::TempEnvironment environment;
+    Application();
+    SingleInstance lonely("Nobody");
+    EXPECT_FALSE(lonely.SendToRunning(SingleInstance::kShowMessage, 200));
+}
+
+}  // namespace
+}  // namespace zephyl
