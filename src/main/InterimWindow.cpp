@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "InterimWindow.h"
 
+#include "LayoutPreview.h"
+
 #include "app/Environment.h"
 #include "catalogue/DeviceCatalogue.h"
+#include "catalogue/KeyboardLayout.h"
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "ui/LanguageText.h"
@@ -65,7 +68,23 @@ InterimWindow::InterimWindow() {
             models->setCurrentRow(models->count() - 1);
         }
     }
-    layout->addWidget(models, 1);
+    layout->addWidget(models);
+
+    // The keys of the selected model, as its layout file places them.
+    auto* preview = new LayoutPreview(this);
+    layout->addWidget(preview, 1);
+    auto showModel = [descriptions, preview](int row) {
+        if (row < 0 || row >= static_cast<int>(descriptions.models.size())) {
+            return;
+        }
+        KeyboardLayout keyboardLayout;
+        LoadLayout(keyboardLayout, descriptions.models[row].deviceType, descriptions.models,
+                   ResourceFolder(), SkinFolder());
+        preview->SetLayout(keyboardLayout);
+    };
+    connect(models, &QListWidget::currentRowChanged, this, showModel);
+    models->setMaximumHeight(90);
+    showModel(models->currentRow());
     if (!descriptions.software.copyright.empty()) {
         layout->addWidget(
             new QLabel(QString::fromStdString(descriptions.software.copyright), this));
