@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "store/ProfileDatabase.h"
+
+#include "store/ProfileDatabaseAccess.h"
+#include "store/ProfileSchema.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace zephyl {
+namespace {
+
+constexpr int kOpenExisting = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+constexpr int kOpenOrCreate = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+
+// The journal files SQLite may keep beside a database; they go together with the file.
+constexpr const char* kCompanionSuffixes[] = {"", "-wal", "-shm", "-journal"};
+
+// Anything we cannot prove missing counts as present, so it is never created over.
+bool FileExists(const std::string& path) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (error) {
+        return error != std::errc::no_such_file_or_directory;
+    }
+    return status.type() != std::filesystem::file_type::not_found;
+}
+
+void RemoveDatabaseFiles(const std::string& path) {
+    for (const char* suffix : kCompanionSuffixes) {
+        std::error_code ignored;
+        std::filesystem::remove(path + suffix, ignored);
+    }
+}
+
+// The model name comes from a configuration file and becomes part of a file name: it must not
+// name another folder, a hidden file or a path outside the db folder.
+std::string SafeModelName(const std::string& name) {
+    std::string safe = name;
+    for (char& c : safe) {
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20) {
+            c = '_';
+        }
+    }
+    if (!safe.empty() && safe.front() == '.') {
+        safe.front() = '_';
+    }
+    return safe;
+}
+
+}  // namespace
+
+ProfileDatabase::ProfileDatabase(DatabaseOptions options)
+    : m_db(options.journal), m_schema(std::move(options.schema)) {}
+
+ProfileDatabase::~ProfileDatabase() {
+    std::lock_guard lock(m_lock);
+    if (m_opened) {
+        CloseConnection();
+    }
+}
+
+std::string ProfileDatabase::ModelDatabasePath(const std::string& dataFolder,
+                                               const std::string& modelName) {
+    std::string path = dataFolder;
+    if (!path.empty() && path.back() != '/') {
+        path.push_back('/');
+    }
+    return path + "db/" + SafeModelName(modelName) + "_datav2.db";
+}
+
+bool ProfileDatabase::OpenModelDatabase(const std::string& dataFolder,
+                                        const std::string& modelName) {
+    std::lock_guard lock(m_lock);
+    const std::string path = ModelDatabasePath(dataFolder, modelName);
+    if (m_db.IsOpen() && path != m_path) {
+        // Keeping it would write this model's settings into another model's file.
+        CloseConnection();
+    }
+    m_path = path;
+    bool result = false;
+    if (!FileExists(m_path)) {
+        result = CreateDatabase();
+    } else if (m_db.IsOpen()) {
+        result = true;
+    } else {
+        result = OpenExisting();
+    }
+    m_opened = result;
+    return result;
+}
+
+// A file without any table is what an interrupted creation leaves behind (the creation
+// transaction never committed); it gets its tables now instead of staying unusable forever.
+// Files that hold anything are used exactly as they are.
+bool ProfileDatabase::OpenExisting() {
+    if (!m_db.Open(m_path.c_str(), kOpenExisting)) {
+        return false;
+    }
+    if (QueryInt("SELECT count(*) FROM sqlite_master") == 0 && !RunSchema()) {
+        CloseConnection();
+        return false;
+    }
+    return true;
+}
+
+bool ProfileDatabase::CreateDatabase() {
+    std::lock_guard lock(m_lock);
+    if (m_db.IsOpen()) {
+        return true;
+    }
+    if (m_path.empty()) {
+        m_opened = false;
+        return false;  // no model selected yet
+    }
+    const bool existed = FileExists(m_path);
+    bool created = m_db.Open(m_path.c_str(), kOpenOrCreate) && RunSchema();
+    if (!created) {
+        CloseConnection();
+        if (!existed) {
+            RemoveDatabaseFiles(m_path);  // the next open starts over instead of half a file
+        }
+    }
+    m_opened = created;
+    return created;
+}
+
+bool ProfileDatabase::RunSchema() {
+    const std::vector<std::string>& schema =
+        m_schema.empty() ? ProfileSchemaStatements() : m_schema;
+    if (m_db.Exec("BEGIN") != SQLITE_OK) {
+        return false;
+    }
+    for (const std::string& statement : schema) {
+        if (m_db.Exec(statement.c_str()) != SQLITE_OK) {
+            m_db.Exec("ROLLBACK");
+            return false;
+        }
+    }
+    if (m_db.Exec("COMMIT") != SQLITE_OK) {
+        m_db.Exec("ROLLBACK");
+        return false;
+    }
+    return true;
+}
+
+void ProfileDatabase::CloseConnection() {
+    m_db.Interrupt();
+    if (m_db.Close()) {
+        m_opened = false;
+    }
+}
+
+void ProfileDatabase::CloseDatabase() {
+    std::lock_guard lock(m_lock);
+    CloseConnection();
+}
+
+void ProfileDatabase::DeleteModelDatabase(const std::string& dataFolder,
+                                          const std::string& modelName) {
+    std::lock_guard lock(m_lock);
+    const std::string path = ModelDatabasePath(dataFolder, modelName);
+    if (m_db.IsOpen() && path == m_path) {
+        CloseConnection();
+        if (m_db.IsOpen()) {
+            return;  // deleting under a live connection would lose every later change
+        }
+    }
+    RemoveDatabaseFiles(path);
+}
+
+bool ProfileDatabase::IsOpened() const {
+    std::lock_guard lock(m_lock);
+    return m_opened;
+}
+
+std::string ProfileDatabase::Path() const {
+    std::lock_guard lock(m_lock);
+    return m_path;
+}
+
+std::string ProfileDatabase::PragmaValue(const std::string& name) {
+    for (char c : name) {
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '_') {
+            return {};
+        }
+    }
+    std::lock_guard lock(m_lock);
+    SQLiteStatement statement;
+    const std::string sql = "PRAGMA " + name;
+    m_db.Prepare(statement, sql.c_str(), -1);
+    return statement.Step() == SQLITE_ROW ? statement.ColumnString(0) : std::string();
+}
+
+ProfileDatabase& DatabaseInstance() {
+    static ProfileDatabase instance;
+    return instance;
+}
+
+}  // namespace zephyl
