@@ -46,7 +46,7 @@ bench: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEPHYL_BUILD_BENCH=ON \
 		-DZEPHYL_BUILD_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-bench -j$(JOBS)
-	@for program in $(BUILD)-bench/bench/bench_*; do echo "== $$program"; $$program || exit 1; done
+	@for program in $(BUILD)-bench/bin/bench_*; do echo "== $$program"; $$program || exit 1; done
 
 sanitize: deps
 	cmake -S . -B $(BUILD)-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \

@@ -6,7 +6,9 @@
 
 namespace zephyl::xml {
 
-ElementIndex::ElementIndex() { Reset(0); }
+ElementIndex::ElementIndex() {
+    Reset(0);
+}
 
 void ElementIndex::Reset(int32_t textLength) {
     m_pages.clear();
@@ -43,9 +45,10 @@ void ElementIndex::Grow(int32_t capacity) {
 }
 
 int32_t ElementIndex::Append() {
-    if (m_count == std::numeric_limits<int32_t>::max()) return 0;
+    if (m_count == std::numeric_limits<int32_t>::max())
+        return 0;
     if (m_count >= m_capacity) {
-        const int64_t wanted = static_cast<int64_t>(m_capacity) + m_capacity / 2 + 1;
+        const int64_t wanted = static_cast<int64_t>(m_capacity) + std::max(m_capacity / 2, 1);
         Grow(static_cast<int32_t>(std::min<int64_t>(wanted, std::numeric_limits<int32_t>::max())));
     }
     const int32_t n = m_count++;

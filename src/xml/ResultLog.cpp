@@ -7,7 +7,8 @@
 namespace zephyl::xml {
 
 void ResultLog::Add(std::string_view record, std::initializer_list<Attribute> attributes) {
-    if (m_text.size() >= kLimit) return;
+    if (m_text.size() >= kLimit)
+        return;
     m_text.push_back(u'<');
     m_text.append(FromUtf8(record));
     for (const Attribute& attribute : attributes) {
@@ -20,8 +21,12 @@ void ResultLog::Add(std::string_view record, std::initializer_list<Attribute> at
     m_text.append(u"/>");
 }
 
-std::u16string ResultLog::Number(int64_t value) { return FromUtf8(std::to_string(value)); }
+std::u16string ResultLog::Number(int64_t value) {
+    return FromUtf8(std::to_string(value));
+}
 
-std::u16string ResultLog::FromUtf8(std::string_view text) { return Utf8ToUtf16(text); }
+std::u16string ResultLog::FromUtf8(std::string_view text) {
+    return Utf8ToUtf16(text);
+}
 
 }  // namespace zephyl::xml

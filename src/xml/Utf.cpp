@@ -18,52 +18,62 @@ struct LeadInfo {
 };
 
 LeadInfo DescribeLead(unsigned char lead) {
-    if (lead >= 0xC2 && lead <= 0xDF) return {2, 0x80, 0xBF};
-    if (lead == 0xE0) return {3, 0xA0, 0xBF};
-    if (lead == 0xED) return {3, 0x80, 0x9F};
-    if (lead >= 0xE1 && lead <= 0xEF) return {3, 0x80, 0xBF};
-    if (lead == 0xF0) return {4, 0x90, 0xBF};
-    if (lead >= 0xF1 && lead <= 0xF3) return {4, 0x80, 0xBF};
-    if (lead == 0xF4) return {4, 0x80, 0x8F};
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return {2, 0x80, 0xBF};
+    if (lead == 0xE0)
+        return {3, 0xA0, 0xBF};
+    if (lead == 0xED)
+        return {3, 0x80, 0x9F};
+    if (lead >= 0xE1 && lead <= 0xEF)
+        return {3, 0x80, 0xBF};
+    if (lead == 0xF0)
+        return {4, 0x90, 0xBF};
+    if (lead >= 0xF1 && lead <= 0xF3)
+        return {4, 0x80, 0xBF};
+    if (lead == 0xF4)
+        return {4, 0x80, 0x8F};
     return {0, 0, 0};
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
+char* AppendUtf8(char* out, char32_t cp) {
     if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
+        *out++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return out;
 }
 
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
+    // Never more units than bytes: write into a string of that size and cut it down after.
+    std::u16string out(utf8.size(), u'\0');
+    char16_t* const first = out.data();
+    char16_t* dst = first;
     const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
     const size_t size = utf8.size();
     size_t i = 0;
     while (i < size) {
         const unsigned char lead = bytes[i];
         if (lead < 0x80) {
-            out.push_back(lead);
+            *dst++ = lead;
             ++i;
             continue;
         }
         const LeadInfo info = DescribeLead(lead);
         if (info.length == 0) {
-            out.push_back(kReplacement);
+            *dst++ = kReplacement;
             ++i;
             continue;
         }
@@ -81,42 +91,47 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
         }
         if (!complete) {
             // The bytes consumed so far form one maximal invalid subpart.
-            out.push_back(kReplacement);
+            *dst++ = kReplacement;
             i = j;
             continue;
         }
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+            *dst++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *dst++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
         } else {
-            out.push_back(static_cast<char16_t>(cp));
+            *dst++ = static_cast<char16_t>(cp);
         }
         i = j;
     }
+    out.resize(static_cast<size_t>(dst - first));
     return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size());
+    // At most three bytes per unit (a surrogate pair makes four bytes of two units).
+    std::string out(utf16.size() * 3, '\0');
+    char* const first = out.data();
+    char* dst = first;
     const size_t size = utf16.size();
     for (size_t i = 0; i < size; ++i) {
         const char16_t unit = utf16[i];
+        char32_t cp = unit;
         if (unit < 0x80) {
-            out.push_back(static_cast<char>(unit));
-        } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < size && utf16[i + 1] >= 0xDC00 &&
-                   utf16[i + 1] <= 0xDFFF) {
-            const char32_t cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
-                                (static_cast<char32_t>(utf16[i + 1]) - 0xDC00);
-            AppendUtf8(out, cp);
+            *dst++ = static_cast<char>(unit);
+            continue;
+        }
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < size && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                 (static_cast<char32_t>(utf16[i + 1]) - 0xDC00);
             ++i;
         } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            AppendUtf8(out, kReplacement);
-        } else {
-            AppendUtf8(out, unit);
+            cp = kReplacement;
         }
+        dst = AppendUtf8(dst, cp);
     }
+    out.resize(static_cast<size_t>(dst - first));
     return out;
 }
 

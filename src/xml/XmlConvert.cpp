@@ -17,7 +17,8 @@ class Converter {
 public:
     Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
     ~Converter() {
-        if (Ok()) iconv_close(m_cd);
+        if (Ok())
+            iconv_close(m_cd);
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
@@ -34,14 +35,18 @@ public:
             char* outPtr = buffer;
             size_t outLeft = sizeof buffer;
             char* inPtr = const_cast<char*>(in);
-            const size_t result = iconv(m_cd, in ? &inPtr : nullptr, in ? &inLeft : nullptr,
-                                        &outPtr, &outLeft);
+            const size_t result =
+                iconv(m_cd, in ? &inPtr : nullptr, in ? &inLeft : nullptr, &outPtr, &outLeft);
             const int error = errno;
-            if (in) in = inPtr;
+            if (in)
+                in = inPtr;
             out.append(buffer, static_cast<size_t>(outPtr - buffer));
-            if (result != static_cast<size_t>(-1)) return Stop::Done;
-            if (error == E2BIG) continue;
-            if (error == EINVAL) return Stop::Incomplete;
+            if (result != static_cast<size_t>(-1))
+                return Stop::Done;
+            if (error == E2BIG)
+                continue;
+            if (error == EINVAL)
+                return Stop::Incomplete;
             return Stop::Invalid;
         }
     }
@@ -59,7 +64,8 @@ private:
 
 std::u16string Latin1ToUtf16(std::string_view bytes) {
     std::u16string out(bytes.size(), u'\0');
-    for (size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        out[i] = static_cast<unsigned char>(bytes[i]);
     return out;
 }
 
@@ -74,7 +80,8 @@ std::u16string LittleEndianUnits(const std::string& bytes) {
 
 bool DecodeWithIconv(std::string_view bytes, const char* name, std::u16string& text) {
     Converter converter("UTF-16LE", name);
-    if (!converter.Ok()) return false;
+    if (!converter.Ok())
+        return false;
     std::string out;
     out.reserve(bytes.size() * 2);
     const char* in = bytes.data();
@@ -82,9 +89,11 @@ bool DecodeWithIconv(std::string_view bytes, const char* name, std::u16string& t
     static constexpr char kReplacement[] = {'\xFD', '\xFF'};
     while (inLeft > 0) {
         const Converter::Stop stop = converter.Run(in, inLeft, out);
-        if (stop == Converter::Stop::Done) break;
+        if (stop == Converter::Stop::Done)
+            break;
         out.append(kReplacement, 2);
-        if (stop == Converter::Stop::Incomplete) break;
+        if (stop == Converter::Stop::Incomplete)
+            break;
         ++in;
         --inLeft;
     }
@@ -93,10 +102,10 @@ bool DecodeWithIconv(std::string_view bytes, const char* name, std::u16string& t
     return true;
 }
 
-bool EncodeWithIconv(std::u16string_view text, const char* name, std::string& bytes,
-                     bool& lossy) {
+bool EncodeWithIconv(std::u16string_view text, const char* name, std::string& bytes, bool& lossy) {
     Converter converter(name, "UTF-16LE");
-    if (!converter.Ok()) return false;
+    if (!converter.Ok())
+        return false;
     std::string units;
     units.resize(text.size() * 2);
     for (size_t i = 0; i < text.size(); ++i) {
@@ -107,14 +116,16 @@ bool EncodeWithIconv(std::u16string_view text, const char* name, std::string& by
     size_t inLeft = units.size();
     while (inLeft > 0) {
         const Converter::Stop stop = converter.Run(in, inLeft, bytes);
-        if (stop == Converter::Stop::Done) break;
+        if (stop == Converter::Stop::Done)
+            break;
         lossy = true;
         // The default character goes through the converter too, so that a stateful encoding
         // stays in step.
         const char* question = "?\0";
         size_t questionLeft = 2;
         converter.Run(question, questionLeft, bytes);
-        if (stop == Converter::Stop::Incomplete) break;
+        if (stop == Converter::Stop::Incomplete)
+            break;
         // Skip the unit, or the whole surrogate pair when it is one.
         size_t skip = 2;
         const auto lead = static_cast<char16_t>(static_cast<unsigned char>(in[0]) |
@@ -122,7 +133,8 @@ bool EncodeWithIconv(std::u16string_view text, const char* name, std::string& by
         if (lead >= 0xD800 && lead <= 0xDBFF && inLeft >= 4) {
             const auto trail = static_cast<char16_t>(static_cast<unsigned char>(in[2]) |
                                                      (static_cast<unsigned char>(in[3]) << 8));
-            if (trail >= 0xDC00 && trail <= 0xDFFF) skip = 4;
+            if (trail >= 0xDC00 && trail <= 0xDFFF)
+                skip = 4;
         }
         in += skip;
         inLeft -= skip;
@@ -153,9 +165,11 @@ bool LooksLikeUtf8(std::string_view bytes) {
         } else {
             return false;
         }
-        if (size - i <= follow) return false;
+        if (size - i <= follow)
+            return false;
         for (size_t k = 1; k <= follow; ++k) {
-            if ((data[i + k] & 0x80) == 0) return false;
+            if ((data[i + k] & 0x80) == 0)
+                return false;
         }
         i += follow + 1;
     }
@@ -165,22 +179,29 @@ bool LooksLikeUtf8(std::string_view bytes) {
 std::u16string DecodeBytes(std::string_view bytes, int codePage) {
     // Wide code pages cannot describe bytes that were read as an 8-bit file (their zero bytes
     // are gone by now): such a declaration is a mistake, and UTF-8 is the best reading.
-    if (codePage == kCodePageUtf8 || IsWideCodePage(codePage)) return Utf8ToUtf16(bytes);
-    if (codePage == 28591) return Latin1ToUtf16(bytes);
+    if (codePage == kCodePageUtf8 || IsWideCodePage(codePage))
+        return Utf8ToUtf16(bytes);
+    if (codePage == 28591)
+        return Latin1ToUtf16(bytes);
     std::u16string text;
     const char* name = IconvName(codePage);
-    if (name && DecodeWithIconv(bytes, name, text)) return text;
-    if (DecodeWithIconv(bytes, IconvName(kCodePageDefault8Bit), text)) return text;
+    if (name && DecodeWithIconv(bytes, name, text))
+        return text;
+    if (DecodeWithIconv(bytes, IconvName(kCodePageDefault8Bit), text))
+        return text;
     return Latin1ToUtf16(bytes);
 }
 
 std::string EncodeText(std::u16string_view text, int codePage, bool& lossy) {
-    if (codePage == kCodePageUtf8) return Utf16ToUtf8(text);
+    if (codePage == kCodePageUtf8)
+        return Utf16ToUtf8(text);
     std::string bytes;
     const char* name = IconvName(codePage);
-    if (name && EncodeWithIconv(text, name, bytes, lossy)) return bytes;
+    if (name && EncodeWithIconv(text, name, bytes, lossy))
+        return bytes;
     bytes.clear();
-    if (EncodeWithIconv(text, IconvName(kCodePageDefault8Bit), bytes, lossy)) return bytes;
+    if (EncodeWithIconv(text, IconvName(kCodePageDefault8Bit), bytes, lossy))
+        return bytes;
     // No converter at all: keep the text rather than lose it.
     return Utf16ToUtf8(text);
 }

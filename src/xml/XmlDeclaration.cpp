@@ -11,24 +11,29 @@ namespace {
 constexpr size_t kNone = std::u16string_view::npos;
 
 bool EqualsIgnoringCase(std::u16string_view text, std::u16string_view lowerWord) {
-    if (text.size() != lowerWord.size()) return false;
+    if (text.size() != lowerWord.size())
+        return false;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (AsciiLower(text[i]) != lowerWord[i]) return false;
+        if (AsciiLower(text[i]) != lowerWord[i])
+            return false;
     }
     return true;
 }
 
 size_t FindIgnoringCase(std::u16string_view text, std::u16string_view lowerWord, size_t from) {
-    if (lowerWord.size() > text.size()) return kNone;
+    if (lowerWord.size() > text.size())
+        return kNone;
     for (size_t i = from; i + lowerWord.size() <= text.size(); ++i) {
-        if (EqualsIgnoringCase(text.substr(i, lowerWord.size()), lowerWord)) return i;
+        if (EqualsIgnoringCase(text.substr(i, lowerWord.size()), lowerWord))
+            return i;
     }
     return kNone;
 }
 
 std::string XmlDeclarationEncoding(std::u16string_view text) {
     const size_t nameLength = TagNameLength(text, 2);
-    if (!EqualsIgnoringCase(text.substr(2, nameLength), u"xml")) return {};
+    if (!EqualsIgnoringCase(text.substr(2, nameLength), u"xml"))
+        return {};
     const size_t close = text.find(u"?>", 2);
     AttributeScanner scanner(text, 2 + nameLength, close == kNone ? text.size() : close);
     AttributeSpan span;
@@ -44,7 +49,8 @@ std::string XmlDeclarationEncoding(std::u16string_view text) {
 /// The charset of a Content-Type value such as "text/html; charset=iso-8859-1".
 std::u16string_view CharsetOfContentType(std::u16string_view content) {
     const size_t at = FindIgnoringCase(content, u"charset=", 0);
-    if (at == kNone) return {};
+    if (at == kNone)
+        return {};
     size_t start = at + 8;
     size_t end = start;
     while (end < content.size() && content[end] != u';' && !IsXmlSpace(content[end]) &&
@@ -56,21 +62,25 @@ std::u16string_view CharsetOfContentType(std::u16string_view content) {
 
 std::string HtmlMetaEncoding(std::u16string_view text, size_t htmlStart) {
     size_t headEnd = FindIgnoringCase(text, u"</head", htmlStart);
-    if (headEnd == kNone) headEnd = text.size();
+    if (headEnd == kNone)
+        headEnd = text.size();
     const std::u16string_view head = text.substr(0, headEnd);
     size_t pos = htmlStart;
     while ((pos = FindIgnoringCase(head, u"<meta", pos)) != kNone) {
         const size_t nameEnd = pos + 5;
         pos = nameEnd;
-        if (nameEnd < head.size() && !IsXmlSpace(head[nameEnd])) continue;
+        if (nameEnd < head.size() && !IsXmlSpace(head[nameEnd]))
+            continue;
         size_t tagEnd = head.find(u'>', nameEnd);
-        if (tagEnd == kNone) tagEnd = head.size();
+        if (tagEnd == kNone)
+            tagEnd = head.size();
         bool contentType = false;
         std::u16string_view content;
         AttributeScanner scanner(head, nameEnd, tagEnd);
         AttributeSpan span;
         while (scanner.Next(span)) {
-            if (!span.hasValue) continue;
+            if (!span.hasValue)
+                continue;
             const std::u16string_view name =
                 head.substr(span.nameStart, span.nameEnd - span.nameStart);
             const std::u16string_view value =
@@ -86,7 +96,8 @@ std::string HtmlMetaEncoding(std::u16string_view text, size_t htmlStart) {
         }
         if (contentType) {
             const std::u16string_view charset = CharsetOfContentType(content);
-            if (!charset.empty()) return Utf16ToUtf8(charset);
+            if (!charset.empty())
+                return Utf16ToUtf8(charset);
         }
     }
     return {};
@@ -96,15 +107,18 @@ std::string HtmlMetaEncoding(std::u16string_view text, size_t htmlStart) {
 size_t HtmlElementStart(std::u16string_view text) {
     size_t pos = 0;
     while ((pos = text.find(u'<', pos)) != kNone) {
-        if (pos + 1 >= text.size()) return kNone;
+        if (pos + 1 >= text.size())
+            return kNone;
         const char16_t next = text[pos + 1];
         if (text.compare(pos, 4, u"<!--") == 0) {
             const size_t close = text.find(u"-->", pos + 4);
-            if (close == kNone) return kNone;
+            if (close == kNone)
+                return kNone;
             pos = close + 3;
         } else if (next == u'!' || next == u'?') {
             const size_t close = text.find(u'>', pos + 2);
-            if (close == kNone) return kNone;
+            if (close == kNone)
+                return kNone;
             pos = close + 1;
         } else if (IsStartTagFirst(next)) {
             const size_t nameLength = TagNameLength(text, pos + 1);
@@ -119,9 +133,11 @@ size_t HtmlElementStart(std::u16string_view text) {
 }  // namespace
 
 std::string FindDeclaredEncoding(std::u16string_view text) {
-    if (text.starts_with(u"<?")) return XmlDeclarationEncoding(text);
+    if (text.starts_with(u"<?"))
+        return XmlDeclarationEncoding(text);
     const size_t html = HtmlElementStart(text);
-    if (html == kNone) return {};
+    if (html == kNone)
+        return {};
     return HtmlMetaEncoding(text, html);
 }
 

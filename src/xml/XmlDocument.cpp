@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 
+#include "xml/FindUnit.h"
 #include "xml/Utf.h"
 #include "xml/XmlDocumentImpl.h"
 #include "xml/XmlEntities.h"
@@ -14,6 +15,7 @@ namespace zephyl {
 
 bool XmlDocument::Impl::Reindex() {
     ResetCursor();
+    ++generation;
     if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
         // Offsets are 32-bit; a text this long cannot be indexed, so it is not kept.
         text.clear();
@@ -30,26 +32,36 @@ std::u16string_view XmlDocument::Impl::TagName(int32_t record) const {
     return std::u16string_view(text).substr(start, xml::TagNameLength(text, start));
 }
 
-bool XmlDocument::Impl::NameIs(std::u16string_view textName, std::string_view wanted) const {
-    // Names are nearly always ASCII: compare them without converting.
-    bool ascii = true;
-    for (const char c : wanted) {
+namespace xml {
+
+WantedName::WantedName(std::string_view utf8, bool ignoreCase)
+    : m_utf8(utf8), m_ignoreCase(ignoreCase) {
+    for (const char c : utf8) {
         if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
+            m_ascii = false;
+            m_utf16 = Utf8ToUtf16(utf8);
             break;
         }
     }
-    if (!ascii) return xml::NamesEqual(textName, Utf8ToUtf16(wanted), IgnoreCase());
-    if (textName.size() != wanted.size()) return false;
-    const bool ignoreCase = IgnoreCase();
-    for (size_t i = 0; i < wanted.size(); ++i) {
+}
+
+bool WantedName::Matches(std::u16string_view textName) const {
+    if (!m_ascii)
+        return NamesEqual(textName, m_utf16, m_ignoreCase);
+    if (textName.size() != m_utf8.size())
+        return false;
+    for (size_t i = 0; i < m_utf8.size(); ++i) {
         const char16_t a = textName[i];
-        const auto b = static_cast<char16_t>(wanted[i]);
-        if (a == b) continue;
-        if (!ignoreCase || xml::AsciiLower(a) != xml::AsciiLower(b)) return false;
+        const auto b = static_cast<char16_t>(m_utf8[i]);
+        if (a == b)
+            continue;
+        if (!m_ignoreCase || AsciiLower(a) != AsciiLower(b))
+            return false;
     }
     return true;
 }
+
+}  // namespace xml
 
 XmlDocument::XmlDocument() : m_impl(std::make_unique<Impl>()) {}
 
@@ -71,6 +83,7 @@ bool XmlDocument::SetText(std::u16string_view text) {
         return d.Reindex();
     } catch (const std::bad_alloc&) {
         d.text.clear();
+        ++d.generation;
         d.index.Reset(0);
         d.ResetCursor();
         d.log.Add("out_of_memory");
@@ -84,6 +97,7 @@ bool XmlDocument::Load(const std::string& path) {
         return d.Load(path);
     } catch (const std::bad_alloc&) {
         d.text.clear();
+        ++d.generation;
         d.index.Reset(0);
         d.ResetCursor();
         d.log.Add("out_of_memory");
@@ -102,9 +116,10 @@ bool XmlDocument::Save(const std::string& path) {
 
 bool XmlDocument::FindElement(std::string_view name) {
     Impl& d = *m_impl;
+    const xml::WantedName wanted = d.Wanted(name);
     int32_t r = d.mainPos != 0 ? d.index[d.mainPos].nextSibling : d.index[d.parentPos].firstChild;
     for (; r != 0; r = d.index[r].nextSibling) {
-        if (d.NameIs(d.TagName(r), name)) {
+        if (wanted.Matches(d.TagName(r))) {
             d.mainPos = r;
             d.childPos = 0;
             d.nodeKind = 1;
@@ -118,7 +133,8 @@ bool XmlDocument::FindAnyElement() {
     Impl& d = *m_impl;
     const int32_t r =
         d.mainPos != 0 ? d.index[d.mainPos].nextSibling : d.index[d.parentPos].firstChild;
-    if (r == 0) return false;
+    if (r == 0)
+        return false;
     d.mainPos = r;
     d.childPos = 0;
     d.nodeKind = 1;
@@ -127,13 +143,15 @@ bool XmlDocument::FindAnyElement() {
 
 std::string XmlDocument::GetTagName() const {
     const Impl& d = *m_impl;
-    if (d.mainPos == 0 || d.nodeKind != 1) return {};
+    if (d.mainPos == 0 || d.nodeKind != 1)
+        return {};
     return Utf16ToUtf8(d.TagName(d.mainPos));
 }
 
 bool XmlDocument::EnterElement() {
     Impl& d = *m_impl;
-    if (d.mainPos == 0 || d.nodeKind != 1) return false;
+    if (d.mainPos == 0 || d.nodeKind != 1)
+        return false;
     d.parentPos = d.mainPos;
     d.mainPos = d.childPos;
     d.childPos = 0;
@@ -143,7 +161,8 @@ bool XmlDocument::EnterElement() {
 
 bool XmlDocument::LeaveElement() {
     Impl& d = *m_impl;
-    if (d.parentPos == 0) return false;
+    if (d.parentPos == 0)
+        return false;
     d.childPos = d.mainPos;
     d.mainPos = d.parentPos;
     d.parentPos = d.index[d.parentPos].parent;
@@ -151,25 +170,50 @@ bool XmlDocument::LeaveElement() {
     return true;
 }
 
-void XmlDocument::ResetPosition() { m_impl->ResetCursor(); }
+void XmlDocument::ResetPosition() {
+    m_impl->ResetCursor();
+}
 
-std::string XmlDocument::GetAttribute(std::string_view name) const {
-    const Impl& d = *m_impl;
-    if (d.mainPos == 0 || d.nodeKind != 1) return {};
-    const xml::ElementRecord& element = d.index[d.mainPos];
-    const std::u16string_view text = d.text;
+const std::vector<XmlDocument::Impl::CachedAttribute>& XmlDocument::Impl::AttributesOfCurrent()
+    const {
+    if (attributesOf == mainPos && attributesGeneration == generation)
+        return attributes;
+    attributes.clear();
+    attributesOf = mainPos;
+    attributesGeneration = generation;
+    const xml::ElementRecord& element = index[mainPos];
+    const std::u16string_view view = text;
     const size_t nameStart = static_cast<size_t>(element.start) + 1;
     // The scan stops before the closing '>' so that a value without its closing quote cannot
     // reach past the start tag.
     const size_t tagEnd = static_cast<size_t>(element.start) + element.StartTagLength() - 1;
-    xml::AttributeScanner scanner(text, nameStart + xml::TagNameLength(text, nameStart), tagEnd);
+    xml::AttributeScanner scanner(view, nameStart + xml::TagNameLength(view, nameStart), tagEnd);
     xml::AttributeSpan span;
     while (scanner.Next(span)) {
-        if (!d.NameIs(text.substr(span.nameStart, span.nameEnd - span.nameStart), name)) continue;
-        if (!span.hasValue) return {};
-        const std::u16string_view value =
-            text.substr(span.contentStart, span.contentEnd - span.contentStart);
-        if (value.find(u'&') == std::u16string_view::npos) return Utf16ToUtf8(value);
+        attributes.push_back({static_cast<uint32_t>(span.nameStart),
+                              static_cast<uint32_t>(span.nameEnd - span.nameStart),
+                              static_cast<uint32_t>(span.contentStart),
+                              static_cast<uint32_t>(span.contentEnd - span.contentStart),
+                              span.hasValue});
+    }
+    return attributes;
+}
+
+std::string XmlDocument::GetAttribute(std::string_view name) const {
+    const Impl& d = *m_impl;
+    if (d.mainPos == 0 || d.nodeKind != 1)
+        return {};
+    const std::u16string_view text = d.text;
+    const xml::WantedName wanted = d.Wanted(name);
+    for (const Impl::CachedAttribute& attribute : d.AttributesOfCurrent()) {
+        if (!wanted.Matches(text.substr(attribute.nameStart, attribute.nameLength)))
+            continue;
+        if (!attribute.hasValue)
+            return {};
+        const std::u16string_view value = text.substr(attribute.valueStart, attribute.valueLength);
+        if (xml::FindUnit(value, 0, value.size(), u'&') == value.size()) {
+            return Utf16ToUtf8(value);
+        }
         return Utf16ToUtf8(xml::DecodeEntities(value));
     }
     return {};
@@ -195,14 +239,24 @@ bool XmlDocument::SetAttribute(std::string_view name, int value) {
     return SetAttribute(name, std::to_string(value));
 }
 
-const std::u16string& XmlDocument::Text() const { return m_impl->text; }
+const std::u16string& XmlDocument::Text() const {
+    return m_impl->text;
+}
 
-std::string XmlDocument::TextUtf8() const { return Utf16ToUtf8(m_impl->text); }
+std::string XmlDocument::TextUtf8() const {
+    return Utf16ToUtf8(m_impl->text);
+}
 
-std::string XmlDocument::ResultLog() const { return Utf16ToUtf8(m_impl->log.Text()); }
+std::string XmlDocument::ResultLog() const {
+    return Utf16ToUtf8(m_impl->log.Text());
+}
 
-int XmlDocument::Flags() const { return m_impl->flags; }
+int XmlDocument::Flags() const {
+    return m_impl->flags;
+}
 
-void XmlDocument::SetFlags(int flags) { m_impl->flags = flags; }
+void XmlDocument::SetFlags(int flags) {
+    m_impl->flags = flags;
+}
 
 }  // namespace zephyl

@@ -20,7 +20,8 @@ namespace zephyl {
 class XmlDocument {
 public:
     /// What every writer starts from.
-    static constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    static constexpr std::string_view kDeclaration =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 
     /// Document flags.
     static constexpr int kFlagUtf16Le = 0x01;

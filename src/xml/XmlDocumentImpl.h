@@ -4,12 +4,32 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "xml/ElementIndex.h"
 #include "xml/ResultLog.h"
 #include "xml/XmlDocument.h"
 
 namespace zephyl {
+
+namespace xml {
+
+/// A name asked for by a caller, prepared once for comparing with many names of the text.
+/// Names are nearly always ASCII, and those are compared without converting them.
+class WantedName {
+public:
+    WantedName(std::string_view utf8, bool ignoreCase);
+
+    bool Matches(std::u16string_view textName) const;
+
+private:
+    std::string_view m_utf8;
+    std::u16string m_utf16;  // only for names beyond ASCII
+    bool m_ascii = true;
+    bool m_ignoreCase;
+};
+
+}  // namespace xml
 
 /// The state behind XmlDocument; shared by the files that implement its parts (cursor and
 /// reading, editing, files).
@@ -31,8 +51,22 @@ struct XmlDocument::Impl {
 
     /// The tag name of an element record.
     std::u16string_view TagName(int32_t record) const;
-    /// Compares a name from the text with a name given by a caller.
-    bool NameIs(std::u16string_view textName, std::string_view wanted) const;
+    xml::WantedName Wanted(std::string_view name) const { return {name, IgnoreCase()}; }
+
+    /// Readers ask one element for many attributes in a row; its attributes are found once and
+    /// kept until the cursor moves to another element or the text changes.
+    struct CachedAttribute {
+        uint32_t nameStart;
+        uint32_t nameLength;
+        uint32_t valueStart;
+        uint32_t valueLength;
+        bool hasValue;
+    };
+    mutable std::vector<CachedAttribute> attributes;
+    mutable int32_t attributesOf = 0;
+    mutable uint64_t attributesGeneration = 0;
+    uint64_t generation = 1;  // counts changes of the text
+    const std::vector<CachedAttribute>& AttributesOfCurrent() const;
 
     // Editing (XmlEdit.cpp).
     bool AddElement(std::string_view name);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include <limits>
 
+#include "xml/FindUnit.h"
 #include "xml/Utf.h"
 #include "xml/XmlDocumentImpl.h"
 #include "xml/XmlEntities.h"
@@ -17,30 +18,53 @@ constexpr size_t kMaxTextLength = static_cast<size_t>(std::numeric_limits<int32_
 
 /// An element name that reads back as the same element once written.
 bool IsWritableElementName(std::u16string_view name) {
-    if (name.empty() || !xml::IsStartTagFirst(name[0])) return false;
+    if (name.empty() || !xml::IsStartTagFirst(name[0]))
+        return false;
     for (const char16_t c : name) {
-        if (xml::IsTagNameEnd(c)) return false;
+        if (xml::IsTagNameEnd(c))
+            return false;
     }
     return true;
 }
 
-/// An attribute name that the attribute scan finds again as one token.
+/// An attribute name that the attribute scan finds again as one token and that cannot change
+/// how the quotes of its tag pair up.
 bool IsWritableAttributeName(std::u16string_view name) {
-    if (name.empty()) return false;
-    const char16_t first = name[0];
-    if (first == u'/' || first == u'>' || first == u'?') return false;
+    if (name.empty())
+        return false;
     for (const char16_t c : name) {
-        if (xml::IsXmlSpace(c) || c == u'=' || c == u'>' || c == u'/' || c == u'?') return false;
+        if (xml::IsXmlSpace(c) || c == u'=' || c == u'>' || c == u'/' || c == u'?' || c == u'"' ||
+            c == u'\'' || c == u'<') {
+            return false;
+        }
     }
     return true;
+}
+
+/// Whether an edited start tag still ends at its last character, read the way the indexer reads
+/// it (quotes pair up anywhere in the tag), and is still empty or not as before. A tag with odd
+/// quoting can read differently to the attribute scan; such an edit would change the document's
+/// structure under the index, so it is refused.
+bool KeepsItsShape(std::u16string_view tag, bool wasEmpty) {
+    const size_t n = tag.size();
+    size_t i = xml::FindUnit(tag, 1, n, u'>', u'"', u'\'');
+    while (i < n && tag[i] != u'>') {
+        const size_t close = xml::FindUnit(tag, i + 1, n, tag[i]);
+        if (close == n)
+            return false;
+        i = xml::FindUnit(tag, close + 1, n, u'>', u'"', u'\'');
+    }
+    return i == n - 1 && (tag[n - 2] == u'/') == wasEmpty;
 }
 
 }  // namespace
 
 void XmlDocument::Impl::Splice(size_t pos, size_t removeCount, std::u16string_view insert) {
     const size_t needed = text.size() - removeCount + insert.size();
-    if (needed > text.capacity()) text.reserve(needed + needed / 2 + 128);
+    if (needed > text.capacity())
+        text.reserve(needed + needed / 2 + 128);
     text.replace(pos, removeCount, insert);
+    ++generation;
 }
 
 void XmlDocument::Impl::ShiftSubtree(int32_t top, int32_t delta) {
@@ -51,8 +75,10 @@ void XmlDocument::Impl::ShiftSubtree(int32_t top, int32_t delta) {
             x = index[x].firstChild;
             continue;
         }
-        while (x != top && index[x].nextSibling == 0) x = index[x].parent;
-        if (x == top) break;
+        while (x != top && index[x].nextSibling == 0)
+            x = index[x].parent;
+        if (x == top)
+            break;
         x = index[x].nextSibling;
     }
 }
@@ -71,11 +97,14 @@ void XmlDocument::Impl::GrowAndShift(int32_t from, int32_t delta) {
 
 bool XmlDocument::Impl::AddElement(std::string_view utf8Name) {
     const std::u16string name = Utf8ToUtf16(utf8Name);
-    if (!IsWritableElementName(name)) return false;
+    if (!IsWritableElementName(name))
+        return false;
     const std::u16string element = u"<" + name + u"/>";
-    if (element.size() > ElementRecord::kMaxStartTagLength) return false;
+    if (element.size() > ElementRecord::kMaxStartTagLength)
+        return false;
     const uint32_t level = (parentPos != 0 ? index[parentPos].Level() : 0) + 1;
-    if (level > ElementRecord::kMaxLevel) return false;
+    if (level > ElementRecord::kMaxLevel)
+        return false;
 
     // Work out where the element goes and what text goes in, before anything changes.
     std::u16string insert;
@@ -91,8 +120,10 @@ bool XmlDocument::Impl::AddElement(std::string_view utf8Name) {
             limit = static_cast<size_t>(index[parentPos].End()) - index[parentPos].EndTagLength();
         }
         size_t next = pos;
-        while (next < limit && xml::IsXmlSpace(text[next])) ++next;
-        if (next < text.size() && text[next] == u'<') pos = next;
+        while (next < limit && xml::IsXmlSpace(text[next]))
+            ++next;
+        if (next < text.size() && text[next] == u'<')
+            pos = next;
         insert = element + std::u16string(kLineEnd);
     } else if (parentPos != 0) {
         const ElementRecord& parent = index[parentPos];
@@ -101,7 +132,8 @@ bool XmlDocument::Impl::AddElement(std::string_view utf8Name) {
             text[startTagEnd - 2] == u'/') {
             // <p/> becomes <p> CR LF <name/> CR LF </p>: the '/' is replaced.
             const std::u16string_view parentName = TagName(parentPos);
-            if (parentName.size() + 3 > ElementRecord::kMaxEndTagLength) return false;
+            if (parentName.size() + 3 > ElementRecord::kMaxEndTagLength)
+                return false;
             splitParent = true;
             pos = startTagEnd - 2;
             removeCount = 1;
@@ -122,10 +154,12 @@ bool XmlDocument::Impl::AddElement(std::string_view utf8Name) {
         pos = text.size();
         insert = element + std::u16string(kLineEnd);
     }
-    if (text.size() - removeCount + insert.size() > kMaxTextLength) return false;
+    if (text.size() - removeCount + insert.size() > kMaxTextLength)
+        return false;
 
     const int32_t record = index.Append();
-    if (record == 0) return false;
+    if (record == 0)
+        return false;
     Splice(pos, removeCount, insert);
     const auto delta = static_cast<int32_t>(insert.size() - removeCount);
 
@@ -153,21 +187,29 @@ bool XmlDocument::Impl::AddElement(std::string_view utf8Name) {
 }
 
 bool XmlDocument::Impl::SetAttribute(std::string_view utf8Name, std::string_view utf8Value) {
-    if (mainPos == 0 || nodeKind != 1) return false;
+    if (mainPos == 0 || nodeKind != 1)
+        return false;
     const std::u16string name = Utf8ToUtf16(utf8Name);
-    if (!IsWritableAttributeName(name)) return false;
+    if (!IsWritableAttributeName(name))
+        return false;
     const std::u16string escaped = xml::EscapeAttribute(Utf8ToUtf16(utf8Value));
     const std::u16string quoted = u"\"" + escaped + u"\"";
 
     const ElementRecord& element = index[mainPos];
     const std::u16string_view view = text;
-    const size_t nameStart = static_cast<size_t>(element.start) + 1;
-    const size_t tagEnd = static_cast<size_t>(element.start) + element.StartTagLength() - 1;
+    const size_t tagStart = static_cast<size_t>(element.start);
+    const size_t tagLength = element.StartTagLength();
+    const size_t nameStart = tagStart + 1;
+    // The scan ends before "/>" of an empty element, so that neither an unquoted value nor a
+    // new attribute can come between its '/' and '>'.
+    const bool wasEmpty = view[tagStart + tagLength - 2] == u'/';
+    const size_t tagEnd = tagStart + tagLength - (wasEmpty ? 2 : 1);
     xml::AttributeScanner scanner(view, nameStart + xml::TagNameLength(view, nameStart), tagEnd);
+    const xml::WantedName wanted = Wanted(utf8Name);
     xml::AttributeSpan span;
     bool found = false;
     while (scanner.Next(span)) {
-        if (NameIs(view.substr(span.nameStart, span.nameEnd - span.nameStart), utf8Name)) {
+        if (wanted.Matches(view.substr(span.nameStart, span.nameEnd - span.nameStart))) {
             found = true;
             break;
         }
@@ -187,19 +229,25 @@ bool XmlDocument::Impl::SetAttribute(std::string_view utf8Name, std::string_view
         pos = scanner.LastEnd();
         insert = u" " + name + u"=" + quoted;
     }
+    std::u16string edited(view.substr(tagStart, tagLength));
+    edited.replace(pos - tagStart, removeCount, insert);
+    if (!KeepsItsShape(edited, wasEmpty))
+        return false;
+
     const int64_t delta = static_cast<int64_t>(insert.size()) - static_cast<int64_t>(removeCount);
     const int64_t startTag = static_cast<int64_t>(element.StartTagLength()) + delta;
-    if (startTag > ElementRecord::kMaxStartTagLength) return false;
+    if (startTag > ElementRecord::kMaxStartTagLength)
+        return false;
     if (static_cast<int64_t>(text.size()) + delta > static_cast<int64_t>(kMaxTextLength)) {
         return false;
     }
 
     Splice(pos, removeCount, insert);
-    ElementRecord& edited = index[mainPos];
-    edited.SetTagLengths(static_cast<uint32_t>(startTag), edited.EndTagLength());
-    edited.length += static_cast<int32_t>(delta);
-    if (edited.firstChild != 0) {
-        for (int32_t c = edited.firstChild; c != 0; c = index[c].nextSibling) {
+    ElementRecord& changed = index[mainPos];
+    changed.SetTagLengths(static_cast<uint32_t>(startTag), changed.EndTagLength());
+    changed.length += static_cast<int32_t>(delta);
+    if (changed.firstChild != 0) {
+        for (int32_t c = changed.firstChild; c != 0; c = index[c].nextSibling) {
             ShiftSubtree(c, static_cast<int32_t>(delta));
         }
     }

@@ -21,8 +21,8 @@ using xml::ResultLog;
 constexpr size_t kSniffLength = 1024;
 // Offsets into the text are 32-bit, and no file of ours comes near this.
 constexpr size_t kMaxFileLength = static_cast<size_t>(std::numeric_limits<int32_t>::max()) - 16;
-constexpr int kBomFlags = XmlDocument::kFlagUtf8Bom | XmlDocument::kFlagUtf16Le |
-                          XmlDocument::kFlagUtf16Be;
+constexpr int kBomFlags =
+    XmlDocument::kFlagUtf8Bom | XmlDocument::kFlagUtf16Le | XmlDocument::kFlagUtf16Be;
 
 struct ByteOrderMark {
     std::string_view bytes;
@@ -40,20 +40,25 @@ constexpr ByteOrderMark kMarks[] = {
 /// Reads a whole file; returns the errno of the failure, or 0.
 int ReadAll(int fd, std::string& bytes) {
     struct stat info {};
-    if (fstat(fd, &info) != 0) return errno;
+    if (fstat(fd, &info) != 0)
+        return errno;
     if (S_ISREG(info.st_mode)) {
-        if (static_cast<uint64_t>(info.st_size) > kMaxFileLength) return EFBIG;
+        if (static_cast<uint64_t>(info.st_size) > kMaxFileLength)
+            return EFBIG;
         bytes.reserve(static_cast<size_t>(info.st_size));
     }
     char buffer[65536];
     for (;;) {
         const ssize_t got = read(fd, buffer, sizeof buffer);
         if (got < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return errno;
         }
-        if (got == 0) return 0;
-        if (bytes.size() + static_cast<size_t>(got) > kMaxFileLength) return EFBIG;
+        if (got == 0)
+            return 0;
+        if (bytes.size() + static_cast<size_t>(got) > kMaxFileLength)
+            return EFBIG;
         bytes.append(buffer, static_cast<size_t>(got));
     }
 }
@@ -62,7 +67,8 @@ int WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = write(fd, bytes.data(), bytes.size());
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return errno;
         }
         bytes.remove_prefix(static_cast<size_t>(written));
@@ -73,10 +79,12 @@ int WriteAll(int fd, std::string_view bytes) {
 /// Removes the zero bytes; returns how many there were.
 size_t RemoveZeroBytes(std::string& bytes) {
     const size_t first = bytes.find('\0');
-    if (first == std::string::npos) return 0;
+    if (first == std::string::npos)
+        return 0;
     size_t out = first;
     for (size_t i = first; i < bytes.size(); ++i) {
-        if (bytes[i] != '\0') bytes[out++] = bytes[i];
+        if (bytes[i] != '\0')
+            bytes[out++] = bytes[i];
     }
     const size_t removed = bytes.size() - out;
     bytes.resize(out);
@@ -88,14 +96,15 @@ size_t RemoveZeroBytes(std::string& bytes) {
 void XmlDocument::Impl::FileError(int error) {
     std::string message = std::system_category().message(error);
     const size_t lineBreak = message.find_first_of("\r\n");
-    if (lineBreak != std::string::npos) message.resize(lineBreak);
-    log.Add("file_error",
-            {{"msg", ResultLog::FromUtf8(message)}, {"n", ResultLog::Number(error)}});
+    if (lineBreak != std::string::npos)
+        message.resize(lineBreak);
+    log.Add("file_error", {{"msg", ResultLog::FromUtf8(message)}, {"n", ResultLog::Number(error)}});
 }
 
 bool XmlDocument::Impl::Load(const std::string& path) {
     log.Clear();
     text.clear();
+    ++generation;
     index.Reset(0);
     ResetCursor();
 
@@ -125,10 +134,10 @@ bool XmlDocument::Impl::Load(const std::string& path) {
         }
     }
     if (bomFlag == 0) {
-        const std::u16string sniff =
-            Utf8ToUtf16(std::string_view(bytes).substr(0, kSniffLength));
+        const std::u16string sniff = Utf8ToUtf16(std::string_view(bytes).substr(0, kSniffLength));
         encoding = xml::FindDeclaredEncoding(sniff);
-        if (encoding.empty() && !bytes.empty() && bytes[0] == '<') encoding = "UTF-8";
+        if (encoding.empty() && !bytes.empty() && bytes[0] == '<')
+            encoding = "UTF-8";
     }
 
     if (bomFlag == kFlagUtf16Le || bomFlag == kFlagUtf16Be) {
@@ -153,21 +162,25 @@ bool XmlDocument::Impl::Load(const std::string& path) {
         if (zeros != 0) {
             log.Add("nulls_removed", {{"count", ResultLog::Number(static_cast<int64_t>(zeros))}});
         }
-        if (bigEndian) log.Add("endian_swap");
+        if (bigEndian)
+            log.Add("endian_swap");
     } else {
         bytes.erase(0, offset);
         const size_t length = bytes.size();
         const size_t zeros = RemoveZeroBytes(bytes);
         const bool undeclared = encoding.empty();
-        if (undeclared && xml::LooksLikeUtf8(bytes)) encoding = "UTF-8";
+        if (undeclared && xml::LooksLikeUtf8(bytes))
+            encoding = "UTF-8";
         log.Add("read", {{"encoding", ResultLog::FromUtf8(encoding)},
                          {"length", ResultLog::Number(static_cast<int64_t>(length))}});
         if (zeros != 0) {
             log.Add("nulls_removed", {{"count", ResultLog::Number(static_cast<int64_t>(zeros))}});
         }
-        if (undeclared) log.Add("utf8_detection");
+        if (undeclared)
+            log.Add("utf8_detection");
         int codePage = xml::CodePageFromName(encoding);
-        if (codePage == 0) codePage = xml::kCodePageDefault8Bit;
+        if (codePage == 0)
+            codePage = xml::kCodePageDefault8Bit;
         text = xml::DecodeBytes(bytes, codePage);
         log.Add("converted_to", {{"encoding", u"UTF-16"},
                                  {"length", ResultLog::Number(static_cast<int64_t>(text.size()))}});
@@ -175,7 +188,8 @@ bool XmlDocument::Impl::Load(const std::string& path) {
     bytes.clear();
     bytes.shrink_to_fit();
 
-    if (close(fd) != 0) FileError(errno);
+    if (close(fd) != 0)
+        FileError(errno);
     flags = (flags & ~kBomFlags) | bomFlag;
     return Reindex();
 }
@@ -198,10 +212,12 @@ bool XmlDocument::Impl::Save(const std::string& path) {
     }
     if (encoding.empty()) {
         encoding = xml::FindDeclaredEncoding(std::u16string_view(text).substr(0, kSniffLength));
-        if (encoding.empty()) encoding = "UTF-8";
+        if (encoding.empty())
+            encoding = "UTF-8";
     }
     int codePage = xml::CodePageFromName(encoding);
-    if (codePage == 0) codePage = xml::kCodePageDefault8Bit;
+    if (codePage == 0)
+        codePage = xml::kCodePageDefault8Bit;
 
     size_t written;
     if (codePage == xml::kCodePageUtf16Le || codePage == xml::kCodePageUtf16Be) {
@@ -215,7 +231,8 @@ bool XmlDocument::Impl::Save(const std::string& path) {
             bytes[offset + 2 * i] = bigEndian ? high : low;
             bytes[offset + 2 * i + 1] = bigEndian ? low : high;
         }
-        if (bigEndian) log.Add("endian_swap");
+        if (bigEndian)
+            log.Add("endian_swap");
         written = text.size();
     } else {
         bool lossy = false;
@@ -223,7 +240,8 @@ bool XmlDocument::Impl::Save(const std::string& path) {
         log.Add("converted_from",
                 {{"encoding", u"UTF-16"},
                  {"length", ResultLog::Number(static_cast<int64_t>(text.size()))}});
-        if (lossy && xml::CanReportConversionLoss(codePage)) log.Add("conversion_loss");
+        if (lossy && xml::CanReportConversionLoss(codePage))
+            log.Add("conversion_loss");
         written = bytes.size();
     }
     log.Add("write", {{"encoding", ResultLog::FromUtf8(encoding)},

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "xml/FindUnit.h"
 #include "xml/XmlScan.h"
 
 namespace zephyl::xml {
@@ -62,8 +63,9 @@ void Indexer::Error(std::string_view record, size_t offset) {
 
 size_t Indexer::Unterminated(std::string_view type, size_t offset) {
     m_error = true;
-    m_log.Add("unterminated_tag_syntax", {{"type", ResultLog::FromUtf8(type)},
-                                          {"offset", ResultLog::Number(static_cast<int64_t>(offset))}});
+    m_log.Add("unterminated_tag_syntax",
+              {{"type", ResultLog::FromUtf8(type)},
+               {"offset", ResultLog::Number(static_cast<int64_t>(offset))}});
     return m_text.size();
 }
 
@@ -72,8 +74,9 @@ bool Indexer::Run() {
     const size_t n = m_text.size();
     size_t pos = 0;
     while (pos < n) {
-        const size_t lt = m_text.find(u'<', pos);
-        if (lt == kNone) break;
+        const size_t lt = FindUnit(m_text, pos, n, u'<');
+        if (lt == n)
+            break;
         if (lt + 1 >= n) {
             pos = Unterminated("tag", lt);
             break;
@@ -99,10 +102,12 @@ bool Indexer::Run() {
 
 size_t Indexer::Exclamation(size_t lt) {
     const size_t n = m_text.size();
-    if (lt + 2 >= n) return Unterminated("tag", lt);
+    if (lt + 2 >= n)
+        return Unterminated("tag", lt);
     switch (m_text[lt + 2]) {
         case u'-': {
-            if (lt + 3 >= n) return Unterminated("tag", lt);
+            if (lt + 3 >= n)
+                return Unterminated("tag", lt);
             if (m_text[lt + 3] != u'-') {
                 Error("comment_tag_syntax", lt);
                 return lt + 1;
@@ -111,7 +116,8 @@ size_t Indexer::Exclamation(size_t lt) {
             return close == kNone ? Unterminated("comment", lt) : close + 3;
         }
         case u'[': {
-            if (lt + 3 >= n) return Unterminated("tag", lt);
+            if (lt + 3 >= n)
+                return Unterminated("tag", lt);
             if (m_text[lt + 3] != u'C') {
                 Error("cdata_section_syntax", lt);
                 return lt + 1;
@@ -135,7 +141,8 @@ size_t Indexer::DocumentType(size_t lt) {
         const char16_t c = m_text[i];
         if (c == u'"' || c == u'\'') {
             const size_t close = m_text.find(c, i + 1);
-            if (close == kNone) break;
+            if (close == kNone)
+                break;
             i = close + 1;
         } else if (c == u'[') {
             inSubset = true;
@@ -146,10 +153,12 @@ size_t Indexer::DocumentType(size_t lt) {
         } else if (c == u'>' && !inSubset) {
             return i + 1;
         } else if (c == u'<' && inSubset) {
-            if (i + 3 >= n) break;
+            if (i + 3 >= n)
+                break;
             if (m_text.compare(i, 4, u"<!--") == 0) {
                 const size_t close = m_text.find(u"-->", i + 4);
-                if (close == kNone) break;
+                if (close == kNone)
+                    break;
                 i = close + 3;
                 continue;
             }
@@ -166,7 +175,8 @@ size_t Indexer::DocumentType(size_t lt) {
                 const char16_t d = m_text[k];
                 if (d == u'"' || d == u'\'') {
                     const size_t close = m_text.find(d, k + 1);
-                    if (close == kNone) break;
+                    if (close == kNone)
+                        break;
                     k = close + 1;
                 } else if (d == u'>') {
                     closed = true;
@@ -175,7 +185,8 @@ size_t Indexer::DocumentType(size_t lt) {
                     ++k;
                 }
             }
-            if (!closed) break;
+            if (!closed)
+                break;
             i = k + 1;
         } else {
             ++i;
@@ -186,19 +197,15 @@ size_t Indexer::DocumentType(size_t lt) {
 
 size_t Indexer::StartTag(size_t lt) {
     const size_t n = m_text.size();
-    size_t i = lt + 1;
-    while (i < n) {
-        const char16_t c = m_text[i];
-        if (c == u'>') break;
-        if (c == u'"' || c == u'\'') {
-            const size_t close = m_text.find(c, i + 1);
-            if (close == kNone) return Unterminated("start_tag", lt);
-            i = close + 1;
-        } else {
-            ++i;
-        }
+    size_t i = FindUnit(m_text, lt + 1, n, u'>', u'"', u'\'');
+    while (i < n && m_text[i] != u'>') {
+        const size_t close = FindUnit(m_text, i + 1, n, m_text[i]);
+        if (close == n)
+            return Unterminated("start_tag", lt);
+        i = FindUnit(m_text, close + 1, n, u'>', u'"', u'\'');
     }
-    if (i >= n) return Unterminated("start_tag", lt);
+    if (i >= n)
+        return Unterminated("start_tag", lt);
     const size_t tagLength = i - lt + 1;
     if (tagLength > ElementRecord::kMaxStartTagLength) {
         m_error = true;
@@ -233,16 +240,17 @@ size_t Indexer::StartTag(size_t lt) {
 }
 
 size_t Indexer::EndTag(size_t lt) {
-    const size_t gt = m_text.find(u'>', lt + 2);
-    if (gt == kNone) return Unterminated("end_tag", lt);
+    const size_t gt = FindUnit(m_text, lt + 2, m_text.size(), u'>');
+    if (gt == m_text.size())
+        return Unterminated("end_tag", lt);
     const size_t tagLength = gt - lt + 1;
     const std::u16string_view name = m_text.substr(lt + 2, TagNameLength(m_text, lt + 2));
     if (tagLength > ElementRecord::kMaxEndTagLength) {
         // Its length has no room in the record: the tag is passed over and its element, if
         // any, is left open and cut back later.
         m_error = true;
-        m_log.Add("tag_length_limit", {{"type", u"end_tag"},
-                                       {"offset", ResultLog::Number(static_cast<int64_t>(lt))}});
+        m_log.Add("tag_length_limit",
+                  {{"type", u"end_tag"}, {"offset", ResultLog::Number(static_cast<int64_t>(lt))}});
         return gt + 1;
     }
     const int found = FindOpen(name);
@@ -263,13 +271,15 @@ size_t Indexer::EndTag(size_t lt) {
 std::u16string Indexer::MapKey(std::u16string_view name) const {
     std::u16string key(name);
     if (m_ignoreCase) {
-        for (char16_t& c : key) c = AsciiLower(c);
+        for (char16_t& c : key)
+            c = AsciiLower(c);
     }
     return key;
 }
 
 int Indexer::FindOpen(std::u16string_view name) {
-    if (m_stack.empty()) return -1;
+    if (m_stack.empty())
+        return -1;
     if (NamesEqual(OpenName(m_stack.back()), name, m_ignoreCase)) {
         return static_cast<int>(m_stack.size() - 1);
     }
@@ -280,21 +290,24 @@ int Indexer::FindOpen(std::u16string_view name) {
         }
     }
     const auto it = m_openByName.find(MapKey(name));
-    if (it == m_openByName.end() || it->second.empty()) return -1;
+    if (it == m_openByName.end() || it->second.empty())
+        return -1;
     return it->second.back();
 }
 
 void Indexer::Pop() {
     if (m_useMap) {
         auto it = m_openByName.find(MapKey(OpenName(m_stack.back())));
-        if (it != m_openByName.end() && !it->second.empty()) it->second.pop_back();
+        if (it != m_openByName.end() && !it->second.empty())
+            it->second.pop_back();
     }
     m_stack.pop_back();
 }
 
 void Indexer::CloseAbove(int keep, size_t cutOffset) {
     const size_t first = static_cast<size_t>(keep + 1);
-    if (first >= m_stack.size()) return;
+    if (first >= m_stack.size())
+        return;
     m_error = true;
     for (size_t i = m_stack.size(); i-- > first;) {
         ElementRecord& element = m_index[m_stack[i].record];
@@ -314,7 +327,8 @@ void Indexer::CloseAbove(int keep, size_t cutOffset) {
     for (size_t i = first; i < m_stack.size(); ++i) {
         ElementRecord& cut = m_index[m_stack[i].record];
         const int32_t child = cut.firstChild;
-        if (child == 0) continue;
+        if (child == 0)
+            continue;
         for (int32_t c = child; c != 0; c = m_index[c].nextSibling) {
             m_index[c].parent = target;
             last = c;
@@ -325,7 +339,8 @@ void Indexer::CloseAbove(int keep, size_t cutOffset) {
         cut.firstChild = 0;
     }
     m_index[m_index[target].firstChild].prevSibling = last;
-    while (m_stack.size() > first) Pop();
+    while (m_stack.size() > first)
+        Pop();
 }
 
 void Indexer::Finish() {
@@ -345,7 +360,8 @@ void Indexer::Finish() {
         ElementRecord& element = m_index[r];
         element.SetLevel(m_index[element.parent].Level() + 1);
     }
-    if (m_error) document.SetFlag(ElementRecord::kIllFormed);
+    if (m_error)
+        document.SetFlag(ElementRecord::kIllFormed);
 }
 
 }  // namespace

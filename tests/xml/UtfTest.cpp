@@ -37,13 +37,18 @@ TEST(Utf, Utf8ToUtf16DecodesAndReplacesEachBadSequence) {
 TEST(Utf, Utf16ToUtf8EncodesPairsAndReplacesLoneSurrogates) {
     EXPECT_EQ(Utf16ToUtf8(u"\u00E9\u20AC\U0001F600"), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD83D))), "\xEF\xBF\xBD");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xDE00), u'a'}), "\xEF\xBF\xBD" "a");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xD83D), u'a'}), "\xEF\xBF\xBD" "a");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xDE00), u'a'}),
+              "\xEF\xBF\xBD"
+              "a");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xD83D), u'a'}),
+              "\xEF\xBF\xBD"
+              "a");
 }
 
 TEST(Utf, EveryCodePointSurvivesARoundTrip) {
     for (char32_t cp = 1; cp <= 0x10FFFF; cp += (cp < 0x3000 ? 1 : 97)) {
-        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            continue;
         std::u16string one;
         if (cp >= 0x10000) {
             one = {static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)),

@@ -33,7 +33,8 @@ TEST(XmlCursor, FindElementVisitsEachSiblingOnceAndStaysOnTheLast) {
     ASSERT_TRUE(doc.FindElement("languages"));
     ASSERT_TRUE(doc.EnterElement());
     std::string ids;
-    while (doc.FindElement("lan")) ids += doc.GetAttribute("id") + ";";
+    while (doc.FindElement("lan"))
+        ids += doc.GetAttribute("id") + ";";
     EXPECT_EQ(ids, "1033;2052;1031;");
     EXPECT_EQ(doc.GetAttribute("id"), "1031");
     EXPECT_FALSE(doc.FindElement("lan"));
@@ -167,12 +168,12 @@ TEST(XmlEntities, TableHoldsEveryHtml4EntityWithItsCodePoint) {
         const char16_t* name;
         char32_t codePoint;
     } cases[] = {
-        {u"lt", 60},       {u"gt", 62},         {u"amp", 38},     {u"quot", 34},
-        {u"apos", 39},     {u"nbsp", 160},      {u"yuml", 255},   {u"Yuml", 376},
-        {u"fnof", 402},    {u"thetasym", 977},  {u"alefsym", 8501}, {u"diams", 9830},
-        {u"zwj", 8205},    {u"euro", 8364},     {u"lArr", 8656},  {u"larr", 8592},
-        {u"Sigma", 931},   {u"sigmaf", 962},    {u"image", 8465}, {u"weierp", 8472},
-        {u"AGRAVE", 0},    {u"ampx", 0},        {u"", 0},         {u"thetasyms", 0},
+        {u"lt", 60},     {u"gt", 62},        {u"amp", 38},       {u"quot", 34},
+        {u"apos", 39},   {u"nbsp", 160},     {u"yuml", 255},     {u"Yuml", 376},
+        {u"fnof", 402},  {u"thetasym", 977}, {u"alefsym", 8501}, {u"diams", 9830},
+        {u"zwj", 8205},  {u"euro", 8364},    {u"lArr", 8656},    {u"larr", 8592},
+        {u"Sigma", 931}, {u"sigmaf", 962},   {u"image", 8465},   {u"weierp", 8472},
+        {u"AGRAVE", 0},  {u"ampx", 0},       {u"", 0},           {u"thetasyms", 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(xml::LookupEntity(c.name), c.codePoint);

@@ -54,8 +54,9 @@ TEST(XmlWriter, NestedListsAndTheirReadBack) {
               "<macros/>\r\n</root>\r\n");
     XmlDocument back;
     ASSERT_TRUE(back.SetText(doc.Text()));
-    EXPECT_EQ(Outline(back, "code"), "root[code=](keys[code=](key[code=0],key[code=1],"
-                                     "key[code=2]),macros[code=])");
+    EXPECT_EQ(Outline(back, "code"),
+              "root[code=](keys[code=](key[code=0],key[code=1],"
+              "key[code=2]),macros[code=])");
 }
 
 struct EditCase {
@@ -70,9 +71,12 @@ struct EditCase {
 bool Walk(XmlDocument& doc, std::string path) {
     for (;;) {
         const size_t slash = path.find('/');
-        if (!doc.FindElement(path.substr(0, slash))) return false;
-        if (slash == std::string::npos) return true;
-        if (!doc.EnterElement()) return false;
+        if (!doc.FindElement(path.substr(0, slash)))
+            return false;
+        if (slash == std::string::npos)
+            return true;
+        if (!doc.EnterElement())
+            return false;
         path.erase(0, slash + 1);
     }
 }
@@ -103,8 +107,8 @@ TEST(XmlWriter, SetAttributeReplacesOrAppends) {
 
 struct AddCase {
     const char* text;
-    const char* path;   // to the current element before AddElement
-    bool enter;         // enter it first, so the new element becomes its child
+    const char* path;  // to the current element before AddElement
+    bool enter;        // enter it first, so the new element becomes its child
     const char* expected;
 };
 
@@ -134,8 +138,9 @@ TEST(XmlWriter, AddElementPlacesTheElementAsTheLayoutRequires) {
 
 TEST(XmlWriter, EditsInsideADocumentKeepEveryPositionRight) {
     XmlDocument doc;
-    ASSERT_TRUE(doc.SetText("<r>\r\n<a v=\"1\">\r\n<b v=\"2\"/>\r\n<c v=\"3\"><d v=\"4\"/></c>\r\n"
-                            "</a>\r\n<e v=\"5\"/>\r\n<f v=\"6\"></f>\r\n</r>"));
+    ASSERT_TRUE(
+        doc.SetText("<r>\r\n<a v=\"1\">\r\n<b v=\"2\"/>\r\n<c v=\"3\"><d v=\"4\"/></c>\r\n"
+                    "</a>\r\n<e v=\"5\"/>\r\n<f v=\"6\"></f>\r\n</r>"));
     ASSERT_TRUE(Walk(doc, "r/a"));
     ASSERT_TRUE(doc.SetAttribute("v", "one"));  // shifts a's children and later siblings
     ASSERT_TRUE(doc.SetAttribute("w", "new"));
@@ -169,6 +174,29 @@ TEST(XmlWriter, EditsInsideADocumentKeepEveryPositionRight) {
               "<f v=\"6\">\r\n<z v=\"z\"/>\r\n</f>\r\n</r>");
 }
 
+TEST(XmlWriter, EditsNeverChangeHowATagReads) {
+    XmlDocument doc;
+    // An unquoted value before "/>" is replaced without taking the '/' with it.
+    ASSERT_TRUE(doc.SetText("<r v=x/>"));
+    ASSERT_TRUE(doc.FindElement("r"));
+    EXPECT_EQ(doc.GetAttribute("v"), "x/");
+    ASSERT_TRUE(doc.SetAttribute("v", "2"));
+    EXPECT_EQ(doc.TextUtf8(), "<r v=\"2\"/>");
+
+    // Here the attribute scan and the tag's quote pairing disagree; writing x would leave the
+    // tag unterminated, so the edit is refused and the text kept.
+    const std::string odd = "<r a=\"1\"\" x=y\"/>";
+    ASSERT_TRUE(doc.SetText(odd));
+    ASSERT_TRUE(doc.FindElement("r"));
+    EXPECT_EQ(doc.GetAttribute("x"), "y\"/");
+    EXPECT_FALSE(doc.SetAttribute("x", "2"));
+    EXPECT_EQ(doc.TextUtf8(), odd);
+    EXPECT_TRUE(doc.SetAttribute("a", "2"));
+    EXPECT_EQ(doc.TextUtf8(), "<r a=\"2\"\" x=y\"/>");
+    XmlDocument fresh;
+    EXPECT_TRUE(fresh.SetText(doc.Text()));
+}
+
 TEST(XmlWriter, RejectsNamesThatWouldNotReadBack) {
     XmlDocument doc;
     EXPECT_FALSE(doc.SetAttribute("k", "1"));  // no current element
@@ -177,7 +205,7 @@ TEST(XmlWriter, RejectsNamesThatWouldNotReadBack) {
     }
     EXPECT_EQ(doc.TextUtf8(), "");
     ASSERT_TRUE(doc.AddElement("r"));
-    for (const char* bad : {"", "a b", "a=b", "/a", "a>", "a?"}) {
+    for (const char* bad : {"", "a b", "a=b", "/a", "a>", "a?", "a\"", "'a", "a<"}) {
         EXPECT_FALSE(doc.SetAttribute(bad, "1")) << bad;
     }
     EXPECT_TRUE(doc.SetAttribute("n", -42));
@@ -188,8 +216,13 @@ TEST(XmlWriter, SavedFileReadsBackUnchanged) {
     test::TempEnvironment env;
     const std::string path = (env.Root() / "roundtrip.xml").string();
     const std::string values[] = {
-        "plain", "", "a&b<c>d\"e'f", "&amp;&#65;", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
-        "line\r\nbreak\ttab", "   spaces   ",
+        "plain",
+        "",
+        "a&b<c>d\"e'f",
+        "&amp;&#65;",
+        "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
+        "line\r\nbreak\ttab",
+        "   spaces   ",
     };
     XmlDocument doc;
     doc.SetText(XmlDocument::kDeclaration);

@@ -13,17 +13,42 @@ TEST(XmlEncoding, NamesMapToCodePagesIgnoringLetterCase) {
         std::string name;
         int codePage;
     } cases[] = {
-        {"utf-8", 65001}, {"UTF8", 65001}, {"Unicode-1-1-UTF-8", 65001},
-        {"utf-16", 1200}, {"UTF-16LE", 1200}, {"unicode", 1200}, {"UCS-2", 1200},
-        {"utf-16be", 1201}, {"unicodeFFFE", 1201},
-        {"US-ASCII", 20127}, {"ascii", 20127}, {"ISO-8859-1", 28591}, {"Latin1", 28591},
-        {"windows-1252", 1252}, {"Windows-1251", 1251}, {"Shift_JIS", 932}, {"sjis", 932},
-        {"gb2312", 936}, {"GBK", 936}, {"gb18030", 54936}, {"ks_c_5601-1987", 949},
-        {"EUC-KR", 51949}, {"euc-jp", 51932}, {"Big5", 950}, {"koi8-r", 20866},
-        {"KOI8-U", 21866}, {"cp866", 866}, {"ibm866", 866}, {"iso-8859-15", 28605},
-        {"UTF-32", 12000}, {"UTF-32BE", 12001}, {"UTF-32 whatever", 12000},
+        {"utf-8", 65001},
+        {"UTF8", 65001},
+        {"Unicode-1-1-UTF-8", 65001},
+        {"utf-16", 1200},
+        {"UTF-16LE", 1200},
+        {"unicode", 1200},
+        {"UCS-2", 1200},
+        {"utf-16be", 1201},
+        {"unicodeFFFE", 1201},
+        {"US-ASCII", 20127},
+        {"ascii", 20127},
+        {"ISO-8859-1", 28591},
+        {"Latin1", 28591},
+        {"windows-1252", 1252},
+        {"Windows-1251", 1251},
+        {"Shift_JIS", 932},
+        {"sjis", 932},
+        {"gb2312", 936},
+        {"GBK", 936},
+        {"gb18030", 54936},
+        {"ks_c_5601-1987", 949},
+        {"EUC-KR", 51949},
+        {"euc-jp", 51932},
+        {"Big5", 950},
+        {"koi8-r", 20866},
+        {"KOI8-U", 21866},
+        {"cp866", 866},
+        {"ibm866", 866},
+        {"iso-8859-15", 28605},
+        {"UTF-32", 12000},
+        {"UTF-32BE", 12001},
+        {"UTF-32 whatever", 12000},
         {"utf-32 whatever", 0},  // the prefix rule takes exactly upper-case "UTF-32"
-        {"", 0}, {"x-bogus", 0}, {"utf-8 ", 0},
+        {"", 0},
+        {"x-bogus", 0},
+        {"utf-8 ", 0},
         {"UTF-32" + std::string(93, 'x'), 12000},  // 99 characters
         {"UTF-32" + std::string(94, 'x'), 0},      // 100 characters: not looked up
     };
@@ -37,11 +62,18 @@ TEST(XmlEncoding, Utf8TestFollowsLeadBytesAndTopBits) {
         std::string bytes;
         bool utf8;
     } cases[] = {
-        {"", true}, {"plain <a/>", true}, {"caf\xC3\xA9", true}, {"\xF0\x9F\x98\x80", true},
+        {"", true},
+        {"plain <a/>", true},
+        {"caf\xC3\xA9", true},
+        {"\xF0\x9F\x98\x80", true},
         {"\xE2\x82\xAC!", true},
         {"\xC3\xC3", true},  // the second bit of a following byte is not looked at
-        {"caf\xE9t", false}, {"\xC3", false}, {"\xE2\x82", false}, {"\x80", false},
-        {"\xF8\x80\x80\x80\x80", false}, {"\xFF", false},
+        {"caf\xE9t", false},
+        {"\xC3", false},
+        {"\xE2\x82", false},
+        {"\x80", false},
+        {"\xF8\x80\x80\x80\x80", false},
+        {"\xFF", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(LooksLikeUtf8(c.bytes), c.utf8) << c.bytes;
@@ -91,12 +123,12 @@ TEST(XmlEncoding, DecodesCodePagesAndReplacesMalformedBytes) {
         {950, "\xA7\x41", u"\u4F60"},
         {51949, "\xB0\xA1", u"\uAC00"},
         {65001, "\xC3\xA9\xFF", u"\u00E9\uFFFD"},
-        {932, "a\x82", u"a\uFFFD"},            // cut off inside a character
-        {51932, "\xA4 x", u"\uFFFD x"},        // not a valid second byte
+        {932, "a\x82", u"a\uFFFD"},      // cut off inside a character
+        {51932, "\xA4 x", u"\uFFFD x"},  // not a valid second byte
         {20127, "a\xE9z", u"a\uFFFDz"},
-        {1200, "\xC3\xA9", u"\u00E9"},          // a wide code page on bytes reads as UTF-8
-        {99999, "\x80", u"\u20AC"},             // unknown: the default 8-bit code page
-        {57002, "\x80", u"\u20AC"},             // known, but no converter here
+        {1200, "\xC3\xA9", u"\u00E9"},  // a wide code page on bytes reads as UTF-8
+        {99999, "\x80", u"\u20AC"},     // unknown: the default 8-bit code page
+        {57002, "\x80", u"\u20AC"},     // known, but no converter here
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DecodeBytes(c.bytes, c.codePage), c.text) << c.codePage;

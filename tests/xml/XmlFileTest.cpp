@@ -52,36 +52,83 @@ struct LoadCase {
 TEST_F(XmlFileTest, LoadDetectsMarksDeclarationsAndUtf8) {
     const std::string eAcute = "\xC3\xA9";
     const LoadCase cases[] = {
-        {"UTF-8 mark", "\xEF\xBB\xBF<a v=\"\xC3\xA9\"/>", true, XmlDocument::kFlagUtf8Bom, eAcute,
+        {"UTF-8 mark",
+         "\xEF\xBB\xBF<a v=\"\xC3\xA9\"/>",
+         true,
+         XmlDocument::kFlagUtf8Bom,
+         eAcute,
          {"bom", "read", "converted_to"}},
-        {"UTF-16LE mark", "\xFF\xFE" + Utf16Bytes(u"<a v=\"\u00E9\"/>", false), true,
-         XmlDocument::kFlagUtf16Le, eAcute, {"bom", "read"}},
-        {"UTF-16BE mark", "\xFE\xFF" + Utf16Bytes(u"<a v=\"\u00E9\"/>", true), true,
-         XmlDocument::kFlagUtf16Be, eAcute, {"bom", "read", "endian_swap"}},
-        {"undeclared UTF-8", "\r\n<a v=\"\xC3\xA9\"/>", true, 0, eAcute,
+        {"UTF-16LE mark",
+         "\xFF\xFE" + Utf16Bytes(u"<a v=\"\u00E9\"/>", false),
+         true,
+         XmlDocument::kFlagUtf16Le,
+         eAcute,
+         {"bom", "read"}},
+        {"UTF-16BE mark",
+         "\xFE\xFF" + Utf16Bytes(u"<a v=\"\u00E9\"/>", true),
+         true,
+         XmlDocument::kFlagUtf16Be,
+         eAcute,
+         {"bom", "read", "endian_swap"}},
+        {"undeclared UTF-8",
+         "\r\n<a v=\"\xC3\xA9\"/>",
+         true,
+         0,
+         eAcute,
          {"read", "utf8_detection", "converted_to"}},
         {"undeclared 8-bit", "\r\n<a v=\"\xE9t\"/>", true, 0, "\xC3\xA9t", {"utf8_detection"}},
-        {"ISO-8859-1 declared", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a v=\"\xE9t\x80\"/>",
-         true, 0, "\xC3\xA9t\xC2\x80", {"read", "converted_to"}},
-        {"windows-1251 declared", "<?xml encoding=\"windows-1251\"?><a v=\"\xC0\"/>", true, 0,
-         "\xD0\x90", {}},
-        {"html meta", "<html><head><meta http-equiv=\"Content-Type\" "
-                      "content=\"text/html; charset=koi8-r\"/></head><body v=\"\xC1\"/></html>",
-         true, 0, "", {}},
-        {"UTF-16 declared on bytes", "<?xml encoding=\"UTF-16\"?><a v=\"\xC3\xA9\"/>", true, 0,
-         eAcute, {}},
+        {"ISO-8859-1 declared",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a v=\"\xE9t\x80\"/>",
+         true,
+         0,
+         "\xC3\xA9t\xC2\x80",
+         {"read", "converted_to"}},
+        {"windows-1251 declared",
+         "<?xml encoding=\"windows-1251\"?><a v=\"\xC0\"/>",
+         true,
+         0,
+         "\xD0\x90",
+         {}},
+        {"html meta",
+         "<html><head><meta http-equiv=\"Content-Type\" "
+         "content=\"text/html; charset=koi8-r\"/></head><body v=\"\xC1\"/></html>",
+         true,
+         0,
+         "",
+         {}},
+        {"UTF-16 declared on bytes",
+         "<?xml encoding=\"UTF-16\"?><a v=\"\xC3\xA9\"/>",
+         true,
+         0,
+         eAcute,
+         {}},
         {"zero bytes", std::string("<a\0 v=\"1\"/>\0", 13), true, 0, "1", {"nulls_removed"}},
-        {"UTF-16LE without mark", Utf16Bytes(u"<a v=\"1\"/>", false), true, 0, "1",
+        {"UTF-16LE without mark",
+         Utf16Bytes(u"<a v=\"1\"/>", false),
+         true,
+         0,
+         "1",
          {"nulls_removed"}},
-        {"UTF-16 zero units", "\xFF\xFE" + Utf16Bytes(std::u16string(u"<a\0 v=\"1\"/>", 11), false),
-         true, XmlDocument::kFlagUtf16Le, "1", {"nulls_removed"}},
-        {"odd UTF-16 length", "\xFF\xFE" + Utf16Bytes(u"<a v=\"1\"/>", false) + "x", true,
-         XmlDocument::kFlagUtf16Le, "1", {}},
-        {"lone surrogate", "\xFE\xFF" + Utf16Bytes(std::u16string{u'<', u'a', u' ', u'v', u'=',
-                                                                  u'"', char16_t(0xD800), u'"',
-                                                                  u'/', u'>'},
-                                                   true),
-         true, XmlDocument::kFlagUtf16Be, "\xEF\xBF\xBD", {}},
+        {"UTF-16 zero units",
+         "\xFF\xFE" + Utf16Bytes(std::u16string(u"<a\0 v=\"1\"/>", 11), false),
+         true,
+         XmlDocument::kFlagUtf16Le,
+         "1",
+         {"nulls_removed"}},
+        {"odd UTF-16 length",
+         "\xFF\xFE" + Utf16Bytes(u"<a v=\"1\"/>", false) + "x",
+         true,
+         XmlDocument::kFlagUtf16Le,
+         "1",
+         {}},
+        {"lone surrogate",
+         "\xFE\xFF" + Utf16Bytes(std::u16string{u'<', u'a', u' ', u'v', u'=', u'"',
+                                                char16_t(0xD800), u'"', u'/', u'>'},
+                                 true),
+         true,
+         XmlDocument::kFlagUtf16Be,
+         "\xEF\xBF\xBD",
+         {}},
     };
     for (const LoadCase& c : cases) {
         XmlDocument doc;
@@ -91,16 +138,17 @@ TEST_F(XmlFileTest, LoadDetectsMarksDeclarationsAndUtf8) {
         EXPECT_TRUE(doc.FindAnyElement()) << c.label;
         EXPECT_EQ(doc.GetAttribute("v"), c.value) << c.label;
         for (const std::string& record : c.records) {
-            EXPECT_TRUE(LogHas(doc, record)) << c.label << " lacks " << record << ": "
-                                             << doc.ResultLog();
+            EXPECT_TRUE(LogHas(doc, record))
+                << c.label << " lacks " << record << ": " << doc.ResultLog();
         }
     }
 }
 
 TEST_F(XmlFileTest, HtmlCharsetDecidesTheBytes) {
     XmlDocument doc;
-    ASSERT_TRUE(doc.Load(Write("<html><head><meta charset=\"koi8-r\"/></head><body v=\"\xC1\"/>"
-                               "</html>")));
+    ASSERT_TRUE(
+        doc.Load(Write("<html><head><meta charset=\"koi8-r\"/></head><body v=\"\xC1\"/>"
+                       "</html>")));
     ASSERT_TRUE(doc.FindElement("html"));
     ASSERT_TRUE(doc.EnterElement());
     ASSERT_TRUE(doc.FindElement("body"));
@@ -138,7 +186,10 @@ TEST_F(XmlFileTest, BadFilesFailWithoutHarm) {
         {"mark only", "\xFF\xFE", "no_root_element"},
         {"half a unit", "\xFE\xFF\x00", "no_root_element"},
         {"UTF-8 mark only", "\xEF\xBB\xBF", "no_root_element"},
-        {"binary", std::string("\x7F" "ELF\x02\x01\x01\0\0\0<\x01\xFF\xFE>", 16),
+        {"binary",
+         std::string("\x7F"
+                     "ELF\x02\x01\x01\0\0\0<\x01\xFF\xFE>",
+                     16),
          "no_root_element"},
         {"huge attribute", "<a v=\"" + std::string(5 << 20, 'x') + "\"/>", "tag_length_limit"},
     };
@@ -196,13 +247,16 @@ TEST_F(XmlFileTest, SaveKeepsTheMarkAndEncodingOfTheDocument) {
         std::string bytes;
         std::vector<std::string> records;
     } cases[] = {
-        {XmlDocument::kFlagUtf8Bom, "\xEF\xBB\xBF<a v=\"\xC3\xA9\xE2\x82\xAC\"/>\r\n",
+        {XmlDocument::kFlagUtf8Bom,
+         "\xEF\xBB\xBF<a v=\"\xC3\xA9\xE2\x82\xAC\"/>\r\n",
          {"bom", "converted_from", "write"}},
         {XmlDocument::kFlagUtf16Le, "\xFF\xFE" + Utf16Bytes(body, false), {"bom", "write"}},
-        {XmlDocument::kFlagUtf16Be, "\xFE\xFF" + Utf16Bytes(body, true),
+        {XmlDocument::kFlagUtf16Be,
+         "\xFE\xFF" + Utf16Bytes(body, true),
          {"bom", "endian_swap", "write"}},
         {XmlDocument::kFlagUtf8Bom | XmlDocument::kFlagUtf16Le,
-         "\xEF\xBB\xBF<a v=\"\xC3\xA9\xE2\x82\xAC\"/>\r\n", {"bom"}},
+         "\xEF\xBB\xBF<a v=\"\xC3\xA9\xE2\x82\xAC\"/>\r\n",
+         {"bom"}},
     };
     for (const auto& c : cases) {
         XmlDocument doc;
@@ -232,7 +286,7 @@ TEST_F(XmlFileTest, SaveConvertsToTheDeclaredEncoding) {
         {"windows-1252", u"5\u20AC", "5\x80", false},
         {"Shift_JIS", u"\u3042", "\x82\xA0", false},
         {"koi8-r", u"\u0430", "\xC1", false},
-        {"x-bogus", u"\u20AC", "\x80", false},  // unknown names write the default code page
+        {"x-bogus", u"\u20AC", "\x80", false},   // unknown names write the default code page
         {"ISO-2022-JP", u"\u00E9", "?", false},  // this family cannot report what it lost
     };
     for (const auto& c : cases) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "XmlTestSupport.h"
+#include "xml/ElementIndex.h"
 #include "xml/XmlDocument.h"
 
 namespace zephyl {
@@ -33,8 +34,12 @@ TEST(XmlIndex, WellFormednessAndTheRecordsLogged) {
         {"<a><!-- <b> --><![CDATA[<c>]]><?pi <d>?><e/></a>", true, {}, "a(e)"},
         {"<!DOCTYPE a [<!ELEMENT a ANY><!ATTLIST a x CDATA \"1>\"><!ENTITY e \"v\">"
          "<!NOTATION n SYSTEM \"n\"><!-- <x> -->]><a/>",
-         true, {}, "a"},
-        {"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0//EN\" \"x>y.dtd\"><html/>", true, {},
+         true,
+         {},
+         "a"},
+        {"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0//EN\" \"x>y.dtd\"><html/>",
+         true,
+         {},
          "html"},
         {"<!DOCTYPE a [<!X>]><a/>", false, {"doctype_tag_syntax"}, "a"},
         {"<a>< b/><1/></a>", false, {"first_tag_syntax"}, "a"},
@@ -48,7 +53,9 @@ TEST(XmlIndex, WellFormednessAndTheRecordsLogged) {
         {"<a/><!-- x", false, {"unterminated_tag_syntax"}, "a"},
         {"<a/><?pi", false, {"unterminated_tag_syntax"}, "a"},
         {"<a/><![CDATA[x", false, {"unterminated_tag_syntax"}, "a"},
-        {"<!DOCTYPE a [<!ELEMENT a ANY>", false, {"unterminated_tag_syntax", "no_root_element"},
+        {"<!DOCTYPE a [<!ELEMENT a ANY>",
+         false,
+         {"unterminated_tag_syntax", "no_root_element"},
          ""},
         {"<a b=\"x/>", false, {"unterminated_tag_syntax", "no_root_element"}, ""},
         // Elements that are never closed keep only their start tags; what they held follows them.
@@ -62,8 +69,8 @@ TEST(XmlIndex, WellFormednessAndTheRecordsLogged) {
         XmlDocument doc;
         EXPECT_EQ(doc.SetText(c.text), c.wellFormed) << c.text << "\n" << doc.ResultLog();
         for (const std::string& record : c.records) {
-            EXPECT_TRUE(LogHas(doc, record)) << c.text << " lacks " << record << ": "
-                                             << doc.ResultLog();
+            EXPECT_TRUE(LogHas(doc, record))
+                << c.text << " lacks " << record << ": " << doc.ResultLog();
         }
         if (c.records.empty()) {
             EXPECT_EQ(doc.ResultLog(), "") << c.text;
@@ -86,7 +93,8 @@ TEST(XmlIndex, LogRecordsCarryTheirAttributes) {
 
 TEST(XmlIndex, LogStopsTakingRecordsAtAThousandCharacters) {
     std::string text = "<r>";
-    for (int i = 0; i < 2000; ++i) text += "</x>";
+    for (int i = 0; i < 2000; ++i)
+        text += "</x>";
     text += "</r>";
     XmlDocument doc;
     EXPECT_FALSE(doc.SetText(text));
@@ -98,14 +106,17 @@ TEST(XmlIndex, LogStopsTakingRecordsAtAThousandCharacters) {
 TEST(XmlIndex, NestingUpToTheLevelLimitIsKept) {
     constexpr int kLimit = 65535;
     std::string text;
-    for (int i = 0; i < kLimit; ++i) text += "<d>";
+    for (int i = 0; i < kLimit; ++i)
+        text += "<d>";
     text += "<leaf v=\"deep\"/>";  // one level too deep: passed over
-    for (int i = 0; i < kLimit; ++i) text += "</d>";
+    for (int i = 0; i < kLimit; ++i)
+        text += "</d>";
     XmlDocument doc;
     EXPECT_FALSE(doc.SetText(text));
     EXPECT_TRUE(LogHas(doc, "nesting_limit")) << doc.ResultLog();
     int depth = 0;
-    while (doc.FindElement("d") && doc.EnterElement()) ++depth;
+    while (doc.FindElement("d") && doc.EnterElement())
+        ++depth;
     EXPECT_EQ(depth, kLimit);
     EXPECT_FALSE(doc.FindElement("leaf"));
 
@@ -115,8 +126,10 @@ TEST(XmlIndex, NestingUpToTheLevelLimitIsKept) {
 
 TEST(XmlIndex, DeeperNestingIsIllFormedButSafe) {
     std::string text;
-    for (int i = 0; i < 70000; ++i) text += "<d>";
-    for (int i = 0; i < 70000; ++i) text += "</d>";
+    for (int i = 0; i < 70000; ++i)
+        text += "<d>";
+    for (int i = 0; i < 70000; ++i)
+        text += "</d>";
     XmlDocument doc;
     EXPECT_FALSE(doc.SetText(text));
     EXPECT_TRUE(LogHas(doc, "nesting_limit"));
@@ -151,7 +164,8 @@ TEST(XmlIndex, TagLengthsAtAndPastTheirLimits) {
 TEST(XmlIndex, RecordsSpanSeveralPages) {
     constexpr int kCount = 140000;  // more than two pages of 65,536 records
     std::string text = "<r>";
-    for (int i = 0; i < kCount; ++i) text += "<k i=\"" + std::to_string(i) + "\"/>";
+    for (int i = 0; i < kCount; ++i)
+        text += "<k i=\"" + std::to_string(i) + "\"/>";
     text += "</r>";
     XmlDocument doc;
     ASSERT_TRUE(doc.SetText(text));
@@ -166,9 +180,42 @@ TEST(XmlIndex, RecordsSpanSeveralPages) {
     EXPECT_EQ(seen, kCount);
     EXPECT_TRUE(inOrder);
     // The index keeps growing while elements are added.
-    for (int i = 0; i < 70000; ++i) ASSERT_TRUE(doc.AddElement("n"));
+    for (int i = 0; i < 70000; ++i)
+        ASSERT_TRUE(doc.AddElement("n"));
     EXPECT_TRUE(doc.SetAttribute("last", "yes"));
     EXPECT_EQ(doc.GetAttribute("last"), "yes");
+}
+
+TEST(ElementIndex, SizedByTextLengthGrowsByHalfAndKeepsRecordsAcrossPages) {
+    xml::ElementIndex index;
+    index.Reset(6400);
+    EXPECT_EQ(index.Capacity(), 6400 / 64 + 8);
+    EXPECT_EQ(index.Count(), 1);
+    EXPECT_EQ(index[0].length, 6400);
+    while (index.Count() < index.Capacity())
+        index.Append();
+    index.Append();
+    EXPECT_EQ(index.Capacity(), 108 + 54);
+
+    index.Reset(0);
+    constexpr int32_t kRecords = 3 * xml::ElementIndex::kPageSize + 17;
+    for (int32_t n = 1; n < kRecords; ++n) {
+        const int32_t record = index.Append();
+        ASSERT_EQ(record, n);
+        index[record].start = n;
+        index[record].SetTagLengths(static_cast<uint32_t>(n) & 0x3FFFFF, 1023);
+        index[record].SetLevel(static_cast<uint32_t>(n));
+        index[record].SetFlag(xml::ElementRecord::kNotEnded);
+    }
+    bool intact = true;
+    for (int32_t n = 1; n < kRecords; ++n) {
+        const xml::ElementRecord& record = index[n];
+        intact = intact && record.start == n &&
+                 record.StartTagLength() == (static_cast<uint32_t>(n) & 0x3FFFFF) &&
+                 record.EndTagLength() == 1023 && record.Level() == (n & 0xFFFF) &&
+                 record.Flags() == xml::ElementRecord::kNotEnded;
+    }
+    EXPECT_TRUE(intact);
 }
 
 }  // namespace

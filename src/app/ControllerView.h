@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "device/KeyboardSettings.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace zephyl {
+
+class LayoutView;
+
+/// One item of a list the window fills: its text id and its item value.
+struct ListItem {
+    int textId = 0;
+    int value = 0;
+    bool operator==(const ListItem&) const = default;
+};
+
+/// What the window shows for a connection mode.
+struct ConnectionModeView {
+    int mode = -1;
+    bool changesTabs = false;            ///< false over Bluetooth and without a mode
+    std::array<bool, 9> tabVisible{};    ///< by tab index; 0 is home
+    bool batteryVisible = false;
+    bool devicePictureEnabled = false;
+    std::string modeIcon;                ///< below the skin folder, empty for none
+    bool firmwareButtonVisible = false;
+    std::vector<ListItem> musicForeColours;
+    bool musicColourControlsVisible = false;
+    int screenMaxFrames = 0;             ///< for the screen page's limit text
+};
+
+/// The settings page as the stored values set it.
+struct SettingsPageView {
+    KeyboardSettings settings;
+    std::vector<int> responseTimeTooltip;  ///< text ids, joined by line breaks
+    bool fnArrangementVisible = false;
+    bool responseTimeVisible = false;
+    bool sleepTimeVisible = false;
+    bool sideLightVisible = false;
+};
+
+/// What the controller changes in the window. The worker calls these from its own thread: an
+/// implementation must not wait for the window thread.
+class ControllerView {
+public:
+    virtual ~ControllerView() = default;
+
+    // Model list of the home page.
+    virtual void SetAllDeviceState(int state) = 0;
+    virtual void SetDeviceState(int deviceType, int state) = 0;
+    virtual void SetSelectDevice(int deviceType) = 0;
+
+    virtual void ShowConnectedView(int tab) = 0;
+    virtual void ShowDisconnectedView() = 0;
+    virtual void ShowConnectionMode(const ConnectionModeView& view) = 0;
+    virtual void SetBatteryLevel(int percent) = 0;
+    virtual void ShowSettingsPage(const SettingsPageView& page) = 0;
+
+    /// Closes the open wait dialog, if any.
+    virtual void CloseWaitDialog() = 0;
+    /// The firmware tool runs: the window's controls are disabled and the window hidden.
+    virtual void SetUpdaterRunning(bool running) = 0;
+
+    /// The window parts of loading a layout; null when there is no window.
+    virtual LayoutView* Layout() = 0;
+};
+
+/// A window that shows nothing: the command line and tests that only look at the keyboard.
+class NullControllerView : public ControllerView {
+public:
+    void SetAllDeviceState(int) override {}
+    void SetDeviceState(int, int) override {}
+    void SetSelectDevice(int) override {}
+    void ShowConnectedView(int) override {}
+    void ShowDisconnectedView() override {}
+    void ShowConnectionMode(const ConnectionModeView&) override {}
+    void SetBatteryLevel(int) override {}
+    void ShowSettingsPage(const SettingsPageView&) override {}
+    void CloseWaitDialog() override {}
+    void SetUpdaterRunning(bool) override {}
+    LayoutView* Layout() override { return nullptr; }
+};
+
+}  // namespace zephyl

@@ -1,0 +1,426 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "app/KeyboardController.h"
+
+#include "app/DeviceStatus.h"
+#include "app/Environment.h"
+#include "device/DeviceChange.h"
+#include "device/DeviceManager.h"
+#include "platform/Log.h"
+#include "platform/SettingsStore.h"
+#include "store/ProfileDatabase.h"
+#include "ui/DefaultNames.h"
+#include "ui/LanguageText.h"
+
+#include <chrono>
+#include <sys/wait.h>
+#include <thread>
+
+namespace zephyl {
+namespace {
+
+std::int64_t SteadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+constexpr const char* kDeviceTypeValue = "DeviceType";
+
+}  // namespace
+
+/// Loading a layout opens the model's database and sets the transport's pacing.
+class KeyboardController::LayoutHooksImpl : public LayoutHooks {
+public:
+    explicit LayoutHooksImpl(KeyboardController& controller) : m_controller(controller) {}
+    void OpenModelDatabase(const std::string& modelName) override {
+        m_controller.m_database.CloseDatabase();
+        if (!m_controller.m_database.OpenModelDatabase(m_controller.m_dataFolder, modelName)) {
+            Log(kLogError, "cannot open the profile database of \"%s\"", modelName.c_str());
+            return;
+        }
+        // A new file gets its first profiles and default settings before anything reads them.
+        std::vector<Profile> profiles;
+        m_controller.m_database.PrepareProfiles(DefaultProfileBaseName(), profiles);
+    }
+    void SetPacingDelay(int milliseconds) override {
+        m_controller.m_devices.SetPacingDelay(milliseconds);
+    }
+
+private:
+    KeyboardController& m_controller;
+};
+
+KeyboardController::KeyboardController(DeviceManager& devices, ProfileDatabase& database,
+                                       std::shared_ptr<SettingsStore> settingsStore,
+                                       std::string resourceFolder, std::string dataFolder)
+    : m_devices(devices),
+      m_database(database),
+      m_settingsStore(std::move(settingsStore)),
+      m_resourceFolder(std::move(resourceFolder)),
+      m_dataFolder(std::move(dataFolder)),
+      m_nowMs(SteadyMilliseconds) {}
+
+KeyboardController::~KeyboardController() { m_worker.StopThread(); }
+
+void KeyboardController::SetView(ControllerView* view) {
+    std::lock_guard lock(m_viewMutex);
+    m_view = view;
+}
+
+void KeyboardController::WithView(const std::function<void(ControllerView&)>& action) {
+    std::lock_guard lock(m_viewMutex);
+    if (m_view) {
+        action(*m_view);
+    }
+}
+
+void KeyboardController::LoadDeviceDescriptions() {
+    const int stored = m_settingsStore->ReadInt(kDeviceTypeValue);
+    m_descriptions = zephyl::LoadDeviceDescriptions(m_resourceFolder, SkinFolder(), stored);
+    m_devices.AddKnownDevices(m_descriptions.knownDevices);
+    m_listSelection.store(m_descriptions.selectedDeviceType);
+    m_selectedModelIndex.store(m_descriptions.selectedIndex);
+    WithView([this](ControllerView& view) { view.SetSelectDevice(m_listSelection.load()); });
+    LoadLayoutFor(m_descriptions.selectedDeviceType);
+}
+
+void KeyboardController::Start() {
+    // The worker holds the controller until its last tick is over.
+    std::weak_ptr<KeyboardController> weak = weak_from_this();
+    std::shared_ptr<KeyboardController> self = weak.lock();
+    if (!self) {
+        Log(kLogError, "the controller must be owned by a shared_ptr to start its worker");
+        return;
+    }
+    m_worker.StartThread(kWorkerPeriodMs, true, [self] { self->Work(); });
+    PostCommand(kCommandStart);
+}
+
+void KeyboardController::Shutdown() {
+    if (!m_worker.StopThread()) {
+        Log(kLogWarning, "the worker is still inside a command; it ends on its own");
+    }
+    SetView(nullptr);
+}
+
+// ---- Queue ----
+
+void KeyboardController::PostCommand(int command) {
+    std::lock_guard lock(m_queueMutex);
+    m_queue.push_back(command);
+}
+
+size_t KeyboardController::QueueLength() const {
+    std::lock_guard lock(m_queueMutex);
+    return m_queue.size();
+}
+
+bool KeyboardController::TakeCommand(int& command) {
+    std::lock_guard lock(m_queueMutex);
+    if (m_queue.empty()) {
+        return false;
+    }
+    command = m_queue.front();
+    m_queue.pop_front();
+    return true;
+}
+
+void KeyboardController::Work() {
+    WaitForExternalProcess();
+    int command = 0;
+    if (TakeCommand(command)) {
+        RunCommand(command);
+        return;
+    }
+    if (!m_connected.load()) {
+        return;
+    }
+    CommandHandler idleStep;
+    {
+        std::lock_guard lock(m_handlersMutex);
+        if (auto found = m_idleSteps.find(m_currentPage.load()); found != m_idleSteps.end()) {
+            idleStep = found->second;
+        }
+    }
+    if (idleStep) {
+        idleStep(*this);
+    }
+    PollBattery(false);
+    PollNotifications();
+}
+
+void KeyboardController::RunCommand(int command) {
+    std::lock_guard lock(m_commandMutex);
+    RunCommandLocked(command);
+}
+
+void KeyboardController::RunCommandLocked(int command) {
+    switch (command) {
+        case kCommandStart:
+            if (m_firstRefreshDone.exchange(true)) {
+                return;
+            }
+            RefreshDevices();
+            ApplySelection();
+            if (CommandHandler onStart = [this] {
+                    std::lock_guard lock(m_handlersMutex);
+                    auto found = m_commandHandlers.find(kCommandStart);
+                    return found == m_commandHandlers.end() ? CommandHandler() : found->second;
+                }()) {
+                onStart(*this);  // the audio analyser of the music page
+            }
+            PollBattery(true);
+            return;
+        case kCommandArrival:
+            RefreshDevices();
+            ApplySelection();
+            PollBattery(true);
+            return;
+        case kCommandRemoval:
+            RefreshDevices();
+            ApplySelection();
+            return;
+        case kCommandModelChosen:
+            RefreshDevices();
+            ApplySelection();
+            PollBattery(true);
+            if (m_connected.load() && m_ready.load()) {
+                LoadPages();
+            }
+            return;
+        default:
+            break;
+    }
+    if (command < kCommandLoadPages || command > kCommandDownloadFirmwareTool ||
+        command == 19) {
+        return;  // not a command: taken from the queue and forgotten
+    }
+    if (!m_connected.load() || !m_ready.load()) {
+        Log(kLogInfo, "command %d dropped: no keyboard ready", command);
+        return;
+    }
+    switch (command) {
+        case kCommandLoadPages:
+            LoadPages();
+            break;
+        case kCommandSendSettings:
+            SendSettings();
+            break;
+        case kCommandResetKeysReceiver:
+            if (m_connectionMode.load() == kModeReceiver) {
+                ReceiverFrame frame{};
+                frame[1] = 0x1F;
+                m_devices.Query(frame);
+            }
+            break;
+        case kCommandRestoreDefaults:
+            RunRestoreDefaults();
+            break;
+        default:
+            RunHandler(command);
+            break;
+    }
+    if (ClosesWaitDialog(command)) {
+        WithView([](ControllerView& view) { view.CloseWaitDialog(); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+void KeyboardController::SetCommandHandler(int command, CommandHandler handler) {
+    std::lock_guard lock(m_handlersMutex);
+    m_commandHandlers[command] = std::move(handler);
+}
+
+void KeyboardController::SetPageLoader(int feature, PageLoader loader) {
+    std::lock_guard lock(m_handlersMutex);
+    m_pageLoaders[feature] = std::move(loader);
+}
+
+void KeyboardController::SetHostActionHandler(HostActionHandler handler) {
+    std::lock_guard lock(m_handlersMutex);
+    m_hostActionHandler = std::move(handler);
+}
+
+void KeyboardController::SetIdleStep(int page, CommandHandler step) {
+    std::lock_guard lock(m_handlersMutex);
+    m_idleSteps[page] = std::move(step);
+}
+
+// ---- Selection ----
+
+void KeyboardController::OnModelChosen(int deviceType) {
+    m_listSelection.store(deviceType);
+    m_selectedModelIndex.store(FindModelIndex(m_descriptions.models, deviceType));
+    m_settingsStore->WriteInt(kDeviceTypeValue, deviceType);
+    m_devices.SetSelectedDeviceType(deviceType);
+    m_devices.ClearHandleCaches();
+    PostCommand(kCommandModelChosen);
+}
+
+void KeyboardController::OnDeviceChange(const std::string& path, bool arrived) {
+    int command = 0;
+    {
+        std::lock_guard lock(m_modesMutex);
+        command = DeviceChangeCommand(m_descriptions.modes, {path, arrived});
+    }
+    if (command != 0) {
+        PostCommand(command);
+    }
+}
+
+std::vector<KeyboardMode> KeyboardController::Modes() const {
+    std::lock_guard lock(m_modesMutex);
+    return m_descriptions.modes;
+}
+
+KeyboardLayout KeyboardController::Layout() const {
+    std::lock_guard lock(m_layoutMutex);
+    return m_layout;
+}
+
+void KeyboardController::LoadLayoutFor(int deviceType) {
+    LayoutHooksImpl hooks(*this);
+    std::lock_guard viewLock(m_viewMutex);
+    std::lock_guard lock(m_layoutMutex);
+    LoadLayout(m_layout, deviceType, m_descriptions.models, m_resourceFolder, SkinFolder(), &hooks,
+               m_view ? m_view->Layout() : nullptr);
+}
+
+void KeyboardController::RefreshDevices() {
+    m_ready.store(false);
+    m_devices.Reopen();
+    const int stored = m_settingsStore->ReadInt(kDeviceTypeValue);
+    m_devices.SetSelectedDeviceType(0);
+    m_devices.ClearHandleCaches();
+
+    std::vector<DeviceEntry> entries;
+    m_devices.CollectEntries(entries);
+    WithView([&entries](ControllerView& view) {
+        view.SetAllDeviceState(0);
+        for (const auto& entry : entries) {
+            view.SetDeviceState(entry.deviceType, 1);
+        }
+    });
+    // The list keeps its selection when nothing usable was stored.
+    if (stored >= 100) {
+        m_listSelection.store(stored);
+    }
+    WithView([this](ControllerView& view) { view.SetSelectDevice(m_listSelection.load()); });
+    {
+        std::lock_guard lock(m_modesMutex);
+        for (auto& mode : m_descriptions.modes) {
+            const int usable = m_devices.ModeUsable(mode.vid, mode.pid, mode.name, mode.mode);
+            mode.connected = usable >= 0 ? 1 : 0;
+            if (usable > 0) {
+                m_ready.store(true);
+            }
+        }
+    }
+    m_settingsStore->WriteInt(kDeviceTypeValue, m_listSelection.load());
+    m_connected.store(!entries.empty());
+}
+
+void KeyboardController::ApplySelection() {
+    if (!m_connected.load()) {
+        m_connectionMode.store(kModeNone);
+        WithView([](ControllerView& view) { view.ShowDisconnectedView(); });
+        return;
+    }
+    const int deviceType = m_listSelection.load();
+    m_devices.SetSelectedDeviceType(deviceType);
+    m_devices.ClearHandleCaches();
+    m_settingsStore->WriteInt(kDeviceTypeValue, deviceType);
+    LoadLayoutFor(deviceType);
+    m_selectedModelIndex.store(FindModelIndex(m_descriptions.models, deviceType));
+
+    const int mode = m_devices.CurrentConnectionMode();
+    m_connectionMode.store(mode);
+    const ConnectionModeView modeView = ComputeConnectionModeView(mode, Layout());
+    WithView([&modeView](ControllerView& view) { view.ShowConnectionMode(modeView); });
+
+    if (mode == kModeBluetooth || mode == kModeReceiver) {
+        if (m_ready.load()) {
+            m_rememberedTab.store(1);
+            WithView([](ControllerView& view) { view.ShowConnectedView(1); });
+            PostCommand(kCommandLoadPages);
+        } else {
+            WithView([](ControllerView& view) { view.ShowDisconnectedView(); });
+        }
+        return;
+    }
+    m_ready.store(true);
+    WithView([this](ControllerView& view) { view.ShowConnectedView(m_rememberedTab.load()); });
+    PostCommand(kCommandLoadPages);
+}
+
+std::string KeyboardController::DefaultProfileBaseName() {
+    std::string name = LanguageText(DefaultNameTextId(DefaultNameList::kProfiles));
+    return name.empty() ? std::string("My Config") : name;
+}
+
+void KeyboardController::RunHandler(int command) {
+    CommandHandler handler;
+    {
+        std::lock_guard lock(m_handlersMutex);
+        if (auto found = m_commandHandlers.find(command); found != m_commandHandlers.end()) {
+            handler = found->second;
+        }
+    }
+    if (handler) {
+        handler(*this);
+    } else {
+        Log(kLogWarning, "command %d has no handler in this build", command);
+    }
+}
+
+void KeyboardController::LoadFeaturePages() {
+    const KeyboardLayout layout = Layout();
+    // Macros first: the key page shows which macro a key plays.
+    static constexpr int kPageOrder[] = {kFeatureMacros,    kFeatureKeys,      kFeatureLightModes,
+                                         kFeatureSideLight, kFeatureUserLight, kFeatureCustomLight,
+                                         kFeatureMusic};
+    auto loaderFor = [this](int feature) {
+        std::lock_guard lock(m_handlersMutex);
+        auto found = m_pageLoaders.find(feature);
+        return found == m_pageLoaders.end() ? PageLoader() : found->second;
+    };
+    for (int feature : kPageOrder) {
+        if (!layout.HasCableFeature(feature)) {
+            continue;
+        }
+        if (PageLoader loader = loaderFor(feature)) {
+            loader(*this);
+        }
+    }
+    const int mode = m_connectionMode.load();
+    const bool screenPage = (mode == kModeCable && layout.HasCableFeature(kFeatureScreen)) ||
+                            (mode == kModeReceiver && layout.wirelessFeatures != 0);
+    if (screenPage) {
+        if (PageLoader loader = loaderFor(kFeatureScreen)) {
+            loader(*this);
+        }
+    }
+}
+
+void KeyboardController::LoadPages() {
+    LoadFeaturePages();
+    if (Layout().HasCableFeature(kFeatureScreen)) {
+        RunHandler(kCommandSetClock);
+    }
+    LoadSettingsPage();
+}
+
+void KeyboardController::WaitForExternalProcess() {
+    const pid_t process = m_externalProcess.load();
+    if (process == 0) {
+        return;
+    }
+    int status = 0;
+    while (waitpid(process, &status, 0) < 0 && errno == EINTR) {
+    }
+    WithView([](ControllerView& view) { view.SetUpdaterRunning(false); });
+    m_devices.Reopen();
+    m_externalProcess.store(0);
+}
+
+}  // namespace zephyl

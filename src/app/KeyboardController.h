@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "app/CThreadBasic.h"
+#include "app/ControllerView.h"
+#include "app/WorkerCommand.h"
+#include "catalogue/DeviceCatalogue.h"
+#include "catalogue/KeyboardLayout.h"
+#include "device/KeyboardSettings.h"
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <sys/types.h>
+
+namespace zephyl {
+
+class DeviceManager;
+class ProfileDatabase;
+class SettingsStore;
+
+/// The controller side of the main window: the selected keyboard's state, the command queue and
+/// the worker that performs every exchange with the keyboard.
+///
+/// The window thread stores what the user changed and posts a command; the worker takes at most
+/// one command per 30 ms tick and runs it to the end, and when idle polls the battery and the
+/// keyboard's notifications. Create it with std::make_shared: the worker keeps it alive until
+/// it has left its last command, so Shutdown never leaves the worker on a destroyed object.
+class KeyboardController : public std::enable_shared_from_this<KeyboardController> {
+public:
+    static constexpr int kWorkerPeriodMs = 30;
+    static constexpr int kBatteryPollMs = 15000;
+    static constexpr int kNotificationPollMs = 200;
+
+    /// The handler of a command whose feature lives elsewhere (keys, macros, lighting, screen,
+    /// updates); the features install theirs with SetCommandHandler.
+    using CommandHandler = std::function<void(KeyboardController&)>;
+    /// Loads one feature's page from the database (worker command 5).
+    using PageLoader = std::function<void(KeyboardController&)>;
+    /// Runs the computer-side action of a key (a number the keyboard reports).
+    using HostActionHandler = std::function<void(int action)>;
+
+    KeyboardController(DeviceManager& devices, ProfileDatabase& database,
+                       std::shared_ptr<SettingsStore> settingsStore, std::string resourceFolder,
+                       std::string dataFolder);
+    ~KeyboardController();
+    KeyboardController(const KeyboardController&) = delete;
+    KeyboardController& operator=(const KeyboardController&) = delete;
+
+    // ---- Start and stop ----
+
+    /// Reads config.xml's models, selects the stored model and loads its layout.
+    void LoadDeviceDescriptions();
+    /// Starts the worker and posts command 1.
+    void Start();
+    /// Stops the worker (waiting at most 1000 ms) and detaches the window: whatever the worker
+    /// still does afterwards reaches no view.
+    void Shutdown();
+
+    void SetView(ControllerView* view);
+
+    // ---- Queue ----
+
+    void PostCommand(int command);
+    size_t QueueLength() const;
+    /// One worker tick: the external-process wait, then one command or the idle step.
+    void Work();
+    /// Runs one command at once on the calling thread, by the same rules as a queued one.
+    void RunCommand(int command);
+
+    void SetCommandHandler(int command, CommandHandler handler);
+    void SetPageLoader(int feature, PageLoader loader);
+    void SetHostActionHandler(HostActionHandler handler);
+    /// The step of the current page that runs on idle ticks (live colours, streams).
+    void SetIdleStep(int page, CommandHandler step);
+
+    // ---- Selection (window thread) ----
+
+    /// The model chosen in the model list: stored, handed to the device manager, command 4.
+    void OnModelChosen(int deviceType);
+    /// A plug notification: posts 2 or 3 for a known interface.
+    void OnDeviceChange(const std::string& path, bool arrived);
+    void SetCurrentPage(int page) { m_currentPage.store(page); }
+    int CurrentPage() const { return m_currentPage.load(); }
+
+    // ---- Worker steps ----
+
+    void RefreshDevices();
+    void ApplySelection();
+    void PollBattery(bool forced);
+    void PollNotifications();
+    void LoadPages();
+
+    // ---- Settings ----
+
+    /// The six settings of profile 1.
+    KeyboardSettings ReadSettings();
+    /// Stores one setting by its name; false for an unknown name or a value out of range.
+    bool StoreSetting(const std::string& key, int value);
+    void LoadSettingsPage();
+    /// Sends the settings block for the current connection; false when it was not sent.
+    bool SendSettings();
+    /// Deletes the current profile's key assignments and posts what resets them on the
+    /// keyboard. Returns the command posted (0 over Bluetooth).
+    int ResetKeyAssignments();
+    /// Recreates the model's database with default content and posts command 14. False when
+    /// no keyboard is connected (only the program's preferences were reset then).
+    bool RestoreDefaults(int defaultLanguage);
+    void RunRestoreDefaults();
+
+    // ---- Firmware ----
+
+    enum class FirmwareUpdateResult { kNotNewer, kNoTool, kStartFailed, kStarted };
+    /// Starts the firmware tool when the layout's firmware is newer than the keyboard's.
+    FirmwareUpdateResult FirmwareUpdate();
+
+    // ---- State ----
+
+    bool Connected() const { return m_connected.load(); }
+    bool Ready() const { return m_ready.load(); }
+    int ConnectionMode() const { return m_connectionMode.load(); }
+    int BatteryLevel() const { return m_batteryLevel.load(); }
+    int SelectedDeviceType() const { return m_listSelection.load(); }
+    int CurrentProfile() const { return m_currentProfile.load(); }
+    void SetCurrentProfile(int profile) { m_currentProfile.store(profile); }
+    KeyboardLayout Layout() const;
+    const DeviceDescriptions& Descriptions() const { return m_descriptions; }
+    std::vector<KeyboardMode> Modes() const;
+    DeviceManager& Devices() { return m_devices; }
+    ProfileDatabase& Database() { return m_database; }
+    SettingsStore& Settings() { return *m_settingsStore; }
+    /// The clock the polls measure with; tests replace it.
+    void SetClock(std::function<std::int64_t()> nowMs) { m_nowMs = std::move(nowMs); }
+
+private:
+    class LayoutHooksImpl;
+
+    /// Calls `action` with the view unless the window is gone.
+    void WithView(const std::function<void(ControllerView&)>& action);
+    void RunCommandLocked(int command);
+    void WaitForExternalProcess();
+    void LoadLayoutFor(int deviceType);
+    bool TakeCommand(int& command);
+    /// Loads every page the layout enables, without sending anything.
+    void LoadFeaturePages();
+    /// Runs the handler a feature installed for a command, when there is one.
+    void RunHandler(int command);
+    /// Start of the default profile names, in the current language.
+    static std::string DefaultProfileBaseName();
+
+    DeviceManager& m_devices;
+    ProfileDatabase& m_database;
+    std::shared_ptr<SettingsStore> m_settingsStore;
+    std::string m_resourceFolder;
+    std::string m_dataFolder;
+
+    DeviceDescriptions m_descriptions;
+    mutable std::mutex m_modesMutex;  ///< connected flags of the mode records
+    mutable std::mutex m_layoutMutex;
+    KeyboardLayout m_layout;
+
+    mutable std::mutex m_queueMutex;
+    std::deque<int> m_queue;
+    std::mutex m_commandMutex;  ///< one command at a time, queued or run directly
+
+    std::mutex m_viewMutex;
+    ControllerView* m_view = nullptr;
+
+    std::mutex m_handlersMutex;
+    std::map<int, CommandHandler> m_commandHandlers;
+    std::map<int, PageLoader> m_pageLoaders;
+    std::map<int, CommandHandler> m_idleSteps;
+    HostActionHandler m_hostActionHandler;
+
+    std::atomic<bool> m_firstRefreshDone{false};
+    std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_ready{false};
+    std::atomic<int> m_connectionMode{-1};
+    std::atomic<int> m_listSelection{kDefaultDeviceType};
+    std::atomic<int> m_selectedModelIndex{-1};
+    std::atomic<int> m_currentPage{0};
+    std::atomic<int> m_rememberedTab{1};
+    std::atomic<int> m_batteryLevel{0};
+    std::atomic<int> m_currentProfile{1};
+    std::atomic<pid_t> m_externalProcess{0};
+    std::int64_t m_lastBatteryPoll = -1;
+    std::int64_t m_lastNotificationPoll = -1;
+    std::function<std::int64_t()> m_nowMs;
+
+    CThreadBasic m_worker;
+};
+
+}  // namespace zephyl

@@ -1,0 +1,225 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The settings page: stored values, the settings block, the resets and the firmware hand-over.
+#include "app/DeviceStatus.h"
+#include "app/Environment.h"
+#include "app/KeyboardController.h"
+#include "device/DeviceManager.h"
+#include "platform/FileSystem.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
+#include "platform/SettingsStore.h"
+#include "store/ConfigValues.h"
+#include "store/ProfileDatabase.h"
+
+#include <chrono>
+#include <filesystem>
+#include <spawn.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace zephyl {
+namespace {
+
+struct SettingRange {
+    const char* key;
+    int minimum;
+    int maximum;
+};
+
+constexpr SettingRange kSettingRanges[] = {
+    {kConfigKeyResponseTime, 1, 5}, {kConfigSleepTime, 0, 3},    {kConfigFnSwitch, 0, 1},
+    {kConfigDisableWin, 0, 1},      {kConfigDisableAltTab, 0, 1}, {kConfigDisableAltF4, 0, 1},
+};
+
+void Pause(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+}  // namespace
+
+KeyboardSettings KeyboardController::ReadSettings() {
+    KeyboardSettings settings;
+    settings.keyResponseTime = ReadConfigNumber(m_database, kConfigKeyResponseTime);
+    settings.sleepTime = ReadConfigNumber(m_database, kConfigSleepTime);
+    settings.fnSwitch = ReadConfigNumber(m_database, kConfigFnSwitch);
+    settings.disableWin = ReadConfigFlag(m_database, kConfigDisableWin);
+    settings.disableAltTab = ReadConfigFlag(m_database, kConfigDisableAltTab);
+    settings.disableAltF4 = ReadConfigFlag(m_database, kConfigDisableAltF4);
+    return settings;
+}
+
+bool KeyboardController::StoreSetting(const std::string& key, int value) {
+    for (const auto& range : kSettingRanges) {
+        if (key == range.key) {
+            if (value < range.minimum || value > range.maximum) {
+                return false;
+            }
+            return WriteConfigNumber(m_database, key, value);
+        }
+    }
+    return false;
+}
+
+void KeyboardController::LoadSettingsPage() {
+    const KeyboardLayout layout = Layout();
+    SettingsPageView page;
+    page.settings = ReadSettings();
+    page.responseTimeTooltip = ResponseTimeTooltipTextIds(page.settings.keyResponseTime);
+    page.fnArrangementVisible = layout.secondFnLayer;
+    page.responseTimeVisible = layout.responseTimeSetting;
+    page.sleepTimeVisible = layout.sleepTimeSetting;
+    page.sideLightVisible = layout.HasCableFeature(kFeatureSideLight);
+    WithView([&page](ControllerView& view) { view.ShowSettingsPage(page); });
+}
+
+bool KeyboardController::SendSettings() {
+    const KeyboardSettings settings = ReadSettings();
+    switch (m_connectionMode.load()) {
+        case kModeCable: {
+            CablePayload begin{};
+            begin[0] = 0x04;
+            begin[1] = 0x18;
+            CablePayload header{};
+            header[0] = 0x04;
+            header[1] = 0x17;
+            header[2] = 0x01;
+            header[8] = 0x01;
+            const SettingsBlock block = BuildSettingsBlock(settings);
+            CablePayload end{};
+            end[0] = 0x04;
+            end[1] = 0x02;
+            // The block itself is not confirmed; its sequence is, at both ends.
+            return m_devices.SendFeature(begin, true) && m_devices.SendFeature(header, true) &&
+                   (m_devices.SendFeature(block, false), true) && m_devices.SendFeature(end, true);
+        }
+        case kModeReceiver: {
+            auto frame = BuildSettingsReceiverFrame(settings);
+            ReceiverFrame request{};
+            std::copy(frame.begin(), frame.end(), request.begin());
+            return m_devices.Query(request);
+        }
+        default:
+            return false;  // nothing goes over Bluetooth
+    }
+}
+
+int KeyboardController::ResetKeyAssignments() {
+    m_database.DeleteProfileAssignments(m_currentProfile.load());
+    if (PageLoader reload = [this] {
+            std::lock_guard lock(m_handlersMutex);
+            auto found = m_pageLoaders.find(kFeatureKeys);
+            return found == m_pageLoaders.end() ? PageLoader() : found->second;
+        }()) {
+        reload(*this);
+    }
+    switch (m_connectionMode.load()) {
+        case kModeCable:
+            PostCommand(kCommandWriteKeyLayers);
+            return kCommandWriteKeyLayers;
+        case kModeReceiver:
+            PostCommand(kCommandResetKeysReceiver);
+            return kCommandResetKeysReceiver;
+        default:
+            return 0;
+    }
+}
+
+bool KeyboardController::RestoreDefaults(int defaultLanguage) {
+    // The program's own preferences come back whether or not a keyboard is there.
+    m_settingsStore->WriteInt("exit_mode", 0);
+    m_settingsStore->WriteInt("LCID", defaultLanguage);
+    SetCurrentLanguageId(defaultLanguage);
+    std::error_code ignored;
+    std::filesystem::remove(UserConfigHome() + "/autostart/" + SafeFileComponent(SoftwareName()) +
+                                ".desktop",
+                            ignored);
+    if (!m_connected.load()) {
+        return false;
+    }
+    const KeyboardLayout before = Layout();
+    m_database.DeleteModelDatabase(m_dataFolder, before.modelName);
+    LoadLayoutFor(m_listSelection.load());
+    std::vector<Profile> profiles;
+    m_database.PrepareProfiles(DefaultProfileBaseName(), profiles);
+    const ConnectionModeView modeView =
+        ComputeConnectionModeView(m_connectionMode.load(), Layout());
+    WithView([&modeView](ControllerView& view) { view.ShowConnectionMode(modeView); });
+    PostCommand(kCommandRestoreDefaults);
+    return true;
+}
+
+void KeyboardController::RunRestoreDefaults() {
+    const KeyboardLayout layout = Layout();
+    LoadFeaturePages();
+    if (layout.HasCableFeature(kFeatureScreen)) {
+        const std::string folder = SafeFileComponent(layout.modelName);
+        DeleteTree(m_dataFolder + "led/" + folder);
+        DeleteTree(m_dataFolder + "default_led/" + folder);
+        m_database.DeleteAllScreenLayers();
+        RunHandler(kCommandPrepareFrames);
+    }
+    LoadSettingsPage();
+    switch (m_connectionMode.load()) {
+        case kModeCable:
+            if (layout.HasCableFeature(kFeatureMacros)) {
+                RunHandler(kCommandWriteMacros);
+            }
+            if (layout.HasCableFeature(kFeatureKeys)) {
+                RunHandler(kCommandWriteKeyLayers);
+            }
+            if (layout.HasCableFeature(kFeatureUserLight)) {
+                RunHandler(kCommandWriteUserLight);
+            }
+            if (layout.HasCableFeature(kFeatureLightModes)) {
+                RunHandler(kCommandSendLightEffect);
+            }
+            if (layout.HasCableFeature(kFeatureSideLight)) {
+                RunHandler(kCommandSendSideLight);
+            }
+            SendSettings();
+            break;
+        case kModeReceiver: {
+            ReceiverFrame frame{};
+            frame[1] = 0x0F;
+            m_devices.Query(frame);
+            if (layout.HasCableFeature(kFeatureLightModes)) {
+                Pause(50);
+                RunHandler(kCommandSendLightEffect);
+            }
+            if (layout.HasCableFeature(kFeatureSideLight)) {
+                Pause(50);
+                RunHandler(kCommandSendSideLight);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+KeyboardController::FirmwareUpdateResult KeyboardController::FirmwareUpdate() {
+    const KeyboardLayout layout = Layout();
+    int release = 0;
+    m_devices.FirmwareVersion(release);
+    if (!IsNewerFirmware(release, layout.firmwareVersion)) {
+        return FirmwareUpdateResult::kNotNewer;
+    }
+    const std::string tool = m_resourceFolder + "firmware/" + layout.firmwareFile;
+    if (layout.firmwareFile.empty() || access(tool.c_str(), X_OK) != 0) {
+        return FirmwareUpdateResult::kNoTool;
+    }
+    m_devices.CloseAll();
+    pid_t process = 0;
+    char* arguments[] = {const_cast<char*>(tool.c_str()), nullptr};
+    if (posix_spawn(&process, tool.c_str(), nullptr, nullptr, arguments, environ) != 0) {
+        Log(kLogError, "cannot start %s", tool.c_str());
+        return FirmwareUpdateResult::kStartFailed;
+    }
+    WithView([](ControllerView& view) { view.SetUpdaterRunning(true); });
+    m_externalProcess.store(process);
+    return FirmwareUpdateResult::kStarted;
+}
+
+}  // namespace zephyl

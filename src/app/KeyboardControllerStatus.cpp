@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The keyboard's own reports while the worker is idle: battery level and notifications.
+#include "app/DeviceStatus.h"
+#include "app/KeyboardController.h"
+#include "device/DeviceManager.h"
+#include "platform/Log.h"
+
+namespace zephyl {
+
+void KeyboardController::PollBattery(bool forced) {
+    if (m_connectionMode.load() != kModeReceiver) {
+        return;
+    }
+    const std::int64_t now = m_nowMs();
+    if (m_lastBatteryPoll < 0) {
+        m_lastBatteryPoll = now;
+    }
+    if (!forced && now - m_lastBatteryPoll < kBatteryPollMs) {
+        return;
+    }
+    m_lastBatteryPoll = now;
+    ReceiverFrame frame{};
+    frame[1] = 0x20;
+    frame[2] = 0x01;
+    if (!m_devices.Query(frame)) {
+        return;
+    }
+    const auto level = BatteryLevelFromAnswer(frame);
+    if (!level) {
+        return;
+    }
+    m_batteryLevel.store(*level);
+    WithView([&level](ControllerView& view) { view.SetBatteryLevel(*level); });
+    if (!m_ready.exchange(true)) {
+        ApplySelection();
+    }
+}
+
+void KeyboardController::PollNotifications() {
+    const std::int64_t now = m_nowMs();
+    if (m_lastNotificationPoll < 0) {
+        m_lastNotificationPoll = now;
+    } else if (now - m_lastNotificationPoll < kNotificationPollMs) {
+        return;
+    }
+    m_lastNotificationPoll = now;
+    if (!m_devices.HasNotificationHandle()) {
+        return;
+    }
+    std::array<std::uint8_t, 65> report{};
+    if (m_devices.ReadNotification(report, 10) <= 0) {
+        return;
+    }
+    const Notification notification = ParseNotification(report);
+    switch (notification.kind) {
+        case Notification::Kind::kAwake:
+            m_ready.store(true);
+            ApplySelection();
+            break;
+        case Notification::Kind::kAsleep:
+            m_ready.store(false);
+            ApplySelection();
+            break;
+        case Notification::Kind::kHostAction: {
+            HostActionHandler handler;
+            {
+                std::lock_guard lock(m_handlersMutex);
+                handler = m_hostActionHandler;
+            }
+            if (handler) {
+                handler(notification.action);
+            } else {
+                Log(kLogInfo, "key action %d reported; no host actions in this build",
+                    notification.action);
+            }
+            break;
+        }
+        case Notification::Kind::kNone:
+            break;
+    }
+}
+
+}  // namespace zephyl

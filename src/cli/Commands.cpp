@@ -1,0 +1,248 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "cli/Commands.h"
+
+#include "app/Environment.h"
+#include "app/KeyboardController.h"
+#include "cli/Output.h"
+#include "device/DeviceManager.h"
+#include "device/KeyboardSettings.h"
+#include "platform/SettingsStore.h"
+#include "store/ConfigValues.h"
+
+#include <cstdlib>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+namespace zephyl::cli {
+namespace {
+
+const char* ModeName(int mode) {
+    switch (mode) {
+        case kModeCable:
+            return "cable";
+        case kModeBluetooth:
+            return "bluetooth";
+        case kModeReceiver:
+            return "receiver";
+        default:
+            return "none";
+    }
+}
+
+/// Runs what the worker would have run by now: the queued commands, oldest first.
+void DrainQueue(KeyboardController& controller) {
+    for (int guard = 0; guard < 64 && controller.QueueLength() > 0; ++guard) {
+        controller.Work();
+    }
+}
+
+bool RequireReady(KeyboardController& controller, std::ostream& err) {
+    if (!controller.Connected()) {
+        err << "zephylctl: no keyboard connected\n";
+        return false;
+    }
+    if (!controller.Ready()) {
+        err << "zephylctl: the keyboard does not answer (asleep or out of range)\n";
+        return false;
+    }
+    return true;
+}
+
+struct ModelStatus {
+    int deviceType = 0;
+    std::string name;
+    std::vector<int> connectedModes;
+    int activeMode = kModeNone;
+    int battery = 0;
+    int firmwareRelease = 0;
+    std::string firmwareAvailable;
+};
+
+int Devices(const Invocation& invocation, KeyboardController& controller, std::ostream& out) {
+    DeviceManager& devices = controller.Devices();
+    const auto modes = controller.Modes();
+    std::vector<ModelStatus> statuses;
+    const int selected = controller.SelectedDeviceType();
+    for (const auto& model : controller.Descriptions().models) {
+        ModelStatus status;
+        status.deviceType = model.deviceType;
+        status.name = model.name;
+        for (const auto& mode : modes) {
+            if (mode.deviceType == model.deviceType && mode.connected) {
+                status.connectedModes.push_back(mode.mode);
+            }
+        }
+        if (!status.connectedModes.empty()) {
+            devices.SetSelectedDeviceType(model.deviceType);
+            devices.ClearHandleCaches();
+            status.activeMode = devices.CurrentConnectionMode();
+            devices.FirmwareVersion(status.firmwareRelease);
+            if (status.activeMode == kModeReceiver) {
+                ReceiverFrame frame{};
+                frame[1] = 0x20;
+                frame[2] = 0x01;
+                if (devices.Query(frame) && frame[0] == 0x20 && frame[3] != 0) {
+                    status.battery = std::min<int>(frame[3], 100);
+                }
+            }
+        }
+        statuses.push_back(status);
+    }
+    devices.SetSelectedDeviceType(selected);
+    devices.ClearHandleCaches();
+
+    if (invocation.json) {
+        out << "[";
+        for (std::size_t i = 0; i < statuses.size(); ++i) {
+            const auto& s = statuses[i];
+            out << (i ? "," : "") << "{\"model\":" << s.deviceType
+                << ",\"name\":" << JsonString(s.name) << ",\"selected\":"
+                << (s.deviceType == selected ? "true" : "false") << ",\"connections\":[";
+            for (std::size_t m = 0; m < s.connectedModes.size(); ++m) {
+                out << (m ? "," : "") << JsonString(ModeName(s.connectedModes[m]));
+            }
+            out << "],\"active\":" << JsonString(ModeName(s.activeMode));
+            out << ",\"battery\":" << (s.battery ? std::to_string(s.battery) : "null");
+            out << ",\"firmware\":"
+                << (s.firmwareRelease ? JsonString(FirmwareReleaseDigits(s.firmwareRelease))
+                                      : "null")
+                << "}";
+        }
+        out << "]\n";
+        return kExitOk;
+    }
+    for (const auto& s : statuses) {
+        out << (s.deviceType == selected ? "* " : "  ") << s.deviceType << "  " << s.name;
+        if (s.connectedModes.empty()) {
+            out << "  not connected\n";
+            continue;
+        }
+        out << "  connected by ";
+        for (std::size_t m = 0; m < s.connectedModes.size(); ++m) {
+            out << (m ? ", " : "") << ModeName(s.connectedModes[m]);
+        }
+        out << " (using " << ModeName(s.activeMode) << ")";
+        if (s.battery) {
+            out << ", battery " << s.battery << "%";
+        }
+        if (s.firmwareRelease) {
+            out << ", firmware " << FirmwareReleaseDigits(s.firmwareRelease);
+        }
+        out << "\n";
+    }
+    return kExitOk;
+}
+
+const char* const kSettingKeys[] = {kConfigKeyResponseTime, kConfigSleepTime,
+                                    kConfigFnSwitch,        kConfigDisableWin,
+                                    kConfigDisableAltTab,   kConfigDisableAltF4};
+
+void PrintSettings(const KeyboardSettings& settings, bool json, std::ostream& out) {
+    const std::map<std::string, int> values = {
+        {kConfigKeyResponseTime, settings.keyResponseTime},
+        {kConfigSleepTime, settings.sleepTime},
+        {kConfigFnSwitch, settings.fnSwitch},
+        {kConfigDisableWin, settings.disableWin},
+        {kConfigDisableAltTab, settings.disableAltTab},
+        {kConfigDisableAltF4, settings.disableAltF4}};
+    if (json) {
+        out << "{";
+        bool first = true;
+        for (const char* key : kSettingKeys) {
+            out << (first ? "" : ",") << JsonString(key) << ":" << values.at(key);
+            first = false;
+        }
+        out << "}\n";
+        return;
+    }
+    for (const char* key : kSettingKeys) {
+        out << key << " " << values.at(key) << "\n";
+    }
+}
+
+int Settings(const Invocation& invocation, KeyboardController& controller, std::ostream& out,
+             std::ostream& err) {
+    const auto& words = invocation.words;
+    const std::string action = words.size() > 1 ? words[1] : "show";
+    if (action == "show" && words.size() <= 2) {
+        PrintSettings(controller.ReadSettings(), invocation.json, out);
+        return kExitOk;
+    }
+    if (action == "send" && words.size() == 2) {
+        if (!RequireReady(controller, err)) {
+            return kExitFailed;
+        }
+        if (!controller.SendSettings()) {
+            err << "zephylctl: the keyboard did not take the settings\n";
+            return kExitFailed;
+        }
+        return kExitOk;
+    }
+    if (action == "set" && words.size() == 4) {
+        const std::string& key = words[2];
+        bool known = false;
+        for (const char* name : kSettingKeys) {
+            known = known || key == name;
+        }
+        if (!known) {
+            err << "zephylctl: unknown setting: " << key << " (see zephylctl settings --help)\n";
+            return kExitUsage;
+        }
+        char* end = nullptr;
+        const long value = std::strtol(words[3].c_str(), &end, 10);
+        if (words[3].empty() || *end != '\0' || !controller.StoreSetting(key, static_cast<int>(value))) {
+            err << "zephylctl: value out of range for " << key << ": " << words[3]
+                << " (see zephylctl settings --help)\n";
+            return kExitUsage;
+        }
+        if (!controller.Connected() || !controller.Ready()) {
+            err << "zephylctl: stored, but no keyboard is ready to take it; it is sent with the "
+                   "next change\n";
+            return kExitFailed;
+        }
+        if (!controller.SendSettings()) {
+            err << "zephylctl: stored, but the keyboard did not take the settings\n";
+            return kExitFailed;
+        }
+        return kExitOk;
+    }
+    err << "zephylctl: usage: zephylctl settings show | set KEY VALUE | send\n";
+    return kExitUsage;
+}
+
+}  // namespace
+
+int RunCommand(const Invocation& invocation, KeyboardController& controller, std::ostream& out,
+               std::ostream& err) {
+    const std::string command = invocation.words.empty() ? "" : invocation.words[0];
+    if (command == "devices") {
+        return Devices(invocation, controller, out);
+    }
+    if (command == "settings") {
+        return Settings(invocation, controller, out, err);
+    }
+    if (command == "reset-keys") {
+        if (!RequireReady(controller, err)) {
+            return kExitFailed;
+        }
+        controller.ResetKeyAssignments();
+        DrainQueue(controller);
+        return kExitOk;
+    }
+    if (command == "restore-defaults") {
+        if (!RequireReady(controller, err)) {
+            return kExitFailed;
+        }
+        const int defaultLanguage = controller.Descriptions().hasDefaultLanguage
+                                        ? controller.Descriptions().defaultLanguage
+                                        : kEnglishLanguageId;
+        controller.RestoreDefaults(defaultLanguage);
+        DrainQueue(controller);
+        return kExitOk;
+    }
+    err << "zephylctl: unknown command: " << command << " (see zephylctl --help)\n";
+    return kExitUsage;
+}
+
+}  // namespace zephyl::cli

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "cli/CommandLine.h"
+
+#include <iosfwd>
+
+namespace zephyl {
+class KeyboardController;
+}
+
+namespace zephyl::cli {
+
+/// Exit codes.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+/// Runs the command of an invocation on a controller that has read the models and refreshed
+/// the devices. Results go to `out`, the one-line error to `err`.
+int RunCommand(const Invocation& invocation, KeyboardController& controller, std::ostream& out,
+               std::ostream& err);
+
+}  // namespace zephyl::cli

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// zephylctl: the command-line front end on the program's core.
+#include "app/Environment.h"
+#include "app/KeyboardController.h"
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "device/DeviceManager.h"
+#include "device/HidLibrary.h"
+#include "platform/FileSystem.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
+#include "platform/SettingsStore.h"
+#include "store/ProfileDatabase.h"
+
+#include <iostream>
+#include <memory>
+
+namespace {
+
+int Run(int argc, char** argv) {
+    using namespace zephyl;
+    std::string error;
+    const auto invocation =
+        cli::ParseInvocation(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!invocation) {
+        std::cerr << "zephylctl: " << error << " (see zephylctl --help)\n";
+        return cli::kExitUsage;
+    }
+    const std::string command = invocation->words.empty() ? "" : invocation->words[0];
+    if (invocation->help) {
+        std::cout << cli::HelpText(command);
+        return cli::kExitOk;
+    }
+    if (command.empty()) {
+        std::cerr << cli::HelpText("");
+        return cli::kExitUsage;
+    }
+
+    LogSetup(kLogWarning, "zephylctl");
+    if (invocation->virtualKeyboard) {
+        HidLibrary::RequestVirtualKeyboard(invocation->scenario);
+    }
+    const std::string resources = ResourceFolder();
+    const StartupConfig config = ReadConfig(resources + "config.xml");
+    if (!config.loaded) {
+        std::cerr << "zephylctl: cannot read " << resources << "config.xml\n";
+        return cli::kExitFailed;
+    }
+    if (!config.softwareName.empty()) {
+        SetSoftwareName(config.softwareName);
+    }
+    SetLanguageSet(config.languageSet);
+    auto settingsStore = std::make_shared<SettingsStore>(SoftwareName());
+    const int storedLanguage = settingsStore->ReadInt("LCID");
+    SetCurrentLanguageId(config.languageSet.contains(storedLanguage) ? storedLanguage
+                                                                     : kEnglishLanguageId);
+    CreateDirectoryPath(DataFolder() + "db");
+
+    auto controller = std::make_shared<KeyboardController>(
+        DeviceManager::Instance(), DatabaseInstance(), settingsStore, resources, DataFolder());
+    controller->LoadDeviceDescriptions();
+    if (invocation->model) {
+        if (FindModelIndex(controller->Descriptions().models, *invocation->model) < 0) {
+            std::cerr << "zephylctl: unknown keyboard model " << *invocation->model
+                      << " (zephylctl devices lists them)\n";
+            return cli::kExitFailed;
+        }
+        controller->OnModelChosen(*invocation->model);
+    } else {
+        controller->PostCommand(kCommandStart);
+    }
+    for (int guard = 0; guard < 64 && controller->QueueLength() > 0; ++guard) {
+        controller->Work();
+    }
+    return cli::RunCommand(*invocation, *controller, std::cout, std::cerr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return Run(argc, argv); }

@@ -1,0 +1,350 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "device/DeviceManager.h"
+
+#include "platform/Log.h"
+
+#include <utility>
+
+namespace zephyl {
+
+namespace {
+
+constexpr int kCommandFeatureLength = 65;
+constexpr int kReceiverLength = 33;
+constexpr int kBulkOutputLength = 4097;
+constexpr uint16_t kNotificationUsagePage = 0xFFFF;
+constexpr uint16_t kNotificationUsage = 1;
+
+}  // namespace
+
+DeviceManager& DeviceManager::Instance() {
+    static DeviceManager manager(HidLibrary::LoadDefault());
+    return manager;
+}
+
+DeviceManager::DeviceManager(std::shared_ptr<HidLibrary> library,
+                             std::shared_ptr<TransportClock> clock)
+    : m_library(std::move(library)), m_clock(std::move(clock)) {
+    if (!m_library) {
+        m_library = HidLibrary::FromTable(HidApi{});
+    }
+    if (!m_clock) {
+        m_clock = std::make_shared<SteadyTransportClock>();
+    }
+}
+
+DeviceManager::~DeviceManager() {
+    std::scoped_lock lock(m_transferMutex, m_listMutex);
+    CloseEverything();
+}
+
+// ---- known devices ----
+
+void DeviceManager::AddKnownDevice(int vid, int pid, const std::string& productName, int deviceType,
+                                   int mode) {
+    std::lock_guard lock(m_listMutex);
+    m_knownDevices.push_back(KnownDevice{vid, pid, productName, deviceType, mode});
+}
+
+void DeviceManager::AddKnownDevices(const std::vector<KnownDevice>& devices) {
+    std::lock_guard lock(m_listMutex);
+    m_knownDevices.insert(m_knownDevices.end(), devices.begin(), devices.end());
+}
+
+const KnownDevice* DeviceManager::FindKnown(int vid, int pid, const std::string& product) const {
+    for (const KnownDevice& known : m_knownDevices) {
+        if (known.vid == vid && known.pid == pid &&
+            (known.productName.empty() || known.productName == product)) {
+            return &known;
+        }
+    }
+    return nullptr;
+}
+
+bool DeviceManager::IsKnown(int vid, int pid, const std::string& product) const {
+    std::lock_guard lock(m_listMutex);
+    return FindKnown(vid, pid, product) != nullptr;
+}
+
+int DeviceManager::KnownMode(int vid, int pid, const std::string& product) const {
+    std::lock_guard lock(m_listMutex);
+    const KnownDevice* known = FindKnown(vid, pid, product);
+    return known ? known->mode : 0;
+}
+
+int DeviceManager::KnownDeviceType(int vid, int pid, const std::string& product) const {
+    std::lock_guard lock(m_listMutex);
+    const KnownDevice* known = FindKnown(vid, pid, product);
+    return known ? known->deviceType : 0;
+}
+
+// ---- refresh and close ----
+
+void DeviceManager::Refresh() {
+    std::lock_guard transfer(m_transferMutex);
+    RefreshLocked();
+}
+
+void DeviceManager::RefreshLocked() {
+    // Enumeration, opening and the receiver handshakes run without the list lock, so the window
+    // thread's reads of the lists never wait for a slow handshake.
+    std::vector<KnownDevice> known;
+    {
+        std::lock_guard lock(m_listMutex);
+        known = m_knownDevices;
+    }
+    auto lookup = [&known](const HidInterfaceInfo& info) -> const KnownDevice* {
+        for (const KnownDevice& row : known) {
+            if (row.vid == info.vid && row.pid == info.pid &&
+                (row.productName.empty() || row.productName == info.product)) {
+                return &row;
+            }
+        }
+        return nullptr;
+    };
+
+    std::vector<DeviceEntry> commandEntries;
+    std::vector<DeviceEntry> bulkEntries;
+    std::vector<std::pair<hid_device*, HidCapabilities>> notifications;
+
+    for (const HidInterfaceInfo& info : m_library->Enumerate()) {
+        const KnownDevice* row = lookup(info);
+        if (!row) {
+            continue;
+        }
+        hid_device* device = m_library->Open(info.path);
+        if (!device) {
+            Log(kLogDebug, "cannot open %s", info.path.c_str());
+            continue;
+        }
+        DeviceEntry entry;
+        entry.vid = info.vid;
+        entry.pid = info.pid;
+        entry.path = info.path;
+        entry.product = info.product;
+        entry.device = device;
+        entry.release = info.release;
+        entry.deviceType = row->deviceType;
+        entry.capabilities = m_library->Capabilities(device, info);
+        const HidCapabilities& caps = entry.capabilities;
+
+        if (caps.featureLength == kCommandFeatureLength) {
+            entry.connectionMode = row->mode;
+            entry.usable = row->mode == kModeCable ? 1 : 0;
+            commandEntries.push_back(std::move(entry));
+        } else if (caps.outputLength == kReceiverLength && caps.inputLength == kReceiverLength) {
+            entry.connectionMode = kModeReceiver;
+            entry.usable = ProbeLocked(device) ? 1 : 0;
+            commandEntries.push_back(std::move(entry));
+        } else if (caps.usagePage == kNotificationUsagePage && caps.usage == kNotificationUsage) {
+            notifications.emplace_back(device, caps);
+        } else if (caps.outputLength == kBulkOutputLength) {
+            entry.connectionMode = kModeCable;
+            entry.usable = 1;
+            bulkEntries.push_back(std::move(entry));
+        } else {
+            m_library->Close(device);
+        }
+    }
+
+    std::lock_guard lock(m_listMutex);
+    for (auto& item : commandEntries) {
+        Log(kLogDebug, "command interface %04X:%04X mode %d usable %d", item.vid, item.pid,
+            item.connectionMode, item.usable);
+        m_commandEntries.push_back(std::move(item));
+    }
+    for (auto& item : bulkEntries) {
+        m_bulkEntries.push_back(std::move(item));
+    }
+    for (const auto& [device, caps] : notifications) {
+        // The last one found is read; earlier ones stay open until everything is closed.
+        if (m_notificationHandle) {
+            m_replacedNotificationHandles.push_back(m_notificationHandle);
+        }
+        m_notificationHandle = device;
+        m_notificationCapabilities = caps;
+    }
+}
+
+void DeviceManager::CloseAll() {
+    std::scoped_lock lock(m_transferMutex, m_listMutex);
+    CloseAllLocked();
+}
+
+void DeviceManager::CloseAllLocked() {
+    if (!m_enabled) {
+        return;
+    }
+    m_enabled = false;
+    CloseEverything();
+}
+
+void DeviceManager::CloseEverything() {
+    for (DeviceEntry& entry : m_commandEntries) {
+        m_library->Close(entry.device);
+    }
+    for (DeviceEntry& entry : m_bulkEntries) {
+        m_library->Close(entry.device);
+    }
+    m_library->Close(m_notificationHandle);
+    for (hid_device* device : m_replacedNotificationHandles) {
+        m_library->Close(device);
+    }
+    m_commandEntries.clear();
+    m_bulkEntries.clear();
+    m_replacedNotificationHandles.clear();
+    m_notificationHandle = nullptr;
+    m_notificationCapabilities = {};
+    m_bulkHandle = nullptr;
+    // The cached command interface was one of the handles just closed; keeping it would leave a
+    // dangling handle for the next caller of ActiveHandle.
+    m_commandHandle = nullptr;
+}
+
+void DeviceManager::Reopen() {
+    std::lock_guard transfer(m_transferMutex);
+    {
+        std::lock_guard lock(m_listMutex);
+        m_commandHandle = nullptr;
+        CloseAllLocked();
+    }
+    RefreshLocked();
+    std::lock_guard lock(m_listMutex);
+    m_enabled = true;
+    m_busy.store(0);
+}
+
+// ---- selection ----
+
+hid_device* DeviceManager::ActiveHandle() {
+    std::lock_guard lock(m_listMutex);
+    return ActiveHandleLocked();
+}
+
+hid_device* DeviceManager::ActiveHandleLocked() {
+    if (m_commandHandle) {
+        return m_commandHandle;
+    }
+    m_bulkHandle = nullptr;
+    for (const DeviceEntry& entry : m_bulkEntries) {
+        if (entry.deviceType == m_selectedDeviceType) {
+            m_bulkHandle = entry.device;
+            break;
+        }
+    }
+    for (int mode : {kModeCable, kModeBluetooth, kModeReceiver}) {
+        for (const DeviceEntry& entry : m_commandEntries) {
+            if (entry.deviceType == m_selectedDeviceType && entry.connectionMode == mode) {
+                m_commandHandle = entry.device;
+                return m_commandHandle;
+            }
+        }
+    }
+    return nullptr;
+}
+
+int DeviceManager::CurrentConnectionMode() const {
+    std::lock_guard lock(m_listMutex);
+    for (int mode : {kModeCable, kModeReceiver, kModeBluetooth}) {
+        for (const DeviceEntry& entry : m_commandEntries) {
+            if (entry.deviceType == m_selectedDeviceType && entry.connectionMode == mode) {
+                return mode;
+            }
+        }
+    }
+    return kModeNone;
+}
+
+bool DeviceManager::CollectEntries(std::vector<DeviceEntry>& list) const {
+    std::lock_guard lock(m_listMutex);
+    list.clear();
+    for (const DeviceEntry& entry : m_commandEntries) {
+        if (m_selectedDeviceType == 0 || entry.deviceType == m_selectedDeviceType) {
+            list.push_back(entry);
+            list.back().device = nullptr;
+        }
+    }
+    return !m_commandEntries.empty();
+}
+
+int DeviceManager::ModeUsable(int vid, int pid, const std::string& productName, int mode) const {
+    std::lock_guard lock(m_listMutex);
+    for (const DeviceEntry& entry : m_commandEntries) {
+        if (entry.vid == vid && entry.pid == pid && entry.connectionMode == mode &&
+            (productName.empty() || entry.product == productName)) {
+            return entry.usable;
+        }
+    }
+    return -1;
+}
+
+bool DeviceManager::FirmwareVersion(int& out) const {
+    std::lock_guard lock(m_listMutex);
+    if (!m_enabled) {
+        return false;
+    }
+    bool wireless = false;
+    for (const DeviceEntry& entry : m_commandEntries) {
+        if (entry.deviceType != m_selectedDeviceType) {
+            continue;
+        }
+        if (entry.connectionMode == kModeCable) {
+            out = entry.release;
+            return true;
+        }
+        wireless = wireless || entry.connectionMode == kModeBluetooth ||
+                   entry.connectionMode == kModeReceiver;
+    }
+    if (wireless) {
+        out = 0;
+    }
+    return wireless;
+}
+
+bool DeviceManager::Enabled() const {
+    std::lock_guard lock(m_listMutex);
+    return m_enabled;
+}
+
+void DeviceManager::SetEnabled(bool enabled) {
+    std::lock_guard lock(m_listMutex);
+    m_enabled = enabled;
+}
+
+int DeviceManager::SelectedDeviceType() const {
+    std::lock_guard lock(m_listMutex);
+    return m_selectedDeviceType;
+}
+
+void DeviceManager::SetSelectedDeviceType(int deviceType) {
+    std::lock_guard lock(m_listMutex);
+    m_selectedDeviceType = deviceType;
+}
+
+void DeviceManager::ClearHandleCaches() {
+    std::lock_guard lock(m_listMutex);
+    m_commandHandle = nullptr;
+    m_bulkHandle = nullptr;
+}
+
+void DeviceManager::ClearCommandHandleCache() {
+    std::lock_guard lock(m_listMutex);
+    m_commandHandle = nullptr;
+}
+
+bool DeviceManager::HasNotificationHandle() const {
+    std::lock_guard lock(m_listMutex);
+    return m_notificationHandle != nullptr;
+}
+
+size_t DeviceManager::CommandEntryCount() const {
+    std::lock_guard lock(m_listMutex);
+    return m_commandEntries.size();
+}
+
+size_t DeviceManager::BulkEntryCount() const {
+    std::lock_guard lock(m_listMutex);
+    return m_bulkEntries.size();
+}
+
+}  // namespace zephyl

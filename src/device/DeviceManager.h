@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "catalogue/DeviceCatalogue.h"
+#include "device/DeviceEntry.h"
+#include "device/HidLibrary.h"
+#include "device/ReportFrames.h"
+#include "device/TransportClock.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zephyl {
+
+/// Owner of the opened HID interfaces of the known keyboards, of the choice of the interface the
+/// program talks through, and of the report transport.
+///
+/// Threads: the worker refreshes and transfers; the window thread may call FirmwareVersion,
+/// CloseAll, SetSelectedDeviceType/ClearHandleCaches and SetPacingDelay at any time. Two locks
+/// make that safe: one held for a whole transfer or refresh (so CloseAll never closes a handle in
+/// use, and waits at most for the transfer running), one held briefly around the lists, handle
+/// caches and selection (so FirmwareVersion never waits for a transfer).
+class DeviceManager {
+public:
+    /// The process-wide manager, created on first use with HidLibrary::LoadDefault().
+    static DeviceManager& Instance();
+
+    explicit DeviceManager(std::shared_ptr<HidLibrary> library,
+                           std::shared_ptr<TransportClock> clock = nullptr);
+    ~DeviceManager();
+    DeviceManager(const DeviceManager&) = delete;
+    DeviceManager& operator=(const DeviceManager&) = delete;
+
+    const HidLibrary& Library() const { return *m_library; }
+
+    // ---- Device list and selection ----
+
+    /// Enumerates, opens and classifies the interfaces of known keyboards, appending to the lists.
+    void Refresh();
+    /// When enabled: disables, closes every interface and empties the lists.
+    void CloseAll();
+    /// What a device refresh does: forget the command interface, close all, refresh, then
+    /// enable and clear busy, as one step no other thread can cut into.
+    void Reopen();
+
+    void AddKnownDevice(int vid, int pid, const std::string& productName, int deviceType, int mode);
+    void AddKnownDevices(const std::vector<KnownDevice>& devices);
+    bool IsKnown(int vid, int pid, const std::string& product) const;
+    int KnownMode(int vid, int pid, const std::string& product) const;
+    int KnownDeviceType(int vid, int pid, const std::string& product) const;
+
+    /// The command interface of the selected model: cable, else Bluetooth, else receiver
+    /// (cached; also caches the model's bulk interface). Null when there is none.
+    hid_device* ActiveHandle();
+    /// Cable, else receiver, else Bluetooth, else kModeNone, for the selected model.
+    int CurrentConnectionMode() const;
+    /// Copies the command entries (all of them when the selected model is 0) without their
+    /// handles; false when there are no command entries at all.
+    bool CollectEntries(std::vector<DeviceEntry>& list) const;
+    /// Usable flag of the first command entry with this vid, pid and mode whose product equals
+    /// `productName` (any when empty); −1 when none.
+    int ModeUsable(int vid, int pid, const std::string& productName, int mode) const;
+    /// Release number of the selected model's cable interface, 0 when it is connected only
+    /// without cable; false when it has no interface or the manager is not enabled.
+    bool FirmwareVersion(int& out) const;
+
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    bool Busy() const { return m_busy.load() != 0; }
+    void ClearBusy() { m_busy.store(0); }
+    int SelectedDeviceType() const;
+    void SetSelectedDeviceType(int deviceType);
+    /// Forgets the cached command and bulk interfaces; the next transfer chooses again.
+    void ClearHandleCaches();
+    void ClearCommandHandleCache();
+    int PacingDelay() const { return m_pacingDelay.load(); }
+    void SetPacingDelay(int milliseconds) { m_pacingDelay.store(milliseconds); }
+    bool HasNotificationHandle() const;
+    size_t CommandEntryCount() const;
+    size_t BulkEntryCount() const;
+
+    // ---- Report transport ----
+
+    /// Cable: `data.size()` ≤ 65 sends one report made of the first 64 bytes (read back and
+    /// checked for status 1 when `confirm`); larger sends size / 64 packets of 64 bytes.
+    bool SendFeature(std::span<const uint8_t> data, bool confirm);
+    /// Cable with the short fixed pacing of real-time streams; a busy status is sent once more.
+    bool SendFeatureTimed(std::span<const uint8_t> data);
+    /// Cable: sends the 64-byte request at the start of `buffer` (at least 576 bytes) and
+    /// leaves the nine 64-byte answer blocks there.
+    bool ReadBlocks(std::span<uint8_t> buffer);
+    /// Receiver: seals the frame with its checksum over `length` bytes, sends it and waits for
+    /// the answer that echoes it, left in `frame` from byte 0.
+    bool Query(ReceiverFrame& frame, size_t length = kReceiverFrameLength);
+    /// Receiver handshake on one interface.
+    bool Probe(hid_device* device);
+    /// Writes a 4096-byte block to the bulk interface chosen with the command interface.
+    bool SendBulk(std::span<const uint8_t> block);
+    /// One report of the notification interface (report id at byte 0); 0 on timeout, −1 when
+    /// there is no such interface or the read fails.
+    int ReadNotification(std::span<uint8_t> buffer, int timeoutMs);
+
+private:
+    class BusyScope;
+
+    const KnownDevice* FindKnown(int vid, int pid, const std::string& product) const;
+    void RefreshLocked();
+    void CloseAllLocked();
+    void CloseEverything();
+    hid_device* ActiveHandleLocked();
+    /// Checks enabled and resolves the command interface, for transfers.
+    bool TransferReady() const;
+    bool ProbeLocked(hid_device* device);
+    bool WriteReceiverFrame(hid_device* device, const ReceiverFrame& frame);
+    bool ReadBack(hid_device* device, CableReport& report, size_t length);
+
+    std::shared_ptr<HidLibrary> m_library;
+    std::shared_ptr<TransportClock> m_clock;
+
+    mutable std::mutex m_transferMutex;  ///< taken before m_listMutex when both are needed
+    mutable std::mutex m_listMutex;
+
+    bool m_enabled = false;
+    std::atomic<int> m_busy{0};
+    std::vector<DeviceEntry> m_commandEntries;
+    std::vector<DeviceEntry> m_bulkEntries;
+    std::vector<KnownDevice> m_knownDevices;
+    int m_selectedDeviceType = 0;
+    hid_device* m_commandHandle = nullptr;  ///< not owned
+    hid_device* m_notificationHandle = nullptr;
+    HidCapabilities m_notificationCapabilities;
+    /// Notification interfaces replaced by a later one in the same refresh; closed with the rest.
+    std::vector<hid_device*> m_replacedNotificationHandles;
+    hid_device* m_bulkHandle = nullptr;  ///< not owned
+    std::atomic<int> m_pacingDelay{10};
+};
+
+}  // namespace zephyl
