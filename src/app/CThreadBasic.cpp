@@ -13,7 +13,9 @@ struct CThreadBasic::Shared {
     bool stopped = false;  ///< the stop event: set by the thread when it ends
 };
 
-CThreadBasic::~CThreadBasic() { StopThread(); }
+CThreadBasic::~CThreadBasic() {
+    StopThread();
+}
 
 bool CThreadBasic::StartThread(int periodMs, bool periodic, WorkFunction work) {
     if (IsRunning()) {

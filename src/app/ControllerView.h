@@ -21,15 +21,15 @@ struct ListItem {
 /// What the window shows for a connection mode.
 struct ConnectionModeView {
     int mode = -1;
-    bool changesTabs = false;            ///< false over Bluetooth and without a mode
-    std::array<bool, 9> tabVisible{};    ///< by tab index; 0 is home
+    bool changesTabs = false;          ///< false over Bluetooth and without a mode
+    std::array<bool, 9> tabVisible{};  ///< by tab index; 0 is home
     bool batteryVisible = false;
     bool devicePictureEnabled = false;
-    std::string modeIcon;                ///< below the skin folder, empty for none
+    std::string modeIcon;  ///< below the skin folder, empty for none
     bool firmwareButtonVisible = false;
     std::vector<ListItem> musicForeColours;
     bool musicColourControlsVisible = false;
-    int screenMaxFrames = 0;             ///< for the screen page's limit text
+    int screenMaxFrames = 0;  ///< for the screen page's limit text
 };
 
 /// The settings page as the stored values set it.

@@ -5,6 +5,7 @@
 #include "app/Environment.h"
 #include "device/DeviceChange.h"
 #include "device/DeviceManager.h"
+#include "platform/FileSystem.h"
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
 #include "store/ProfileDatabase.h"
@@ -34,6 +35,7 @@ public:
     explicit LayoutHooksImpl(KeyboardController& controller) : m_controller(controller) {}
     void OpenModelDatabase(const std::string& modelName) override {
         m_controller.m_database.CloseDatabase();
+        CreateDirectoryPath(m_controller.m_dataFolder + "db");
         if (!m_controller.m_database.OpenModelDatabase(m_controller.m_dataFolder, modelName)) {
             Log(kLogError, "cannot open the profile database of \"%s\"", modelName.c_str());
             return;
@@ -60,7 +62,9 @@ KeyboardController::KeyboardController(DeviceManager& devices, ProfileDatabase& 
       m_dataFolder(std::move(dataFolder)),
       m_nowMs(SteadyMilliseconds) {}
 
-KeyboardController::~KeyboardController() { m_worker.StopThread(); }
+KeyboardController::~KeyboardController() {
+    m_worker.StopThread();
+}
 
 void KeyboardController::SetView(ControllerView* view) {
     std::lock_guard lock(m_viewMutex);
@@ -191,8 +195,7 @@ void KeyboardController::RunCommandLocked(int command) {
         default:
             break;
     }
-    if (command < kCommandLoadPages || command > kCommandDownloadFirmwareTool ||
-        command == 19) {
+    if (command < kCommandLoadPages || command > kCommandDownloadFirmwareTool || command == 19) {
         return;  // not a command: taken from the queue and forgotten
     }
     if (!m_connected.load() || !m_ready.load()) {

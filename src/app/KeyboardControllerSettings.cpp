@@ -29,7 +29,7 @@ struct SettingRange {
 };
 
 constexpr SettingRange kSettingRanges[] = {
-    {kConfigKeyResponseTime, 1, 5}, {kConfigSleepTime, 0, 3},    {kConfigFnSwitch, 0, 1},
+    {kConfigKeyResponseTime, 1, 5}, {kConfigSleepTime, 0, 3},     {kConfigFnSwitch, 0, 1},
     {kConfigDisableWin, 0, 1},      {kConfigDisableAltTab, 0, 1}, {kConfigDisableAltF4, 0, 1},
 };
 
@@ -132,9 +132,8 @@ bool KeyboardController::RestoreDefaults(int defaultLanguage) {
     m_settingsStore->WriteInt("LCID", defaultLanguage);
     SetCurrentLanguageId(defaultLanguage);
     std::error_code ignored;
-    std::filesystem::remove(UserConfigHome() + "/autostart/" + SafeFileComponent(SoftwareName()) +
-                                ".desktop",
-                            ignored);
+    std::filesystem::remove(
+        UserConfigHome() + "/autostart/" + SafeFileComponent(SoftwareName()) + ".desktop", ignored);
     if (!m_connected.load()) {
         return false;
     }

@@ -12,9 +12,9 @@ struct Invocation {
     bool help = false;
     bool json = false;
     bool virtualKeyboard = false;
-    std::string scenario;               ///< empty: the default scenario
-    std::optional<int> model;           ///< --model ID
-    std::vector<std::string> words;     ///< the command and its arguments
+    std::string scenario;            ///< empty: the default scenario
+    std::optional<int> model;        ///< --model ID
+    std::vector<std::string> words;  ///< the command and its arguments
 };
 
 /// Reads the options; on a bad option returns nothing and sets `error`.

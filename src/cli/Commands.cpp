@@ -38,7 +38,7 @@ void DrainQueue(KeyboardController& controller) {
 }
 
 bool RequireReady(KeyboardController& controller, std::ostream& err) {
-    if (!controller.Connected()) {
+    if (!controller.Connected() || controller.ConnectionMode() == kModeNone) {
         err << "zephylctl: no keyboard connected\n";
         return false;
     }
@@ -97,8 +97,9 @@ int Devices(const Invocation& invocation, KeyboardController& controller, std::o
         for (std::size_t i = 0; i < statuses.size(); ++i) {
             const auto& s = statuses[i];
             out << (i ? "," : "") << "{\"model\":" << s.deviceType
-                << ",\"name\":" << JsonString(s.name) << ",\"selected\":"
-                << (s.deviceType == selected ? "true" : "false") << ",\"connections\":[";
+                << ",\"name\":" << JsonString(s.name)
+                << ",\"selected\":" << (s.deviceType == selected ? "true" : "false")
+                << ",\"connections\":[";
             for (std::size_t m = 0; m < s.connectedModes.size(); ++m) {
                 out << (m ? "," : "") << JsonString(ModeName(s.connectedModes[m]));
             }
@@ -139,13 +140,12 @@ const char* const kSettingKeys[] = {kConfigKeyResponseTime, kConfigSleepTime,
                                     kConfigDisableAltTab,   kConfigDisableAltF4};
 
 void PrintSettings(const KeyboardSettings& settings, bool json, std::ostream& out) {
-    const std::map<std::string, int> values = {
-        {kConfigKeyResponseTime, settings.keyResponseTime},
-        {kConfigSleepTime, settings.sleepTime},
-        {kConfigFnSwitch, settings.fnSwitch},
-        {kConfigDisableWin, settings.disableWin},
-        {kConfigDisableAltTab, settings.disableAltTab},
-        {kConfigDisableAltF4, settings.disableAltF4}};
+    const std::map<std::string, int> values = {{kConfigKeyResponseTime, settings.keyResponseTime},
+                                               {kConfigSleepTime, settings.sleepTime},
+                                               {kConfigFnSwitch, settings.fnSwitch},
+                                               {kConfigDisableWin, settings.disableWin},
+                                               {kConfigDisableAltTab, settings.disableAltTab},
+                                               {kConfigDisableAltF4, settings.disableAltF4}};
     if (json) {
         out << "{";
         bool first = true;
@@ -170,6 +170,11 @@ int Settings(const Invocation& invocation, KeyboardController& controller, std::
         return kExitOk;
     }
     if (action == "send" && words.size() == 2) {
+        if (controller.Connected() && controller.ConnectionMode() == kModeBluetooth) {
+            err << "zephylctl: settings cannot be sent over Bluetooth; connect the cable or the "
+                   "receiver\n";
+            return kExitFailed;
+        }
         if (!RequireReady(controller, err)) {
             return kExitFailed;
         }
@@ -191,12 +196,18 @@ int Settings(const Invocation& invocation, KeyboardController& controller, std::
         }
         char* end = nullptr;
         const long value = std::strtol(words[3].c_str(), &end, 10);
-        if (words[3].empty() || *end != '\0' || !controller.StoreSetting(key, static_cast<int>(value))) {
+        if (words[3].empty() || *end != '\0' ||
+            !controller.StoreSetting(key, static_cast<int>(value))) {
             err << "zephylctl: value out of range for " << key << ": " << words[3]
                 << " (see zephylctl settings --help)\n";
             return kExitUsage;
         }
-        if (!controller.Connected() || !controller.Ready()) {
+        if (controller.Connected() && controller.ConnectionMode() == kModeBluetooth) {
+            err << "zephylctl: stored; settings are not sent over Bluetooth\n";
+            return kExitFailed;
+        }
+        if (!controller.Connected() || !controller.Ready() ||
+            controller.ConnectionMode() == kModeNone) {
             err << "zephylctl: stored, but no keyboard is ready to take it; it is sent with the "
                    "next change\n";
             return kExitFailed;

@@ -35,11 +35,21 @@ TEST(ConnectionModeViewTest, TabsIconsAndBatteryPerMode) {
     };
     const Case cases[] = {
         // cable 0x17F: everything but the screen
-        {kModeCable, {false, true, true, true, false, true, true, true, true}, true, false, true,
-         "icon/usb_mode.png", true},
+        {kModeCable,
+         {false, true, true, true, false, true, true, true, true},
+         true,
+         false,
+         true,
+         "icon/usb_mode.png",
+         true},
         // receiver 0x1DB: custom lighting enabled there, yet never shown on the receiver
-        {kModeReceiver, {false, true, true, false, true, true, false, false, true}, true, true,
-         true, "icon/24g_mode.png", false},
+        {kModeReceiver,
+         {false, true, true, false, true, true, false, false, true},
+         true,
+         true,
+         true,
+         "icon/24g_mode.png",
+         false},
         {kModeBluetooth, {}, false, true, false, "icon/bt_mode.png", false},
         {kModeNone, {}, false, false, false, "", false},
     };
@@ -82,7 +92,7 @@ TEST(BatteryAnswerTest, Table) {
     };
     const Case cases[] = {
         {{0x20, 0x01, 0x00, 57}, 57},
-        {{0x20, 0x01, 0x00, 0xC8}, 100},  // 200 shows as 100
+        {{0x20, 0x01, 0x00, 0xC8}, 100},           // 200 shows as 100
         {{0x20, 0x01, 0x00, 0x00}, std::nullopt},  // no level: keep the one shown
         {{0x21, 0x01, 0x00, 57}, std::nullopt},    // not an answer to the query
         {{0x20, 0x01}, std::nullopt},
@@ -152,7 +162,8 @@ TEST(SettingsBlockTest, LocksMapToTheirOwnBytes) {
 }
 
 TEST(SettingsTooltipTest, TextsPerResponseTime) {
-    const std::pair<int, int> cases[] = {{1, 600}, {2, 605}, {3, 610}, {4, 615}, {5, 620}, {0, 620}};
+    const std::pair<int, int> cases[] = {{1, 600}, {2, 605}, {3, 610},
+                                         {4, 615}, {5, 620}, {0, 620}};
     for (const auto& [value, first] : cases) {
         EXPECT_EQ(ResponseTimeTooltipTextIds(value),
                   (std::vector<int>{first, first + 1, first + 2, first + 3, first + 4}));
@@ -167,14 +178,10 @@ TEST(FirmwareComparisonTest, Table) {
     };
     const Case cases[] = {
         {0x0110, "110", false},  // the same release
-        {0x0099, "100", true},
-        {0x0105, "106", true},
-        {0x0107, "106", false},
+        {0x0099, "100", true},  {0x0105, "106", true}, {0x0107, "106", false},
         {0x01A0, "110", false},  // a letter digit ranks above 9, never read as release 1
-        {0x01A0, "200", true},
-        {0x0000, "106", true},   // no cable release known
-        {0x0105, "", false},
-        {0x0105, "v2", false},
+        {0x01A0, "200", true},  {0x0000, "106", true},  // no cable release known
+        {0x0105, "", false},    {0x0105, "v2", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsNewerFirmware(c.release, c.layoutVersion), c.offered)

@@ -1,0 +1,318 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The controller against the virtual keyboard: what reaches the keyboard is read back from the
+// keyboard's report log and memory.
+#include "app/KeyboardController.h"
+#include "device/DeviceManager.h"
+#include "device/HidLibrary.h"
+#include "platform/SettingsStore.h"
+#include "store/ConfigValues.h"
+#include "store/ProfileDatabase.h"
+#include "support/TempEnvironment.h"
+#include "app/Environment.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+namespace zephyl {
+namespace {
+
+using namespace std::chrono_literals;
+
+/// Records what the controller shows, from whichever thread it calls.
+class RecordingView : public NullControllerView {
+public:
+    void ShowConnectedView(int tab) override { Add("connected " + std::to_string(tab)); }
+    void ShowDisconnectedView() override { Add("disconnected"); }
+    void SetBatteryLevel(int percent) override { Add("battery " + std::to_string(percent)); }
+    void CloseWaitDialog() override { Add("close wait"); }
+    std::vector<std::string> Calls() {
+        std::lock_guard lock(m_mutex);
+        return m_calls;
+    }
+    bool Saw(const std::string& call) {
+        auto calls = Calls();
+        return std::find(calls.begin(), calls.end(), call) != calls.end();
+    }
+
+private:
+    void Add(const std::string& call) {
+        std::lock_guard lock(m_mutex);
+        m_calls.push_back(call);
+    }
+    std::mutex m_mutex;
+    std::vector<std::string> m_calls;
+};
+
+class ControllerVirtualTest : public ::testing::Test {
+protected:
+    void Start(const std::string& scenario) {
+        m_environment.SetVariable("ZEPHYL_RESOURCE_DIR", std::string(ZEPHYL_RUNTIME_DIR));
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_STATE", std::nullopt);
+        m_logPath = (m_environment.Root() / "reports.jsonl").string();
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", m_logPath);
+        SetSoftwareName("Zephyl Keyboard Driver");
+        m_devices = std::make_unique<DeviceManager>(HidLibrary::LoadVirtual(scenario));
+        ASSERT_TRUE(m_devices->Library().Loaded());
+        m_controller = std::make_shared<KeyboardController>(
+            *m_devices, m_database, std::make_shared<SettingsStore>("Zephyl Keyboard Driver"),
+            std::string(ZEPHYL_RUNTIME_DIR) + "/", DataFolder());
+        m_controller->SetView(&m_view);
+        m_controller->LoadDeviceDescriptions();
+    }
+
+    void TearDown() override {
+        if (m_controller) {
+            m_controller->Shutdown();
+        }
+        m_controller.reset();
+        m_database.CloseDatabase();
+    }
+
+    /// Runs the queued commands as the worker would, tick after tick.
+    void Drain() {
+        for (int i = 0; i < 32 && m_controller->QueueLength() > 0; ++i) {
+            m_controller->Work();
+        }
+    }
+
+    template <typename Function>
+    Function Control(const char* name) {
+        return reinterpret_cast<Function>(m_devices->Library().Symbol(name));
+    }
+
+    std::string State() {
+        auto stateJson = Control<size_t (*)(char*, size_t)>("zephyl_virtual_state_json");
+        std::string text(stateJson(nullptr, 0) + 1, '\0');
+        stateJson(text.data(), text.size());
+        text.resize(text.size() - 1);
+        return text;
+    }
+
+    /// The settings block the keyboard keeps (hex), empty when none was written.
+    std::string StoredSettingsBlock() {
+        std::smatch match;
+        const std::string state = State();
+        if (std::regex_search(state, match,
+                              std::regex("\"settings\": *\\{\"1\": *\"([0-9a-f]+)\""))) {
+            return match[1];
+        }
+        return {};
+    }
+
+    /// Hex of every report of one kind in the log, in order.
+    std::vector<std::string> Reports(const std::string& iface, const std::string& op) {
+        std::vector<std::string> hex;
+        std::ifstream log(m_logPath);
+        std::string line;
+        const std::regex pattern("\"iface\":\"" + iface + "\",\"op\":\"" + op +
+                                 "\",\"hex\":\"([0-9a-f]*)\"");
+        while (std::getline(log, line)) {
+            std::smatch match;
+            if (std::regex_search(line, match, pattern)) {
+                hex.push_back(match[1]);
+            }
+        }
+        return hex;
+    }
+
+    void StoreAllSettings() {
+        ASSERT_TRUE(m_controller->StoreSetting(kConfigDisableWin, 1));
+        ASSERT_TRUE(m_controller->StoreSetting(kConfigDisableAltTab, 1));
+        ASSERT_TRUE(m_controller->StoreSetting(kConfigDisableAltF4, 1));
+        ASSERT_TRUE(m_controller->StoreSetting(kConfigFnSwitch, 1));
+        ASSERT_TRUE(m_controller->StoreSetting(kConfigSleepTime, 3));
+        ASSERT_TRUE(m_controller->StoreSetting(kConfigKeyResponseTime, 2));
+    }
+
+    test::TempEnvironment m_environment;
+    std::string m_logPath;
+    std::unique_ptr<DeviceManager> m_devices;
+    ProfileDatabase m_database;
+    RecordingView m_view;
+    std::shared_ptr<KeyboardController> m_controller;
+};
+
+const std::string kExpectedBlock = "000101010101030002" + std::string(53 * 2, '0') + "aa55";
+
+TEST_F(ControllerVirtualTest, FirstStartRefreshesOnceAndShowsTheKeyboard) {
+    Start("101:0");
+    m_controller->PostCommand(kCommandStart);
+    m_controller->PostCommand(kCommandStart);
+    m_controller->Work();
+    EXPECT_TRUE(m_controller->Connected());
+    EXPECT_TRUE(m_controller->Ready());
+    EXPECT_EQ(m_controller->ConnectionMode(), kModeCable);
+    EXPECT_TRUE(m_view.Saw("connected 1"));
+
+    // Pulled out behind the program's back: a second start command must not look again.
+    ASSERT_EQ(Control<int (*)(int, int, int)>("zephyl_virtual_set_plugged")(101, 0, 0), 0);
+    Drain();
+    EXPECT_TRUE(m_controller->Connected());
+    m_controller->RunCommand(kCommandRemoval);
+    EXPECT_FALSE(m_controller->Connected());
+    EXPECT_EQ(m_view.Calls().back(), "disconnected");
+}
+
+TEST_F(ControllerVirtualTest, QueuedCommandsRunOnePerTickInOrder) {
+    Start("101:0");
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    StoreAllSettings();
+    std::vector<std::string> seen;
+    m_controller->SetCommandHandler(kCommandWriteKeyLayers, [this, &seen](KeyboardController&) {
+        seen.push_back("6 with settings block " + StoredSettingsBlock());
+    });
+    const std::string before = StoredSettingsBlock();
+    m_controller->PostCommand(kCommandWriteKeyLayers);
+    m_controller->PostCommand(kCommandSendSettings);
+    m_controller->Work();
+    ASSERT_EQ(seen, std::vector<std::string>{"6 with settings block " + before});
+    EXPECT_EQ(m_controller->QueueLength(), 1u);
+    EXPECT_TRUE(m_view.Saw("close wait")) << "command 6 closes the wait dialog";
+    m_controller->Work();
+    EXPECT_EQ(StoredSettingsBlock(), kExpectedBlock);
+}
+
+TEST_F(ControllerVirtualTest, SettingsBlockIsByteExactOnTheCable) {
+    Start("101:0");
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    StoreAllSettings();
+    ASSERT_TRUE(m_controller->SendSettings());
+    const auto sent = Reports("cable", "set_feature");
+    ASSERT_GE(sent.size(), 4u);
+    const std::vector<std::string> sequence(sent.end() - 4, sent.end());
+    EXPECT_EQ(sequence[0], "000418" + std::string(124, '0'));
+    EXPECT_EQ(sequence[1], "00041701" + std::string(10, '0') + "01" + std::string(110, '0'));
+    EXPECT_EQ(sequence[2], "00" + kExpectedBlock);
+    EXPECT_EQ(sequence[3], "000402" + std::string(124, '0'));
+    EXPECT_EQ(StoredSettingsBlock(), kExpectedBlock);
+}
+
+TEST_F(ControllerVirtualTest, SettingsFrameIsByteExactOnTheReceiver) {
+    Start("101:2");
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    ASSERT_TRUE(m_controller->Ready());
+    StoreAllSettings();
+    ASSERT_TRUE(m_controller->SendSettings());
+    const auto writes = Reports("receiver", "write");
+    ASSERT_FALSE(writes.empty());
+    std::string frame =
+        "00071000000101010101030002" + std::string(10, '0') + "aa55" + std::string(24, '0');
+    int sum = 0;
+    for (std::size_t i = 0; i < frame.size(); i += 2) {
+        sum += std::stoi(frame.substr(i, 2), nullptr, 16);
+    }
+    char checksum[3];
+    std::snprintf(checksum, sizeof checksum, "%02x", sum & 0xFF);
+    EXPECT_EQ(writes.back(), frame + checksum);
+    EXPECT_EQ(StoredSettingsBlock().substr(0, 18), kExpectedBlock.substr(0, 18));
+}
+
+TEST_F(ControllerVirtualTest, EmptySleepTimeIsSentAsZeroAndBluetoothGetsNothing) {
+    Start("101:0");
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    ASSERT_TRUE(m_database.SetConfigValue(kSettingsProfile, kConfigSleepTime, ""));
+    ASSERT_TRUE(m_controller->SendSettings());
+    EXPECT_EQ(StoredSettingsBlock().substr(12, 2), "00");
+
+    TearDown();
+    Start("101:1");
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    EXPECT_EQ(m_controller->ConnectionMode(), kModeBluetooth);
+    const auto before =
+        Reports("cable", "set_feature").size() + Reports("receiver", "write").size();
+    EXPECT_FALSE(m_controller->SendSettings());
+    EXPECT_EQ(Reports("cable", "set_feature").size() + Reports("receiver", "write").size(), before);
+}
+
+TEST_F(ControllerVirtualTest, AsleepKeyboardDropsCommandsUntilItWakes) {
+    Start(R"({"keyboards": [{"model": 101, "modes": [2], "asleep": true}]})");
+    m_controller->RunCommand(kCommandStart);
+    EXPECT_TRUE(m_controller->Connected());
+    EXPECT_FALSE(m_controller->Ready());
+    EXPECT_TRUE(m_view.Saw("disconnected"));
+
+    StoreAllSettings();
+    m_controller->PostCommand(kCommandSendSettings);
+    m_controller->Work();
+    EXPECT_EQ(m_controller->QueueLength(), 0u) << "taken and dropped";
+    EXPECT_EQ(StoredSettingsBlock(), "");
+
+    ASSERT_EQ(Control<int (*)(int, int)>("zephyl_virtual_set_asleep")(101, 0), 0);
+    m_controller->PollNotifications();
+    EXPECT_TRUE(m_controller->Ready());
+    EXPECT_TRUE(m_view.Saw("connected 1"));
+    Drain();  // loads the pages, but sends no settings: they wait for the next change
+    EXPECT_EQ(StoredSettingsBlock(), "");
+    m_controller->PostCommand(kCommandSendSettings);
+    Drain();
+    EXPECT_EQ(StoredSettingsBlock().substr(0, 18), kExpectedBlock.substr(0, 18));
+
+    ASSERT_EQ(Control<int (*)(int, int)>("zephyl_virtual_set_asleep")(101, 1), 0);
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(KeyboardController::kNotificationPollMs + 10));
+    m_controller->PollNotifications();
+    EXPECT_FALSE(m_controller->Ready());
+    EXPECT_EQ(m_view.Calls().back(), "disconnected");
+}
+
+TEST_F(ControllerVirtualTest, BatteryShowsAtMostHundredAndIgnoresZero) {
+    Start("101:2");
+    auto setBattery = Control<int (*)(int, int)>("zephyl_virtual_set_battery");
+    ASSERT_EQ(setBattery(101, 0xC8), 0);
+    m_controller->RunCommand(kCommandStart);
+    EXPECT_EQ(m_controller->BatteryLevel(), 100);
+    ASSERT_EQ(setBattery(101, 42), 0);
+    m_controller->PollBattery(false);
+    EXPECT_EQ(m_controller->BatteryLevel(), 100) << "unforced polls wait 15 s";
+    m_controller->PollBattery(true);
+    EXPECT_EQ(m_controller->BatteryLevel(), 42) << "a forced poll asks at once";
+    ASSERT_EQ(setBattery(101, 0), 0);
+    m_controller->PollBattery(true);
+    EXPECT_EQ(m_controller->BatteryLevel(), 42) << "no level keeps the one shown";
+    EXPECT_EQ(m_view.Calls().back(), "battery 42");
+}
+
+TEST_F(ControllerVirtualTest, StopDuringACommandNeverStrandsTheWorker) {
+    Start("101:0");
+    std::atomic<bool> entered{false};
+    std::atomic<bool> finished{false};
+    m_controller->SetCommandHandler(kCommandWriteMacros,
+                                    [&entered, &finished](KeyboardController& controller) {
+                                        entered = true;
+                                        std::this_thread::sleep_for(1500ms);
+                                        // Still a live controller, though the window is gone.
+                                        finished = controller.Connected();
+                                    });
+    m_controller->Start();
+    for (int i = 0; i < 200 && !m_controller->Ready(); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(m_controller->Ready());
+    m_controller->PostCommand(kCommandWriteMacros);
+    while (!entered.load()) {
+        std::this_thread::sleep_for(5ms);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    m_controller->Shutdown();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1400ms);
+    std::weak_ptr<KeyboardController> watch = m_controller;
+    m_controller.reset();
+    EXPECT_FALSE(watch.expired()) << "the worker still holds the controller";
+    while (!watch.expired()) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_TRUE(finished.load());
+    EXPECT_FALSE(m_view.Saw("close wait")) << "the window was detached before the command ended";
+}
+
+}  // namespace
+}  // namespace zephyl

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// zephylctl as a user runs it, against the virtual keyboard.
+#include "cli/CommandLine.h"
+#include "support/TempEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sys/wait.h>
+
+namespace zephyl {
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class ZephylctlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_environment.SetVariable("ZEPHYL_RESOURCE_DIR", std::nullopt);
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_KEYBOARD", std::nullopt);
+        m_statePath = (m_environment.Root() / "keyboard.json").string();
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_STATE", m_statePath);
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", std::nullopt);
+    }
+
+    Result Run(const std::string& arguments) {
+        const auto out = m_environment.Root() / "out.txt";
+        const auto err = m_environment.Root() / "err.txt";
+        const std::string command = std::string(ZEPHYL_RUNTIME_DIR) + "/zephylctl " + arguments +
+                                    " >'" + out.string() + "' 2>'" + err.string() + "'";
+        const int status = std::system(command.c_str());
+        Result result;
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = test::ReadFile(out);
+        result.err = test::ReadFile(err);
+        return result;
+    }
+
+    std::string StoredSettingsBlock() {
+        std::smatch match;
+        const std::string state = test::ReadFile(m_statePath);
+        if (std::regex_search(state, match,
+                              std::regex("\"settings\": *\\{\"1\": *\"([0-9a-f]+)\""))) {
+            return match[1];
+        }
+        return {};
+    }
+
+    test::TempEnvironment m_environment;
+    std::string m_statePath;
+};
+
+TEST_F(ZephylctlTest, SettingsSetReachesTheKeyboardsMemory) {
+    const Result set = Run("--virtual-keyboard=101:0 settings set sleep_time 3");
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_EQ(set.err, "");
+    const std::string block = StoredSettingsBlock();
+    ASSERT_EQ(block.size(), 128u) << test::ReadFile(m_statePath);
+    EXPECT_EQ(block.substr(0, 18), "000100000000030002") << "sleep 3, response time default 2";
+
+    const Result show = Run("--virtual-keyboard=101:0 --json settings show");
+    EXPECT_EQ(show.exitCode, 0);
+    EXPECT_NE(show.out.find("\"sleep_time\":3"), std::string::npos) << show.out;
+
+    const Result receiver = Run("--virtual-keyboard=101:2 settings set disable_win 1");
+    EXPECT_EQ(receiver.exitCode, 0) << receiver.err;
+    EXPECT_EQ(StoredSettingsBlock().substr(0, 18), "000100000100030002");
+}
+
+TEST_F(ZephylctlTest, ClearErrorsAndExitCodes) {
+    struct Case {
+        std::string arguments;
+        int exitCode;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"--virtual-keyboard=101:0 settings set sleep_time 9", 2, "value out of range"},
+        {"--virtual-keyboard=101:0 settings set colour 1", 2, "unknown setting"},
+        {"--virtual-keyboard=101:0 --model 999 devices", 1, "unknown keyboard model 999"},
+        {"--virtual-keyboard=103:0 --model 101 settings send", 1, "no keyboard connected"},
+        {"--virtual-keyboard=101:1 settings send", 1, "not be sent over Bluetooth"},
+        {"--virtual-keyboard=101:0 frobnicate", 2, "unknown command"},
+        {"--bogus devices", 2, "unknown option"},
+    };
+    for (const auto& c : cases) {
+        const Result result = Run(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.arguments << "\n" << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << c.arguments << "\n"
+                                                                 << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+}
+
+TEST_F(ZephylctlTest, DevicesTellsHowEachModelIsConnected) {
+    const Result text = Run("--virtual-keyboard='101:0,2;102:2' devices");
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_NE(text.out.find("101  Zephyl K100  connected by cable, receiver (using cable)"),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("103  Zephyl K87 White  not connected"), std::string::npos);
+    const Result json = Run("--virtual-keyboard=102:2 --json devices");
+    EXPECT_NE(json.out.find("\"model\":102,\"name\":\"Zephyl K68 Screen\""), std::string::npos);
+    EXPECT_NE(
+        json.out.find("\"connections\":[\"receiver\"],\"active\":\"receiver\",\"battery\":100"),
+        std::string::npos)
+        << json.out;
+}
+
+TEST_F(ZephylctlTest, EveryCommandHasHelp) {
+    for (const char* command : {"", "devices", "settings", "reset-keys", "restore-defaults"}) {
+        const Result help = Run(std::string(command) + " --help");
+        EXPECT_EQ(help.exitCode, 0) << command;
+        EXPECT_EQ(help.out.rfind("Usage: zephylctl", 0), 0u) << command;
+    }
+    const Result bare = Run("");
+    EXPECT_EQ(bare.exitCode, 2);
+    EXPECT_NE(bare.err.find("Usage:"), std::string::npos);
+}
+
+TEST(InvocationTest, OptionsAreReadWherever) {
+    std::string error;
+    auto parsed =
+        cli::ParseInvocation({"--json", "--model=102", "settings", "set", "x", "-1"}, error);
+    ASSERT_TRUE(parsed);
+    EXPECT_TRUE(parsed->json);
+    EXPECT_EQ(parsed->model, 102);
+    EXPECT_EQ(parsed->words, (std::vector<std::string>{"settings", "set", "x", "-1"}))
+        << "a negative value after the command is an argument";
+    parsed = cli::ParseInvocation({"--virtual-keyboard=101:0,2", "devices"}, error);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->scenario, "101:0,2");
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {"--model"}, {"--model", "abc"}, {"--model=0"}, {"--frob", "devices"}}) {
+        EXPECT_FALSE(cli::ParseInvocation(bad, error)) << bad[0];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+}  // namespace
+}  // namespace zephyl
