@@ -134,8 +134,12 @@ int SettingsStore::ReadInt(const std::string& name) const {
 bool SettingsStore::WriteValue(const std::string& name, const std::string& value) const {
     std::lock_guard lock(g_storeMutex);
     std::vector<std::string> lines;
-    if (!ReadLines(m_path, lines)) {
-        return false;  // a store that cannot be opened is not written, as with a missing key
+    if (access(m_path.c_str(), F_OK) == 0) {
+        if (!ReadLines(m_path, lines)) {
+            return false;  // a store that cannot be read is never overwritten
+        }
+    } else if (!CreateDirectoryPath(m_folder)) {
+        return false;
     }
     int sectionEnd = -1;
     const int line = FindValueLine(lines, name, sectionEnd);

@@ -26,7 +26,8 @@ public:
     /// The value's text, or nothing when the store or the value is missing.
     std::optional<std::string> ReadValue(const std::string& name) const;
 
-    /// Stores one value; false when the store cannot be written.
+    /// Stores one value, creating the store when there is none yet; false when it cannot be
+    /// written (an existing store that cannot be read is left as it is).
     bool WriteValue(const std::string& name, const std::string& value) const;
     bool WriteInt(const std::string& name, int value) const;
 

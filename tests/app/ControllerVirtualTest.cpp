@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <thread>
@@ -312,6 +313,80 @@ TEST_F(ControllerVirtualTest, StopDuringACommandNeverStrandsTheWorker) {
     }
     EXPECT_TRUE(finished.load());
     EXPECT_FALSE(m_view.Saw("close wait")) << "the window was detached before the command ended";
+}
+
+TEST_F(ControllerVirtualTest, ResetsOnTheReceiverAreTheKeyboardsOwn) {
+    Start("101:2");
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    KeyAssignment assignment;
+    assignment.profile = m_controller->CurrentProfile();
+    assignment.key_code = 4;
+    assignment.macro_type = 2;
+    assignment.macro_value = 5;
+    ASSERT_GT(m_database.SaveKeyAssignment(assignment), 0);
+
+    EXPECT_EQ(m_controller->ResetKeyAssignments(), kCommandResetKeysReceiver);
+    std::vector<KeyAssignment> left;
+    EXPECT_EQ(m_database.ListKeyAssignments(assignment.profile, 0, left), 0);
+    Drain();
+    EXPECT_TRUE(std::regex_search(State(), std::regex("\"key_resets\": *1"))) << State();
+    EXPECT_TRUE(m_view.Saw("close wait"));
+
+    ASSERT_TRUE(m_controller->StoreSetting(kConfigSleepTime, 0));
+    EXPECT_TRUE(m_controller->RestoreDefaults(1049));
+    EXPECT_EQ(m_controller->Settings().ReadInt("LCID"), 1049);
+    EXPECT_EQ(m_controller->ReadSettings().sleepTime, 2) << "the database starts over";
+    Drain();
+    EXPECT_TRUE(std::regex_search(State(), std::regex("\"restores\": *1"))) << State();
+    SetCurrentLanguageId(1033);
+}
+
+TEST_F(ControllerVirtualTest, RestoreDefaultsOnTheCableResendsTheSettings) {
+    Start("101:0");
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    StoreAllSettings();
+    ASSERT_TRUE(m_controller->SendSettings());
+    EXPECT_TRUE(m_controller->RestoreDefaults(1033));
+    Drain();
+    EXPECT_EQ(StoredSettingsBlock().substr(0, 18), "000100000000020002");
+    EXPECT_EQ(m_controller->ResetKeyAssignments(), kCommandWriteKeyLayers);
+}
+
+TEST_F(ControllerVirtualTest, FirmwareToolRunsWhileTheWorkerWaitsThenDevicesReopen) {
+    // A resource folder of our own, with a firmware tool that leaves a mark.
+    const auto resources = m_environment.Root() / "resources";
+    std::filesystem::copy(ZEPHYL_RUNTIME_DIR, resources, std::filesystem::copy_options::recursive);
+    const auto mark = m_environment.Root() / "tool-ran";
+    const auto tool = test::WriteFile(resources / "firmware" / "FirmwareUpdateTool-K100",
+                                      "#!/bin/sh\nsleep 0.2\ntouch '" + mark.string() + "'\n");
+    std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+    Start(R"({"keyboards": [{"model": 101, "modes": [0], "release": "0x0105"}]})");
+    m_controller = std::make_shared<KeyboardController>(
+        *m_devices, m_database, std::make_shared<SettingsStore>("Zephyl Keyboard Driver"),
+        resources.string() + "/", DataFolder());
+    m_controller->LoadDeviceDescriptions();
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    ASSERT_EQ(m_controller->Layout().firmwareFile, "FirmwareUpdateTool-K100");
+
+    ASSERT_EQ(m_controller->FirmwareUpdate(), KeyboardController::FirmwareUpdateResult::kStarted);
+    EXPECT_EQ(m_devices->CommandEntryCount(), 0u) << "interfaces are closed for the tool";
+    m_controller->Work();  // waits for the tool
+    EXPECT_TRUE(std::filesystem::exists(mark));
+    EXPECT_EQ(m_devices->CommandEntryCount(), 1u) << "and reopened after it";
+
+    std::filesystem::remove(tool);
+    EXPECT_EQ(m_controller->FirmwareUpdate(), KeyboardController::FirmwareUpdateResult::kNoTool);
+}
+
+TEST_F(ControllerVirtualTest, FirmwareAsNewAsTheLayoutsIsNotOffered) {
+    Start(R"({"keyboards": [{"model": 101, "modes": [0], "release": "0x0106"}]})");
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    EXPECT_EQ(m_controller->FirmwareUpdate(), KeyboardController::FirmwareUpdateResult::kNotNewer);
+    EXPECT_EQ(m_devices->CommandEntryCount(), 1u) << "nothing was closed";
 }
 
 }  // namespace
