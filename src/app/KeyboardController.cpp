@@ -52,6 +52,18 @@ private:
     KeyboardController& m_controller;
 };
 
+/// Plug notifications arrive on the watcher's thread and only post commands.
+class KeyboardController::DeviceChangeForwarder : public DeviceChangeSubscriber {
+public:
+    explicit DeviceChangeForwarder(KeyboardController& controller) : m_controller(controller) {}
+    void OnDeviceChange(const DeviceChange& change) override {
+        m_controller.OnDeviceChange(change.path, change.arrived);
+    }
+
+private:
+    KeyboardController& m_controller;
+};
+
 KeyboardController::KeyboardController(DeviceManager& devices, ProfileDatabase& database,
                                        std::shared_ptr<SettingsStore> settingsStore,
                                        std::string resourceFolder, std::string dataFolder)
@@ -63,7 +75,24 @@ KeyboardController::KeyboardController(DeviceManager& devices, ProfileDatabase& 
       m_nowMs(SteadyMilliseconds) {}
 
 KeyboardController::~KeyboardController() {
+    if (m_changeSource) {
+        m_changeSource->Stop();
+    }
     m_worker.StopThread();
+}
+
+bool KeyboardController::StartDeviceNotifications() {
+    if (m_changeSource) {
+        return true;
+    }
+    m_changeForwarder = std::make_unique<DeviceChangeForwarder>(*this);
+    m_changeSource = MakeDeviceChangeSource(m_devices.Library());
+    if (!m_changeSource || !m_changeSource->Start(m_changeForwarder.get())) {
+        Log(kLogWarning, "plugged keyboards are not noticed: no device watcher");
+        m_changeSource.reset();
+        return false;
+    }
+    return true;
 }
 
 void KeyboardController::SetView(ControllerView* view) {
@@ -101,6 +130,9 @@ void KeyboardController::Start() {
 }
 
 void KeyboardController::Shutdown() {
+    if (m_changeSource) {
+        m_changeSource->Stop();  // no notification posts anything from here on
+    }
     if (!m_worker.StopThread()) {
         Log(kLogWarning, "the worker is still inside a command; it ends on its own");
     }

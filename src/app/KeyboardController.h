@@ -20,6 +20,7 @@
 
 namespace zephyl {
 
+class DeviceChangeSource;
 class DeviceManager;
 class ProfileDatabase;
 class SettingsStore;
@@ -58,6 +59,8 @@ public:
     void LoadDeviceDescriptions();
     /// Starts the worker and posts command 1.
     void Start();
+    /// Starts watching for keyboards being plugged in and out; each change posts command 2 or 3.
+    bool StartDeviceNotifications();
     /// Stops the worker (waiting at most 1000 ms) and detaches the window: whatever the worker
     /// still does afterwards reaches no view.
     void Shutdown();
@@ -139,6 +142,7 @@ public:
 
 private:
     class LayoutHooksImpl;
+    class DeviceChangeForwarder;
 
     /// Calls `action` with the view unless the window is gone.
     void WithView(const std::function<void(ControllerView&)>& action);
@@ -193,6 +197,8 @@ private:
     std::function<std::int64_t()> m_nowMs;
 
     CThreadBasic m_worker;
+    std::unique_ptr<DeviceChangeForwarder> m_changeForwarder;
+    std::unique_ptr<DeviceChangeSource> m_changeSource;
 };
 
 }  // namespace zephyl

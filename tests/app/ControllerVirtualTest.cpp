@@ -389,5 +389,31 @@ TEST_F(ControllerVirtualTest, FirmwareAsNewAsTheLayoutsIsNotOffered) {
     EXPECT_EQ(m_devices->CommandEntryCount(), 1u) << "nothing was closed";
 }
 
+TEST_F(ControllerVirtualTest, PluggingTheReceiverInIsNoticedAndApplied) {
+    Start("101:0");
+    ASSERT_TRUE(m_controller->StartDeviceNotifications());
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    auto setPlugged = Control<int (*)(int, int, int)>("zephyl_virtual_set_plugged");
+    ASSERT_EQ(setPlugged(101, 0, 0), 0);
+    for (int i = 0; i < 200 && m_controller->QueueLength() == 0; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    Drain();
+    EXPECT_FALSE(m_controller->Connected());
+
+    ASSERT_EQ(setPlugged(101, 2, 1), 0);
+    for (int i = 0; i < 200 && m_controller->QueueLength() == 0; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    Drain();
+    EXPECT_TRUE(m_controller->Connected());
+    EXPECT_EQ(m_controller->ConnectionMode(), kModeReceiver);
+    const auto modes = m_controller->Modes();
+    EXPECT_TRUE(std::any_of(modes.begin(), modes.end(), [](const KeyboardMode& mode) {
+        return mode.mode == kModeReceiver && mode.connected;
+    }));
+}
+
 }  // namespace
 }  // namespace zephyl
