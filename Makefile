@@ -6,6 +6,8 @@ JOBS    ?= 2
 # Warnings are errors in CI; locally they stay warnings unless asked.
 WERROR  ?= $(if $(CI),ON,OFF)
 CMAKE_FLAGS ?=
+# What `make run` plugs in: the virtual keyboard's models and connection modes.
+SCENARIO ?= 101:0,2
 
 DEBIAN_PACKAGES := build-essential cmake ninja-build pkg-config git \
 	qt6-base-dev libgl-dev libsqlite3-dev libhidapi-dev libhidapi-hidraw0 libudev-dev \
@@ -37,7 +39,7 @@ build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
 run: build
-	$(BUILD)/bin/zephyl-keyboard-driver
+	$(BUILD)/bin/zephyl-keyboard-driver --virtual-keyboard=$(SCENARIO)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300

@@ -4,53 +4,42 @@
 #include "LayoutPreview.h"
 
 #include "app/Environment.h"
-#include "catalogue/DeviceCatalogue.h"
+#include "app/KeyboardController.h"
 #include "catalogue/KeyboardLayout.h"
-#include "platform/Paths.h"
-#include "platform/SettingsStore.h"
 #include "ui/LanguageText.h"
 
 #include <QLabel>
 #include <QListWidget>
+#include <QMetaObject>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace zephyl {
 namespace {
 
-QString ModeNames(const DeviceDescriptions& descriptions, int deviceType) {
-    QStringList names;
-    for (const auto& mode : descriptions.modes) {
-        if (mode.deviceType != deviceType) {
-            continue;
-        }
-        switch (mode.mode) {
-            case kModeCable:
-                names << "USB";
-                break;
-            case kModeBluetooth:
-                names << "Bluetooth";
-                break;
-            case kModeReceiver:
-                names << "2.4 GHz";
-                break;
-            default:
-                break;
-        }
+const char* ModeName(int mode) {
+    switch (mode) {
+        case kModeCable:
+            return "USB cable";
+        case kModeBluetooth:
+            return "Bluetooth";
+        case kModeReceiver:
+            return "2.4 GHz receiver";
+        default:
+            return "";
     }
-    return names.join(", ");
 }
 
 }  // namespace
 
-InterimWindow::InterimWindow() {
+InterimWindow::InterimWindow(std::shared_ptr<KeyboardController> controller)
+    : m_controller(std::move(controller)) {
     const QString caption = QString::fromStdString(LanguageText(kCaptionSection, 1));
     setWindowTitle(caption.isEmpty() ? QStringLiteral("Zephyl Keyboard Driver") : caption);
     resize(1280, 720);
+    setStyleSheet("background: #282828; color: white;");
 
-    SettingsStore store(SoftwareName());
-    const auto descriptions =
-        LoadDeviceDescriptions(ResourceFolder(), SkinFolder(), store.ReadInt("DeviceType"));
-
+    const DeviceDescriptions& descriptions = m_controller->Descriptions();
     auto* layout = new QVBoxLayout(this);
     auto* title = new QLabel(QString::fromStdString(SoftwareName()), this);
     title->setStyleSheet("font-size: 24px; font-weight: bold;");
@@ -59,42 +48,114 @@ InterimWindow::InterimWindow() {
         layout->addWidget(new QLabel(
             QString("Ver: %1").arg(QString::fromStdString(descriptions.software.version)), this));
     }
-    auto* models = new QListWidget(this);
-    for (const auto& model : descriptions.models) {
-        models->addItem(QString("%1  (%2)")
-                            .arg(QString::fromStdString(model.name),
-                                 ModeNames(descriptions, model.deviceType)));
-        if (model.deviceType == descriptions.selectedDeviceType && models->currentRow() < 0) {
-            models->setCurrentRow(models->count() - 1);
-        }
-    }
-    layout->addWidget(models);
-
-    // The keys of the selected model, as its layout file places them.
-    auto* preview = new LayoutPreview(this);
-    layout->addWidget(preview, 1);
-    auto showModel = [descriptions, preview](int row) {
-        if (row < 0 || row >= static_cast<int>(descriptions.models.size())) {
-            return;
-        }
-        KeyboardLayout keyboardLayout;
-        LoadLayout(keyboardLayout, descriptions.models[row].deviceType, descriptions.models,
-                   ResourceFolder(), SkinFolder());
-        preview->SetLayout(keyboardLayout);
-    };
-    connect(models, &QListWidget::currentRowChanged, this, showModel);
-    models->setMaximumHeight(90);
-    showModel(models->currentRow());
+    m_models = new QListWidget(this);
+    m_models->setMaximumHeight(90);
+    m_models->setStyleSheet(
+        "QListWidget { background: #1e1e1e; }"
+        "QListWidget::item:selected { background: #3d7bd9; }");
+    layout->addWidget(m_models);
+    m_status = new QLabel(this);
+    layout->addWidget(m_status);
+    m_preview = new LayoutPreview(this);
+    layout->addWidget(m_preview, 1);
     if (!descriptions.software.copyright.empty()) {
         layout->addWidget(
             new QLabel(QString::fromStdString(descriptions.software.copyright), this));
     }
+    RefreshModelRows();
+    RefreshStatus(false);
+
+    connect(m_models, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        m_controller->OnModelChosen(item->data(Qt::UserRole).toInt());
+    });
 }
 
 void InterimWindow::ComeForward() {
     showNormal();
     raise();
     activateWindow();
+}
+
+void InterimWindow::OnWindowThread(std::function<void()> action) {
+    QPointer<InterimWindow> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self, action = std::move(action)] {
+            if (self) {
+                action();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void InterimWindow::RefreshModelRows() {
+    const int selected = m_controller->SelectedDeviceType();
+    m_models->clear();
+    for (const auto& model : m_controller->Descriptions().models) {
+        const bool connected = m_connected[model.deviceType];
+        auto* item = new QListWidgetItem(
+            QString("%1    %2")
+                .arg(QString::fromStdString(model.name), connected ? "connected" : "not connected"),
+            m_models);
+        item->setData(Qt::UserRole, model.deviceType);
+        if (model.deviceType == selected) {
+            m_models->setCurrentItem(item);
+        }
+    }
+    KeyboardLayout layout = m_controller->Layout();
+    m_preview->SetLayout(layout);
+}
+
+void InterimWindow::RefreshStatus(bool connected) {
+    if (!connected) {
+        m_status->setText("No keyboard connected.");
+        return;
+    }
+    QString text = QString("%1 connected by %2")
+                       .arg(QString::fromStdString(m_controller->Layout().modelName),
+                            ModeName(m_controller->ConnectionMode()));
+    if (m_battery > 0) {
+        text += QString(", battery %1%").arg(m_battery);
+    }
+    m_status->setText(text);
+}
+
+void InterimWindow::SetAllDeviceState(int state) {
+    OnWindowThread([this, state] {
+        for (auto& [type, connected] : m_connected) {
+            connected = state != 0;
+        }
+        RefreshModelRows();
+    });
+}
+
+void InterimWindow::SetDeviceState(int deviceType, int state) {
+    OnWindowThread([this, deviceType, state] {
+        m_connected[deviceType] = state != 0;
+        RefreshModelRows();
+    });
+}
+
+void InterimWindow::SetSelectDevice(int) {
+    OnWindowThread([this] { RefreshModelRows(); });
+}
+
+void InterimWindow::ShowConnectedView(int) {
+    OnWindowThread([this] {
+        RefreshModelRows();
+        RefreshStatus(true);
+    });
+}
+
+void InterimWindow::ShowDisconnectedView() {
+    OnWindowThread([this] { RefreshStatus(false); });
+}
+
+void InterimWindow::SetBatteryLevel(int percent) {
+    OnWindowThread([this, percent] {
+        m_battery = percent;
+        RefreshStatus(m_controller->Connected());
+    });
 }
 
 }  // namespace zephyl

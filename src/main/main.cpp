@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Entry point of the windowed program.
 #include "InterimWindow.h"
+#include "app/KeyboardController.h"
 #include "app/Startup.h"
+#include "device/DeviceManager.h"
+#include "device/HidLibrary.h"
 #include "platform/Paths.h"
+#include "platform/SettingsStore.h"
+#include "store/ProfileDatabase.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -14,9 +19,11 @@ namespace {
 
 void PrintUsage() {
     std::printf(
-        "Usage: zephyl-keyboard-driver [--quit]\n"
+        "Usage: zephyl-keyboard-driver [--quit] [--virtual-keyboard[=SCENARIO]]\n"
         "Configure Zephyl keyboards. A second start brings the running window forward.\n"
-        "  --quit   ask the running program to exit\n");
+        "  --quit                         ask the running program to exit\n"
+        "  --virtual-keyboard[=SCENARIO]  use the built-in virtual keyboard instead of\n"
+        "                                 hardware (SCENARIO: e.g. 101:0,2)\n");
 }
 
 }  // namespace
@@ -26,6 +33,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quit") == 0) {
             quit = true;
+        } else if (std::strcmp(argv[i], "--virtual-keyboard") == 0) {
+            zephyl::HidLibrary::RequestVirtualKeyboard("");
+        } else if (std::strncmp(argv[i], "--virtual-keyboard=", 19) == 0) {
+            zephyl::HidLibrary::RequestVirtualKeyboard(argv[i] + 19);
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             PrintUsage();
             return 0;
@@ -46,7 +57,15 @@ int main(int argc, char** argv) {
             break;
     }
 
-    zephyl::InterimWindow window;
+    auto controller = std::make_shared<zephyl::KeyboardController>(
+        zephyl::DeviceManager::Instance(), zephyl::DatabaseInstance(),
+        std::make_shared<zephyl::SettingsStore>(zephyl::SoftwareName()), zephyl::ResourceFolder(),
+        zephyl::DataFolder());
+    controller->LoadDeviceDescriptions();
+    zephyl::InterimWindow window(controller);
+    controller->SetView(&window);
+    controller->StartDeviceNotifications();
+    controller->Start();
     QObject::connect(startup.instance.get(), &zephyl::SingleInstance::MessageReceived, &window,
                      [&window](const QString& message) {
                          if (message == zephyl::SingleInstance::kShowMessage) {
@@ -57,5 +76,7 @@ int main(int argc, char** argv) {
                          }
                      });
     window.show();
-    return application.exec();
+    const int result = application.exec();
+    controller->Shutdown();
+    return result;
 }
