@@ -39,6 +39,21 @@ size_t zephyl_virtual_state_json(char* buffer, size_t buffer_size);
 /// (the 64 data bytes after the report id). Returns 0, or -1 when no such interface is open.
 int zephyl_virtual_queue_notification(const unsigned char* data, size_t length);
 
+/// Presses a key (layout key code) on a layer (0 base, 1 Fn) of a model (0: the active
+/// keyboard). A key whose slot in the keyboard's key table holds a host action reports it on the
+/// notification interface. Returns 1 when it was reported, 0 when the key has no host action,
+/// -1 when there is no such keyboard or no notification interface is open.
+int zephyl_virtual_press_key(int device_type, int key_code, int layer);
+
+/// Sets the level the battery answer reports (0..255) for a model (0: the active keyboard).
+/// Returns 0, or -1 for an unknown model or level.
+int zephyl_virtual_set_battery(int device_type, int level);
+
+/// Puts a model's keyboard (0: the active keyboard) to sleep (1) or wakes it (0); the notice
+/// goes out on the notification interfaces of its wireless connections, and a sleeping keyboard
+/// answers nothing through the receiver. Returns 0, or -1 for an unknown model.
+int zephyl_virtual_set_asleep(int device_type, int asleep);
+
 #ifdef __cplusplus
 }
 #endif
