@@ -381,6 +381,9 @@ void KeyboardController::ApplySelection() {
         } else {
             WithView([](ControllerView& view) { view.ShowDisconnectedView(); });
         }
+        if (mode == kModeBluetooth) {
+            ReadBluetoothBattery();
+        }
         return;
     }
     m_ready.store(true);

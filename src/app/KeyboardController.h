@@ -150,6 +150,8 @@ private:
     void WaitForExternalProcess();
     void LoadLayoutFor(int deviceType);
     bool TakeCommand(int& command);
+    /// Shows the level the system reports for a keyboard on Bluetooth, when it reports one.
+    void ReadBluetoothBattery();
     /// Loads every page the layout enables, without sending anything.
     void LoadFeaturePages();
     /// Runs the handler a feature installed for a command, when there is one.

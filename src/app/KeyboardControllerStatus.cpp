@@ -3,12 +3,28 @@
 #include "app/DeviceStatus.h"
 #include "app/KeyboardController.h"
 #include "device/DeviceManager.h"
+#include "platform/HidBattery.h"
 #include "platform/Log.h"
 
 namespace zephyl {
 
+void KeyboardController::ReadBluetoothBattery() {
+    const int deviceType = m_listSelection.load();
+    for (const auto& mode : Modes()) {
+        if (mode.deviceType != deviceType || mode.mode != kModeBluetooth) {
+            continue;
+        }
+        if (const auto level = ReadBluetoothBatteryLevel(mode.vid, mode.pid)) {
+            m_batteryLevel.store(*level);
+            WithView([&level](ControllerView& view) { view.SetBatteryLevel(*level); });
+        }
+        return;
+    }
+}
+
 void KeyboardController::PollBattery(bool forced) {
-    if (m_connectionMode.load() != kModeReceiver) {
+    const int mode = m_connectionMode.load();
+    if (mode != kModeReceiver && mode != kModeBluetooth) {
         return;
     }
     const std::int64_t now = m_nowMs();
@@ -19,6 +35,10 @@ void KeyboardController::PollBattery(bool forced) {
         return;
     }
     m_lastBatteryPoll = now;
+    if (mode == kModeBluetooth) {
+        ReadBluetoothBattery();  // the system's reading; the keyboard is not asked
+        return;
+    }
     ReceiverFrame frame{};
     frame[1] = 0x20;
     frame[2] = 0x01;
