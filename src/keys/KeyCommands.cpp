@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "keys/KeyCommands.h"
+
+#include "app/KeyboardController.h"
+#include "app/WorkerCommand.h"
+#include "device/DeviceManager.h"
+#include "keys/HostActions.h"
+#include "keys/KeySending.h"
+#include "keys/MacroSending.h"
+#include "platform/Log.h"
+#include "store/ProfileDatabase.h"
+
+namespace zephyl {
+namespace {
+
+constexpr int kReceiverTablesPauseMs = 10;
+
+int LayerCount(const KeyboardLayout& layout) {
+    return layout.secondFnLayer ? 2 : 1;
+}
+
+int MacroFeatures(const KeyboardLayout& layout, int mode) {
+    return mode == kModeReceiver ? layout.wirelessFeatures : layout.cableFeatures;
+}
+
+/// A profile switch makes the profile current before the desktop shows it.
+class ProfileSwitchingExecutor : public HostActionExecutor {
+public:
+    ProfileSwitchingExecutor(KeyboardController& controller, HostActionExecutor& desktop)
+        : m_controller(controller), m_desktop(desktop) {}
+    void RunProgram(const std::string& path) override { m_desktop.RunProgram(path); }
+    void OpenAddress(const std::string& address) override { m_desktop.OpenAddress(address); }
+    void PasteText(const std::string& text) override { m_desktop.PasteText(text); }
+    void SwitchProfile(int profile) override {
+        m_controller.SetCurrentProfile(profile);
+        m_desktop.SwitchProfile(profile);
+    }
+
+private:
+    KeyboardController& m_controller;
+    HostActionExecutor& m_desktop;
+};
+
+}  // namespace
+
+void WriteKeyLayers(KeyboardController& controller, const PauseFunction& pause) {
+    const KeyboardLayout layout = controller.Layout();
+    const int profile = controller.CurrentProfile();
+    switch (controller.ConnectionMode()) {
+        case kModeCable:
+            for (int layer = 0; layer < LayerCount(layout); ++layer) {
+                const PreparedKeyTable prepared =
+                    PrepareKeyTable(controller.Database(), layout, profile, layer);
+                SendKeyTable(controller.Devices(), layer, prepared.build.table);
+            }
+            break;
+        case kModeReceiver:
+            if (pause) {
+                pause(kReceiverTablesPauseMs);
+            }
+            for (int layer = 0; layer < LayerCount(layout); ++layer) {
+                const PreparedKeyTable prepared =
+                    PrepareKeyTable(controller.Database(), layout, profile, layer);
+                SendKeyTableReceiver(controller.Devices(), layer, prepared, pause);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void WriteKeyLayer(KeyboardController& controller, const KeyPageState& state) {
+    const KeyboardLayout layout = controller.Layout();
+    const int profile = controller.CurrentProfile();
+    const int layer = state.CurrentLayer();
+    switch (controller.ConnectionMode()) {
+        case kModeCable:
+            if (layer == 0 || (layer == 1 && layout.secondFnLayer)) {
+                const PreparedKeyTable prepared =
+                    PrepareKeyTable(controller.Database(), layout, profile, layer);
+                SendKeyTable(controller.Devices(), layer, prepared.build.table);
+            }
+            break;
+        case kModeReceiver:
+            if (layer == 0 || layer == 1) {
+                SendKeySlotReceiver(controller.Devices(), layer,
+                                    PrepareKeySlot(controller.Database(), layout, profile, layer,
+                                                   state.SelectedKey()));
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void WriteMacros(KeyboardController& controller, const PauseFunction& pause) {
+    const int mode = controller.ConnectionMode();
+    if ((MacroFeatures(controller.Layout(), mode) & kFeatureMacros) == 0) {
+        return;
+    }
+    const MacroUpload result =
+        SendMacros(controller.Devices(), mode, PrepareMacros(controller.Database()), pause);
+    if (result == MacroUpload::kTooLarge) {
+        Log(kLogWarning, "the macros exceed the keyboard's macro memory; nothing was sent");
+    }
+}
+
+std::shared_ptr<KeyPageState> InstallKeyCommands(KeyboardController& controller,
+                                                 KeyCommandOptions options) {
+    std::shared_ptr<KeyPageState> state =
+        options.state ? options.state : std::make_shared<KeyPageState>();
+    const PauseFunction pause = options.pause;
+    controller.SetCommandHandler(kCommandWriteKeyLayers,
+                                 [pause](KeyboardController& c) { WriteKeyLayers(c, pause); });
+    controller.SetCommandHandler(kCommandWriteKeyLayer,
+                                 [state](KeyboardController& c) { WriteKeyLayer(c, *state); });
+    controller.SetCommandHandler(kCommandWriteMacros,
+                                 [pause](KeyboardController& c) { WriteMacros(c, pause); });
+    auto loaded = options.onKeyPageLoaded;
+    controller.SetPageLoader(kFeatureKeys, [state, loaded](KeyboardController& c) {
+        c.SetCurrentProfile(c.Database().GetActiveProfile());
+        state->SetCurrentLayer(0);
+        if (loaded) {
+            loaded(c);
+        }
+    });
+    return state;
+}
+
+void InstallHostActions(KeyboardController& controller,
+                        std::shared_ptr<HostActionExecutor> executor) {
+    // The controller outlives its handlers; the executor is kept alive by them.
+    KeyboardController* target = &controller;
+    controller.SetHostActionHandler([target, executor](int action) {
+        if (!executor) {
+            return;
+        }
+        ProfileSwitchingExecutor switching(*target, *executor);
+        PerformHostAction(target->Database(), action, switching);
+    });
+}
+
+}  // namespace zephyl

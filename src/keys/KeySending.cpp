@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "keys/KeySending.h"
+
+#include "device/DeviceManager.h"
+#include "keys/AssignmentKinds.h"
+#include "platform/Log.h"
+#include "store/ProfileDatabase.h"
+
+namespace zephyl {
+namespace {
+
+constexpr std::uint8_t kKeyTableDataType[] = {0x11, 0x27};
+constexpr int kFramePauseMs = 2;
+
+std::vector<int> MacroIds(ProfileDatabase& database) {
+    std::vector<Macro> macros;
+    database.ListMacros(macros);
+    std::vector<int> ids;
+    ids.reserve(macros.size());
+    for (const Macro& macro : macros) {
+        ids.push_back(macro.macro_id);
+    }
+    return ids;
+}
+
+}  // namespace
+
+PreparedKeyTable PrepareKeyTable(ProfileDatabase& database, const KeyboardLayout& layout,
+                                 int profile, int layer) {
+    std::vector<KeyAssignment> assignments;
+    database.ListKeyAssignments(profile, layer, assignments);
+    PreparedKeyTable prepared;
+    prepared.hasAssignments = !assignments.empty();
+    prepared.build =
+        BuildKeyTable(assignments, layout.keyIndexMap, layout.fnLockedKeys, MacroIds(database));
+    for (int key : prepared.build.skippedKeys) {
+        Log(kLogWarning, "layer %d: the assignment of key %#x has no place in the key table", layer,
+            key);
+    }
+    return prepared;
+}
+
+bool SendKeyTable(DeviceManager& devices, int layer, const KeyTable& table) {
+    const std::uint8_t dataType = kKeyTableDataType[layer == 1 ? 1 : 0];
+    bool accepted = devices.SendFeature(BuildBeginCommand(), true);
+    accepted =
+        devices.SendFeature(BuildHeaderCommand(dataType, 0, kKeyTablePackets), true) && accepted;
+    accepted = devices.SendFeature(table, false) && accepted;
+    accepted = devices.SendFeature(BuildEndCommand(), true) && accepted;
+    accepted = devices.SendFeature(BuildRefreshCommand(), true) && accepted;
+    return accepted;
+}
+
+bool SendKeyTableReceiver(DeviceManager& devices, int layer, const PreparedKeyTable& prepared,
+                          const PauseFunction& pause) {
+    if (!prepared.hasAssignments) {
+        return true;
+    }
+    bool answered = true;
+    bool first = true;
+    for (ReceiverFrame& frame : BuildKeyTableFrames(layer, prepared.build.table)) {
+        if (!first && pause) {
+            pause(kFramePauseMs);
+        }
+        first = false;
+        answered = devices.Query(frame) && answered;
+    }
+    return answered;
+}
+
+std::optional<KeySlotWrite> PrepareKeySlot(ProfileDatabase& database, const KeyboardLayout& layout,
+                                           int profile, int layer, int keyCode) {
+    if (keyCode == 0) {
+        return std::nullopt;
+    }
+    const std::optional<int> slotNumber = KeySlotNumber(layout.keyIndexMap, keyCode);
+    if (!slotNumber || *slotNumber < 0 || static_cast<size_t>(*slotNumber) >= kKeySlotCount) {
+        return std::nullopt;
+    }
+    KeySlotWrite write;
+    write.slotNumber = *slotNumber;
+    write.slot = OwnFunctionSlot(keyCode);
+    KeyAssignment assignment;
+    // A key the layout locks against changes keeps its own function, as in the full table.
+    if (!layout.fnLockedKeys.contains(keyCode) &&
+        database.GetKeyAssignment(profile, layer, keyCode, assignment) &&
+        assignment.macro_type != kKindOwnFunction) {
+        write.slot = EncodeKeySlot(assignment, MacroIds(database));
+    }
+    return write;
+}
+
+bool SendKeySlotReceiver(DeviceManager& devices, int layer,
+                         const std::optional<KeySlotWrite>& write) {
+    if (!write) {
+        return false;
+    }
+    ReceiverFrame frame = BuildKeySlotFrame(layer, write->slotNumber, write->slot);
+    return devices.Query(frame);
+}
+
+}  // namespace zephyl

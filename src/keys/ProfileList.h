@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "keys/PageOutcome.h"
+
+#include <string>
+#include <vector>
+
+namespace zephyl {
+
+class ProfileDatabase;
+
+/// One entry of the profile list.
+struct ProfileEntry {
+    int id = 0;
+    std::string text;  ///< as shown; what the user edits and what an export is named after
+};
+
+/// The profile list of the custom-keys page without its control: which profiles there are, which
+/// one is selected and which one is current (its assignments are shown, edited and sent).
+class ProfileList {
+public:
+    ProfileList(ProfileDatabase& database, TextSource texts);
+
+    /// Fills the list, giving a new database its first three profiles and default settings, and
+    /// makes the profile marked active current (0 when it no longer exists). Sends nothing.
+    void LoadProfilePage();
+
+    const std::vector<ProfileEntry>& Entries() const { return m_entries; }
+    /// −1 when no entry is selected.
+    int SelectedIndex() const { return m_selected; }
+    /// 0 when there is none.
+    int CurrentProfile() const { return m_currentProfile; }
+    /// The profile switch of a host action: current without moving the selection.
+    void SetCurrentProfile(int profile) { m_currentProfile = profile; }
+    bool PictureEnabled() const { return m_pictureEnabled; }
+
+    /// Adds "<default name> <entries + 1>", selects it and makes it current.
+    PageOutcome NewProfile();
+    /// Deletes the selected profile unless it is the only one; the entry before it (after it,
+    /// for the first) becomes selected and current.
+    PageOutcome DeleteSelectedProfile();
+    /// The in-place edit of the selected entry ended with `text`: stored as edited; an empty
+    /// text is refused and the stored name shown again.
+    PageOutcome FinishProfileRename(const std::string& text);
+    /// The list's selection changed (−1: none).
+    PageOutcome SelectProfileEntry(int index);
+    /// An imported profile: appended without changing the selection.
+    void AppendEntry(int id, const std::string& name);
+
+private:
+    std::string DefaultProfileBase() const;
+
+    ProfileDatabase& m_database;
+    TextSource m_texts;
+    std::vector<ProfileEntry> m_entries;
+    int m_selected = -1;
+    int m_currentProfile = 1;
+    bool m_pictureEnabled = true;
+};
+
+}  // namespace zephyl
