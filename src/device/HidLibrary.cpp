@@ -103,7 +103,9 @@ std::vector<std::string> VirtualLibraryCandidates(const std::string& executableF
 std::unique_ptr<HidLibrary> HidLibrary::Open(const std::string& file, Kind kind) {
     std::unique_ptr<HidLibrary> library(new HidLibrary);
     // RTLD_LOCAL keeps the two hidapi builds from resolving into each other when both load.
-    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // RTLD_NODELETE keeps a library mapped after its last user: its threads and process-wide
+    // state (the virtual keyboard's memory) must outlive a device manager that goes away first.
+    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle) {
         return library;
     }
