@@ -2,8 +2,37 @@
 #include "cli/CommandLine.h"
 
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace zephyl::cli {
+namespace {
+
+struct NumberOption {
+    const char* name;
+    const char* what;
+    long minimum;
+    long maximum;
+    std::optional<int> Invocation::*field;
+};
+
+constexpr NumberOption kNumberOptions[] = {
+    {"--model", "a model id", 1, 100000, &Invocation::model},
+    {"--profile", "a profile id", 1, 1000000000, &Invocation::profile},
+    {"--layer", "a layer (0 base, 1 Fn)", 0, 1, &Invocation::layer},
+};
+
+const NumberOption* FindNumberOption(const std::string& argument) {
+    for (const auto& option : kNumberOptions) {
+        const std::string name = option.name;
+        if (argument == name || argument.rfind(name + "=", 0) == 0) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 std::optional<Invocation> ParseInvocation(const std::vector<std::string>& arguments,
                                           std::string& error) {
@@ -19,24 +48,25 @@ std::optional<Invocation> ParseInvocation(const std::vector<std::string>& argume
         } else if (argument.rfind("--virtual-keyboard=", 0) == 0) {
             invocation.virtualKeyboard = true;
             invocation.scenario = argument.substr(19);
-        } else if (argument == "--model" || argument.rfind("--model=", 0) == 0) {
+        } else if (const NumberOption* option = FindNumberOption(argument)) {
             std::string value;
-            if (argument == "--model") {
+            if (argument == option->name) {
                 if (i + 1 >= arguments.size()) {
-                    error = "--model needs a model id";
+                    error = std::string(option->name) + " needs " + option->what;
                     return std::nullopt;
                 }
                 value = arguments[++i];
             } else {
-                value = argument.substr(8);
+                value = argument.substr(std::string(option->name).size() + 1);
             }
             char* end = nullptr;
-            const long id = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || id <= 0 || id > 100000) {
-                error = "not a model id: " + value;
+            const long number = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || number < option->minimum ||
+                number > option->maximum) {
+                error = std::string("not ") + option->what + ": " + value;
                 return std::nullopt;
             }
-            invocation.model = static_cast<int>(id);
+            invocation.*(option->field) = static_cast<int>(number);
         } else if (argument.size() > 1 && argument[0] == '-' && invocation.words.empty()) {
             error = "unknown option: " + argument;
             return std::nullopt;
@@ -79,6 +109,45 @@ std::string HelpText(const std::string& command) {
                "screen pictures, settings), recreate the defaults and write them to the\n"
                "keyboard. The program's language and close-button choice are reset too.\n";
     }
+    if (command == "profiles") {
+        return "Usage: zephylctl [OPTIONS] profiles [list]\n"
+               "       zephylctl [OPTIONS] profiles new\n"
+               "       zephylctl [OPTIONS] profiles rename ID NAME\n"
+               "       zephylctl [OPTIONS] profiles delete ID\n"
+               "       zephylctl [OPTIONS] profiles select ID\n"
+               "Profiles hold the key assignments. Selecting one writes its keys into the\n"
+               "keyboard; the last profile cannot be deleted.\n";
+    }
+    if (command == "keys") {
+        return "Usage: zephylctl [OPTIONS] keys show\n"
+               "       zephylctl [OPTIONS] keys assign KEY KIND [ARGUMENTS]\n"
+               "       zephylctl [OPTIONS] keys export FOLDER\n"
+               "       zephylctl [OPTIONS] keys import FILE\n"
+               "Show or change what the keys do, in the profile given with --profile ID\n"
+               "(default: the first) and the layer given with --layer 0|1 (0 base, 1 Fn).\n"
+               "KEY is a key's name on the keyboard (A, F1, Esc, Space ...) or its HID usage.\n"
+               "KIND and its arguments:\n"
+               "  default                    the key's own function\n"
+               "  disable                    the key does nothing\n"
+               "  key [ctrl+][shift+][alt+][win+]KEY   another key, with modifiers\n"
+               "  combination KEY KEY [KEY]  up to three keys pressed together\n"
+               "  consumer CODE              a key function 500..517\n"
+               "  media ITEM                 a media item 1..7\n"
+               "  mouse ITEM                 a mouse item 1..8\n"
+               "  macro ID [REPEAT]          play a macro (REPEAT times, 1..255)\n"
+               "An export writes the base layer of the profile into FOLDER; an import makes a\n"
+               "new profile of a file (items that would run programs are left out).\n";
+    }
+    if (command == "macros") {
+        return "Usage: zephylctl [OPTIONS] macros [list]\n"
+               "       zephylctl [OPTIONS] macros new\n"
+               "       zephylctl [OPTIONS] macros show ID\n"
+               "       zephylctl [OPTIONS] macros export ID FILE\n"
+               "       zephylctl [OPTIONS] macros import FILE\n"
+               "       zephylctl [OPTIONS] macros send\n"
+               "Macros are stored per keyboard model and written into the keyboard's macro\n"
+               "memory (at most 100).\n";
+    }
     return "Usage: zephylctl [OPTIONS] COMMAND [ARGUMENTS]\n"
            "Configure Zephyl keyboards from the command line.\n"
            "\n"
@@ -87,9 +156,13 @@ std::string HelpText(const std::string& command) {
            "  settings            show, change or resend the keyboard's settings\n"
            "  reset-keys          give every key of the current profile its own function back\n"
            "  restore-defaults    restore the model's defaults in the program and the keyboard\n"
+           "  profiles            list, add, rename, delete and select key profiles\n"
+           "  keys                show, assign, export and import key assignments\n"
+           "  macros              list, add, show, export, import and send macros\n"
            "\n"
            "Options:\n"
            "  --model ID                  act on this model (default: the last one selected)\n"
+           "  --profile ID, --layer 0|1   the profile and layer the keys commands act on\n"
            "  --json                      print JSON instead of text\n"
            "  --virtual-keyboard[=SCEN]   use the built-in virtual keyboard (SCEN: a model id\n"
            "                              with connection modes such as 101:0,2, or a scenario\n"

@@ -14,6 +14,8 @@ struct Invocation {
     bool virtualKeyboard = false;
     std::string scenario;            ///< empty: the default scenario
     std::optional<int> model;        ///< --model ID
+    std::optional<int> profile;      ///< --profile ID (keys commands)
+    std::optional<int> layer;        ///< --layer 0|1 (keys commands)
     std::vector<std::string> words;  ///< the command and its arguments
 };
 

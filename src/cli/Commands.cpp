@@ -3,6 +3,7 @@
 
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
+#include "cli/KeysCli.h"
 #include "cli/Output.h"
 #include "device/DeviceManager.h"
 #include "device/KeyboardSettings.h"
@@ -232,6 +233,15 @@ int RunCommand(const Invocation& invocation, KeyboardController& controller, std
     }
     if (command == "settings") {
         return Settings(invocation, controller, out, err);
+    }
+    if (command == "profiles") {
+        return RunProfiles(invocation, controller, out, err);
+    }
+    if (command == "keys") {
+        return RunKeys(invocation, controller, out, err);
+    }
+    if (command == "macros") {
+        return RunMacros(invocation, controller, out, err);
     }
     if (command == "reset-keys") {
         if (!RequireReady(controller, err)) {

@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "device/DeviceManager.h"
 #include "device/HidLibrary.h"
+#include "keys/KeyCommands.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
@@ -59,6 +60,7 @@ int Run(int argc, char** argv) {
     auto controller = std::make_shared<KeyboardController>(
         DeviceManager::Instance(), DatabaseInstance(), settingsStore, resources, DataFolder());
     controller->LoadDeviceDescriptions();
+    InstallKeyCommands(*controller);
     if (invocation->model) {
         if (FindModelIndex(controller->Descriptions().models, *invocation->model) < 0) {
             std::cerr << "zephylctl: unknown keyboard model " << *invocation->model

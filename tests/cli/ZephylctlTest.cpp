@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
 #include <sys/wait.h>
 
@@ -119,6 +120,70 @@ TEST_F(ZephylctlTest, EveryCommandHasHelp) {
     const Result bare = Run("");
     EXPECT_EQ(bare.exitCode, 2);
     EXPECT_NE(bare.err.find("Usage:"), std::string::npos);
+}
+
+std::string KeyTable(const std::string& state, int layer) {
+    std::smatch match;
+    if (std::regex_search(state, match,
+                          std::regex("\"key_tables\": *\\[\"([0-9a-f]*)\", *\"([0-9a-f]*)\""))) {
+        return match[layer + 1];
+    }
+    return {};
+}
+
+TEST_F(ZephylctlTest, KeyAssignmentsReachTheKeyTable) {
+    const std::string keyboard = "--virtual-keyboard=101:0 ";
+    // key_index of A, B and Esc in the K100 layout: slot n holds bytes 4n..4n+3.
+    struct Case {
+        std::string arguments;
+        std::string key;
+        std::string slot;
+    };
+    const Case cases[] = {
+        {"keys assign A key ctrl+shift+a", "A", "02030400"},
+        {"keys assign A key ctrl", "A", "02010000"},
+        {"keys assign B combination A B", "B", "07040500"},
+        {"keys assign Esc disable", "Esc", "05030000"},
+    };
+    const std::map<std::string, int> slotOf = {{"Esc", 1}, {"A", 69}, {"B", 95}};
+    for (const auto& c : cases) {
+        const Result result = Run(keyboard + c.arguments);
+        ASSERT_EQ(result.exitCode, 0) << c.arguments << "\n" << result.err;
+        const std::string table = KeyTable(test::ReadFile(m_statePath), 0);
+        ASSERT_EQ(table.size(), 576u * 2) << c.arguments;
+        EXPECT_EQ(table.substr(static_cast<std::size_t>(slotOf.at(c.key)) * 8, 8), c.slot)
+            << c.arguments;
+        EXPECT_EQ(table.substr(table.size() - 4), "aa55");
+    }
+    const Result shown = Run(keyboard + "--json keys show");
+    EXPECT_NE(shown.out.find("\"key\":\"ESC\",\"usage\":41,\"kind\":\"disable\""),
+              std::string::npos)
+        << shown.out;
+    EXPECT_EQ(Run(keyboard + "keys assign Q wiggle").exitCode, 2);
+    EXPECT_EQ(Run(keyboard + "keys assign NoSuchKey disable").exitCode, 2);
+}
+
+TEST_F(ZephylctlTest, ProfilesAndExchangeFilesRoundTrip) {
+    const std::string keyboard = "--virtual-keyboard=101:0 ";
+    ASSERT_EQ(Run(keyboard + "keys assign A disable").exitCode, 0);
+    const Result exported = Run(keyboard + "keys export '" + m_environment.Root().string() + "'");
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    const std::string file = exported.out.substr(0, exported.out.find('\n'));
+    const Result imported = Run(keyboard + "keys import '" + file + "'");
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    const std::string newId = imported.out.substr(0, imported.out.find(' '));
+    EXPECT_NE(Run(keyboard + "--profile " + newId + " keys show").out.find("disable"),
+              std::string::npos);
+    EXPECT_EQ(Run(keyboard + "profiles rename " + newId + " Gaming").exitCode, 0);
+    EXPECT_NE(Run(keyboard + "profiles").out.find(newId + "  Gaming"), std::string::npos);
+    EXPECT_EQ(Run(keyboard + "profiles delete " + newId).exitCode, 0);
+    EXPECT_EQ(Run(keyboard + "profiles").out.find("Gaming"), std::string::npos);
+
+    test::WriteFile(m_environment.Root() / "broken.xml", "<profile><keyitems>");
+    const Result broken =
+        Run(keyboard + "keys import '" + (m_environment.Root() / "broken.xml").string() + "'");
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_NE(broken.err.find("could not be read"), std::string::npos) << broken.err;
 }
 
 TEST(InvocationTest, OptionsAreReadWherever) {
