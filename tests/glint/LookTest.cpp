@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "GlintTestSupport.h"
+
+#include "support/TempEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QSet>
+
+namespace zephyl::glint::test {
+namespace {
+
+using LookTest = GlintTest;
+
+int DistinctColours(const QImage& image) {
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2) {
+            colours.insert(image.pixel(x, y));
+        }
+    }
+    return int(colours.size());
+}
+
+TEST_F(LookTest, EveryControlDrawsItselfWithoutItsImages) {
+    zephyl::test::TempEnvironment environment;
+    Manager::SetSkinFolder(QString::fromStdString(environment.Root().string()));
+    const char* classes[] = {
+        "MText",         "MButton",      "CImageButton", "CTextButton",    "CHelpButton",
+        "UpgradeButton", "CCheckButton", "CRadioButton", "KeyLayerButton", "MEdit",
+        "MSlider",       "MProgress",    "CColorButton", "CirclePalette",  "LCDPalette2",
+        "LCDPalette3",   "BatteryCtrl",  "CDeviceCtrl",  "CDeviceList",    "MTabCtrl",
+        "MListBox",      "MComboBox",    "KeyboardCtrl", "CGifPicture",
+    };
+    for (const char* name : classes) {
+        SCOPED_TRACE(name);
+        MControl* control =
+            m_window->CreateControl(name, 1, QRect(0, 0, 120, 90), QStringLiteral("Caption"));
+        control->SetImage(QStringLiteral("missing.png"), 4);
+        control->SetTooltip(QStringLiteral("Tip"));
+        if (auto* list = dynamic_cast<MListBox*>(control)) {
+            list->AddString(QStringLiteral("Item"), 1);
+        } else if (auto* combo = dynamic_cast<MComboBox*>(control)) {
+            combo->AddItem(QStringLiteral("Item"), 1);
+            combo->SetCurSel(0);
+        } else if (auto* tabs = dynamic_cast<MTabCtrl*>(control)) {
+            tabs->InsertItem(0, QStringLiteral("Home"), QStringLiteral("missing.png"), nullptr);
+        } else if (auto* devices = dynamic_cast<CDeviceList*>(control)) {
+            devices->AddDevice(QStringLiteral("K100"), 101, QString(), QString());
+        } else if (auto* keyboard = dynamic_cast<KeyboardCtrl*>(control)) {
+            keyboard->AddKeyItem(QStringLiteral("Esc"), QString(), 41, QRect(10, 10, 40, 40));
+        } else if (auto* gif = dynamic_cast<CGifPicture*>(control)) {
+            gif->SetRunState(1, 0);
+        } else if (auto* progress = dynamic_cast<MProgress*>(control)) {
+            progress->SetProgress(50);
+        }
+        Settle();
+        const QImage image = control->grab().toImage();
+        EXPECT_GE(DistinctColours(image), 2);
+        delete control;
+    }
+    Manager::SetSkinFolder({});
+}
+
+TEST_F(LookTest, PanelsFillWithTheirColourAndTransparency) {
+    auto* panel = m_window->CreateAreaAs<CArea>(70, QRect(0, 0, 40, 40));
+    panel->SetTransparent(0, 0, 0x282828);
+    Settle();
+    EXPECT_EQ(panel->grab().toImage().pixelColor(20, 20), QColor(0x28, 0x28, 0x28));
+    panel->SetTransparent(50, 0, 0xC8C8C8);
+    Settle();
+    QImage image(40, 40, QImage::Format_ARGB32);
+    image.fill(Qt::black);
+    panel->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QColor blended = image.pixelColor(20, 20);
+    EXPECT_NEAR(blended.red(), 0xC8 * 50 / 255, 2);
+}
+
+/// Every image the windows name, with the state count they give it.
+struct SkinCase {
+    const char* file;
+    int states;
+};
+
+const SkinCase kSkin[] = {
+    {"main_bkg.png", 1},
+    {"home_bkg.png", 1},
+    {"main_bkg.gif", 1},
+    {"loading.gif", 1},
+    {"bk_prompt.png", 1},
+    {"updatetips_bkg.png", 1},
+    {"img_loading_bkg.png", 1},
+    {"img_lcdedit_bkg.png", 1},
+    {"btn_apply.png", 4},
+    {"btn_checkbox.png", 8},
+    {"btn_radiobox.png", 8},
+    {"img_combobox.png", 4},
+    {"img_edit.png", 4},
+    {"img_edit2.png", 4},
+    {"img_key_edit.png", 4},
+    {"img_slider_back.png", 2},
+    {"img_thumb.png", 4},
+    {"img_circlepalette.png", 1},
+    {"img_direction_right.png", 8},
+    {"img_direction_left.png", 8},
+    {"img_direction_top.png", 8},
+    {"img_direction_bottom.png", 8},
+    {"img_help.png", 1},
+    {"imgbtn_add.png", 4},
+    {"imgbtn_del.png", 4},
+    {"imgbtn_edit.png", 4},
+    {"imgbtn_import.png", 4},
+    {"imgbtn_export.png", 4},
+    {"imgbtn_lcd_addtext.png", 4},
+    {"imgbtn_lcd_add.png", 4},
+    {"imgbtn_lcd_copy.png", 4},
+    {"imgbtn_lcd_edit.png", 4},
+    {"imgbtn_lcd_revoke.png", 4},
+    {"imgbtn_lcd_erase.png", 4},
+    {"imgbtn_lcd_del.png", 4},
+    {"btn_record_up.png", 4},
+    {"btn_record_down.png", 4},
+    {"btn_record_del.png", 4},
+    {"btn_openfile.png", 4},
+    {"img_btn_layer_p.png", 4},
+    {"img_btn_layer_n.png", 4},
+    {"img_button_check.png", 4},
+    {"img_button_nocheck.png", 4},
+    {"main_sysbtn_close.png", 4},
+    {"main_sysbtn_min.png", 4},
+    {"main_sysbtn_website.png", 4},
+    {"sysbtn_close.png", 4},
+    {"imageview_item_hover.png", 1},
+    {"imageview_item_normal.png", 1},
+    {"lcdlist_item_hover.png", 1},
+    {"lcdlist_item_normal.png", 1},
+    {"loadgif.png", 1},
+    {"DeviceDriver.ico", 1},
+    {"logo/logo.png", 1},
+    {"logo/icon_keyboard.png", 1},
+    {"icon/tab_home.png", 4},
+    {"icon/tab_customkey.png", 4},
+    {"icon/tab_macro.png", 4},
+    {"icon/tab_light.png", 4},
+    {"icon/tab_tft.png", 4},
+    {"icon/tab_userlight.png", 4},
+    {"icon/tab_customlight.png", 4},
+    {"icon/tab_music.png", 4},
+    {"icon/tab_config.png", 4},
+    {"icon/icon_keyboard.png", 1},
+    {"icon/icon_macro.png", 1},
+    {"icon/icon_light.png", 1},
+    {"icon/icon_tft.png", 1},
+    {"icon/icon_userlight.png", 1},
+    {"icon/icon_customlight.png", 1},
+    {"icon/icon_music.png", 1},
+    {"icon/icon_config.png", 1},
+    {"icon/icon_circle.png", 2},
+    {"icon/icon_palette_bar1.png", 1},
+    {"icon/icon_palette_bar2.png", 1},
+    {"icon/usb_mode.png", 1},
+    {"icon/24g_mode.png", 1},
+    {"icon/bt_mode.png", 1},
+    {"icon/icon_battery_bkg.png", 1},
+    {"icon/icon_batteryvalue.png", 1},
+    {"icon/icon_charge.png", 1},
+    {"icon/icon_lcd_add.png", 1},
+    {"keyboard/home_keyboard_connected.png", 1},
+    {"keyboard/home_keyboard_disconnected.png", 1},
+};
+
+TEST(SkinTest, TheSkinHoldsEveryImageTheWindowsName) {
+    App();
+    const QString folder = QStringLiteral(ZEPHYL_SOURCE_DATA_DIR "/skins/default/");
+    for (const SkinCase& entry : kSkin) {
+        SCOPED_TRACE(entry.file);
+        const QImage image(folder + QString::fromLatin1(entry.file));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.width() % entry.states, 0);
+        if (entry.states > 1) {
+            EXPECT_GE(image.width() / entry.states * 2, image.height());
+        }
+    }
+}
+
+TEST(SkinTest, EveryModelHasItsPicturesAndPlate) {
+    App();
+    const QString data = QStringLiteral(ZEPHYL_SOURCE_DATA_DIR "/");
+    const auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    QStringList pictures;
+    const QRegularExpression modelPicture(QStringLiteral("img_(?:dis)?connected=\"([^\"]+)\""));
+    for (const auto& match : modelPicture.globalMatch(read(data + "config.xml"))) {
+        pictures << QStringLiteral("device/") + match.captured(1);
+    }
+    const QRegularExpression plate(QStringLiteral("<Keyboard [^>]*image=\"([^\"]+)\""));
+    for (const QString& layout : QDir(data + "layouts").entryList({"*.xml"})) {
+        for (const auto& match : plate.globalMatch(read(data + "layouts/" + layout))) {
+            pictures << QStringLiteral("keyboard/") + match.captured(1);
+        }
+    }
+    ASSERT_GE(pictures.size(), 3);
+    for (const QString& picture : pictures) {
+        SCOPED_TRACE(picture.toStdString());
+        EXPECT_FALSE(QImage(data + "skins/default/" + picture).isNull());
+    }
+}
+
+}  // namespace
+}  // namespace zephyl::glint::test
