@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMetaObject>
-#include <QPointer>
 #include <QVBoxLayout>
 
 namespace zephyl {
@@ -77,15 +76,8 @@ void InterimWindow::ComeForward() {
 }
 
 void InterimWindow::OnWindowThread(std::function<void()> action) {
-    QPointer<InterimWindow> self(this);
-    QMetaObject::invokeMethod(
-        this,
-        [self, action = std::move(action)] {
-            if (self) {
-                action();
-            }
-        },
-        Qt::QueuedConnection);
+    // Qt drops the call when the window is gone before it is delivered.
+    QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
 }
 
 void InterimWindow::RefreshModelRows() {
