@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ui/capture/KeyboardGrab.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QKeySequence>
+
+namespace zephyl {
+namespace {
+
+// X11's Num Lock modifier, as the native modifiers of a key event carry it.
+constexpr quint32 kNativeNumLock = 0x10;
+// X11 and xkb number keys from 8 up: key code = Linux key code + 8.
+constexpr quint32 kXkbKeyCodeOffset = 8;
+
+std::string KeyName(const QKeyEvent& event) {
+    if (event.key() == 0 || event.key() == Qt::Key_unknown) {
+        return {};
+    }
+    return QKeySequence(event.key()).toString(QKeySequence::NativeText).toStdString();
+}
+
+}  // namespace
+
+KeyboardGrab& KeyboardGrab::Instance() {
+    static KeyboardGrab* grab = new KeyboardGrab;  // lives as long as the application
+    return *grab;
+}
+
+KeyboardGrab::KeyboardGrab() {
+    if (QCoreApplication::instance()) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+}
+
+int KeyboardGrab::LinuxKeyCode(quint32 nativeScanCode) {
+    return nativeScanCode > kXkbKeyCodeOffset ? static_cast<int>(nativeScanCode - kXkbKeyCodeOffset)
+                                              : 0;
+}
+
+int KeyboardGrab::Begin(QWidget* owner, Receiver receiver) {
+    EndCurrent();
+    if (!owner) {
+        return 0;
+    }
+    m_owner = owner;
+    m_receiver = std::move(receiver);
+    m_translator = KeyEventTranslator();
+    m_ownerGone = connect(owner, &QObject::destroyed, this, [this] { EndCurrent(); });
+    owner->grabKeyboard();
+    return ++m_token;
+}
+
+void KeyboardGrab::End(int token) {
+    if (token == m_token) {
+        EndCurrent();
+    }
+}
+
+void KeyboardGrab::EndCurrent() {
+    disconnect(m_ownerGone);
+    if (m_owner) {
+        m_owner->releaseKeyboard();
+    }
+    m_owner = nullptr;
+    m_receiver = nullptr;
+}
+
+bool KeyboardGrab::eventFilter(QObject* watched, QEvent* event) {
+    if (!m_owner || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)) {
+        return QObject::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const bool pressed = event->type() == QEvent::KeyPress;
+    // X11 repeats a held key as release + press pairs; only the press stands for the repeat.
+    if (!pressed && key->isAutoRepeat()) {
+        return true;
+    }
+    const int linuxCode = LinuxKeyCode(key->nativeScanCode());
+    if (linuxCode != 0) {
+        m_translator.SetNumLock((key->nativeModifiers() & kNativeNumLock) != 0);
+        const int value = !pressed              ? KeyEventTranslator::kReleased
+                          : key->isAutoRepeat() ? KeyEventTranslator::kRepeated
+                                                : KeyEventTranslator::kPressed;
+        if (const auto translated =
+                m_translator.Translate(linuxCode, value, QDateTime::currentMSecsSinceEpoch())) {
+            // The receiver may end the capture; keep it alive for this call.
+            const Receiver receiver = m_receiver;
+            if (receiver) {
+                receiver(*translated, KeyName(*key));
+            }
+        }
+    }
+    return true;  // nothing reaches the windows while capturing
+}
+
+}  // namespace zephyl
