@@ -44,6 +44,7 @@ public:
     /// The kind list's choice changed: fills the item list and resets the fields of the kind.
     void SelectKind(int kind);
     int Kind() const { return m_kind; }
+    int KeyCode() const { return m_keyCode; }
     /// Whether a part of the dialog is shown for the chosen kind (and, for the repeat count,
     /// the play mode).
     bool Shows(Part part) const;

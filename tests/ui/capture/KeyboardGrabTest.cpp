@@ -15,8 +15,9 @@ QApplication& Application() {
     static int argc = 1;
     static char name[] = "test_capture";
     static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    return application;
+    // Never destroyed: the platform's input devices must outlive every static that uses them.
+    static QApplication* application = new QApplication(argc, argv);
+    return *application;
 }
 
 constexpr quint32 kNumLock = 0x10;
