@@ -29,8 +29,10 @@ std::string g_requestedScenario;
 
 // dlopen hands every opener of a file the same library, whose hidapi state is shared: start it
 // for the first HidLibrary over it and finish it after the last one.
-std::mutex g_usersMutex;
-std::map<void*, int> g_users;
+// Users of each opened library. Never destroyed: a library held by another static object is
+// released during exit, possibly after this file's own statics are gone.
+std::mutex& g_usersMutex = *new std::mutex;
+std::map<void*, int>& g_users = *new std::map<void*, int>;
 
 template <typename Function>
 void Resolve(void* handle, const char* name, Function& target) {
