@@ -13,7 +13,7 @@ DEBIAN_PACKAGES := build-essential cmake ninja-build pkg-config git \
 	qt6-base-dev libgl-dev libsqlite3-dev libhidapi-dev libhidapi-hidraw0 libudev-dev \
 	zlib1g-dev libminizip-dev libcurl4-openssl-dev libpulse-dev libgif-dev libxkbcommon-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
-	clang-format xvfb xauth
+	libxtst-dev desktop-file-utils appstream clang-format xvfb xauth
 
 .PHONY: all deps configure build run test bench sanitize sanitize-thread format format-check clean
 

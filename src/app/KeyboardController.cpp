@@ -232,6 +232,10 @@ void KeyboardController::RunCommandLocked(int command) {
     }
     if (!m_connected.load() || !m_ready.load()) {
         Log(kLogInfo, "command %d dropped: no keyboard ready", command);
+        // A wait dialog opened for the command must not stay up waiting for nothing.
+        if (ClosesWaitDialog(command)) {
+            WithView([](ControllerView& view) { view.CloseWaitDialog(); });
+        }
         return;
     }
     switch (command) {

@@ -246,6 +246,9 @@ TEST_F(ControllerVirtualTest, AsleepKeyboardDropsCommandsUntilItWakes) {
     m_controller->Work();
     EXPECT_EQ(m_controller->QueueLength(), 0u) << "taken and dropped";
     EXPECT_EQ(StoredSettingsBlock(), "");
+    m_controller->PostCommand(kCommandWriteKeyLayers);
+    m_controller->Work();
+    EXPECT_EQ(m_view.Calls().back(), "close wait") << "a dropped command closes its wait dialog";
 
     ASSERT_EQ(Control<int (*)(int, int)>("zephyl_virtual_set_asleep")(101, 0), 0);
     m_controller->PollNotifications();

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// At most one waiting window of each kind, shown by the window thread and ended by the worker.
+//
+//   WaitDialogs(mainWindow)
+//   window thread:  ShowWaitDlg(), ShowLEDWaitDlg(), ShowLEDWaitDlg2()
+//                   each first closes and deletes the previous window of its kind, then shows
+//                   a new one (no modal run: the call returns at once) and returns it.
+//                   Show the window before posting the command it waits for, so the worker's
+//                   close cannot come first.
+//   any thread:     CloseWaitDlg(), CloseLEDWaitDlg(), CloseLEDWaitDlg2() end the open window
+//                   of that kind with DoOK; nothing happens when none is open. Never waits for
+//                   the window thread.
+//                   SetUploadProgress(percent) on the open LEDWaitDlg2.
+//   window thread:  CurrentWaitDlg() ... the window of that kind still held (shown or ended),
+//                   null when none.
+#pragma once
+
+#include "ui/dialogs/WaitDlg.h"
+
+#include <memory>
+#include <mutex>
+
+namespace zephyl {
+
+class WaitDialogs {
+public:
+    explicit WaitDialogs(glint::MWindow* mainWindow);
+    ~WaitDialogs();
+    WaitDialogs(const WaitDialogs&) = delete;
+    WaitDialogs& operator=(const WaitDialogs&) = delete;
+
+    WaitDlg* ShowWaitDlg();
+    LEDWaitDlg* ShowLEDWaitDlg();
+    LEDWaitDlg2* ShowLEDWaitDlg2();
+
+    void CloseWaitDlg();
+    void CloseLEDWaitDlg();
+    void CloseLEDWaitDlg2();
+    void SetUploadProgress(int percent);
+
+    WaitDlg* CurrentWaitDlg() const;
+    LEDWaitDlg* CurrentLEDWaitDlg() const;
+    LEDWaitDlg2* CurrentLEDWaitDlg2() const;
+
+private:
+    /// Puts `next` in `slot` and deletes what was there; the lock keeps a worker's DoOK from
+    /// touching the window while it goes.
+    template <class T>
+    T* Replace(std::unique_ptr<T>& slot, std::unique_ptr<T> next);
+    template <class T>
+    void Close(const std::unique_ptr<T>& slot);
+
+    glint::MWindow* m_mainWindow;
+    mutable std::mutex m_mutex;
+    std::unique_ptr<WaitDlg> m_waitDlg;
+    std::unique_ptr<LEDWaitDlg> m_ledWaitDlg;
+    std::unique_ptr<LEDWaitDlg2> m_ledWaitDlg2;
+};
+
+}  // namespace zephyl

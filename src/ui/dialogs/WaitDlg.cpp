@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ui/dialogs/WaitDlg.h"
+
+#include "glint/CGifPicture.h"
+#include "glint/MProgress.h"
+#include "glint/MText.h"
+#include "ui/dialogs/DialogText.h"
+
+namespace zephyl {
+
+using namespace glint;
+
+namespace {
+
+constexpr int kTextSending = 861;
+constexpr int kTextKeepConnected = 888;
+constexpr std::uint32_t kTextColour = 0xFFC8C8C8;
+constexpr int kProgressHeight = 10;
+
+}  // namespace
+
+WaitingWindow::WaitingWindow(QSize size, std::uint32_t colour) : m_size(size), m_colour(colour) {}
+
+bool WaitingWindow::CreateWaiting(MWindow* owner, const QString& name) {
+    if (!Create(owner, name, kDialogCreateStyle, kExStyleToolWindow, QRect(QPoint(), m_size))) {
+        return false;
+    }
+    // Centred over the owner's window, or on the screen without one (or while it is hidden).
+    CenterWindow();
+    return true;
+}
+
+void WaitingWindow::ShowWaiting() {
+    if (GetParentWindow() != nullptr && !isVisible()) {
+        // The owner takes no input while the work runs, as under a modal run, but nothing
+        // waits here: the worker's DoOK hides the window and frees the owner.
+        setWindowModality(Qt::WindowModal);
+    }
+    ShowWindow(kShow);
+}
+
+void WaitingWindow::InitUI(const QRect&) {
+    SetLayered(true);
+    SetBackgroundColor(m_colour);
+}
+
+bool WaitingWindow::OnInitDialog() {
+    SetWindowPos(kOrderTopMost, 0, 0, 0, 0, kPosNoMove | kPosNoSize);
+    return true;
+}
+
+void WaitingWindow::CreateAnimation() {
+    // Passive, so a press anywhere drags the window.
+    auto* animation = CreateAreaAs<CGifPicture>(kAnimationId, RectLTRB(1, 1, 101, 101));
+    animation->SetImage(QStringLiteral("loading.gif"));
+    animation->SetRunState(1, 0);
+}
+
+void WaitDlg::InitUI(const QRect& rect) {
+    WaitingWindow::InitUI(rect);
+    CreateAnimation();
+}
+
+void LEDWaitDlg::InitUI(const QRect& rect) {
+    WaitingWindow::InitUI(rect);
+    CreateAnimation();
+}
+
+void LEDWaitDlg2::InitUI(const QRect& rect) {
+    WaitingWindow::InitUI(rect);
+    SetBackgroundImage(QStringLiteral("img_loading_bkg.png"));
+    const struct {
+        int id;
+        int text;
+    } lines[] = {{kTitleId, kTextSending}, {kHintId, kTextKeepConnected}};
+    for (const auto& line : lines) {
+        auto* text = CreateAreaAs<MText>(line.id, {}, DialogText(line.text));
+        text->SetTextColor(kTextColour);
+    }
+    CreateAreaAs<MProgress>(kProgressId);
+}
+
+void LEDWaitDlg2::UISize(const QRect& rect) {
+    const int width = rect.width();
+    // The texts run to the window's edge: the languages' sentences are longer than the first
+    // 150 pixels.
+    GetControl(kTitleId)->SetRect(RectLTRB(17, 15, width - 17, 35));
+    GetControl(kHintId)->SetRect(RectLTRB(30, 60, width - 30, 80));
+    GetControl(kProgressId)->SetRect(RectLTRB(30, 80, width - 30, 80 + kProgressHeight));
+}
+
+void LEDWaitDlg2::SetProgress(int percent) {
+    if (auto* progress = GetControlAs<MProgress>(kProgressId)) {
+        progress->SetProgress(percent);
+    }
+}
+
+int LEDWaitDlg2::GetProgress() const {
+    auto* progress = GetControlAs<MProgress>(kProgressId);
+    return progress != nullptr ? progress->GetProgress() : 0;
+}
+
+}  // namespace zephyl
