@@ -106,13 +106,16 @@ bool KeyboardController::SendSettings() {
 }
 
 int KeyboardController::ResetKeyAssignments() {
-    m_database.DeleteProfileAssignments(m_currentProfile.load());
+    const int profile = m_currentProfile.load();
+    m_database.DeleteProfileAssignments(profile);
     if (PageLoader reload = [this] {
             std::lock_guard lock(m_handlersMutex);
             auto found = m_pageLoaders.find(kFeatureKeys);
             return found == m_pageLoaders.end() ? PageLoader() : found->second;
         }()) {
         reload(*this);
+        // Reloading the page must not change whose keys are written: still this profile's.
+        m_currentProfile.store(profile);
     }
     switch (m_connectionMode.load()) {
         case kModeCable:

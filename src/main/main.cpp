@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Entry point of the windowed program.
-#include "InterimWindow.h"
 #include "app/KeyboardController.h"
 #include "app/Startup.h"
 #include "device/DeviceManager.h"
@@ -8,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "store/ProfileDatabase.h"
+#include "ui/window/KeyboardDlg.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -61,22 +61,22 @@ int main(int argc, char** argv) {
         zephyl::DeviceManager::Instance(), zephyl::DatabaseInstance(),
         std::make_shared<zephyl::SettingsStore>(zephyl::SoftwareName()), zephyl::ResourceFolder(),
         zephyl::DataFolder());
-    controller->LoadDeviceDescriptions();
-    zephyl::InterimWindow window(controller);
-    controller->SetView(&window);
-    controller->StartDeviceNotifications();
-    controller->Start();
+    // The window stays in the tray when it is hidden; only an exit ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    zephyl::window::KeyboardDlg window(controller);
+    if (!window.CreateMainWindow()) {
+        std::fprintf(stderr, "zephyl-keyboard-driver: cannot create the main window\n");
+        return 1;
+    }
     QObject::connect(startup.instance.get(), &zephyl::SingleInstance::MessageReceived, &window,
                      [&window](const QString& message) {
                          if (message == zephyl::SingleInstance::kShowMessage) {
                              window.ComeForward();
                          } else if (message == zephyl::SingleInstance::kExitMessage) {
                              // The exit request ends the program at once.
-                             QApplication::exit(0);
+                             window.Services().Quit();
                          }
                      });
-    window.show();
-    const int result = application.exec();
-    controller->Shutdown();
-    return result;
+    window.ShowWindow(zephyl::glint::kShowNormal);
+    return application.exec();
 }

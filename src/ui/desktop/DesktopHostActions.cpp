@@ -100,11 +100,4 @@ void DesktopHostActions::SwitchProfile(int profile) {
     });
 }
 
-void InstallHostActions(KeyboardController& controller,
-                        std::shared_ptr<HostActionExecutor> executor) {
-    controller.SetHostActionHandler([&controller, executor](int id) {
-        PerformHostAction(controller.Database(), id, *executor);
-    });
-}
-
 }  // namespace zephyl

@@ -16,7 +16,7 @@
 //                        emptied a moment later unless it changed meanwhile; elsewhere the text
 //                        stays on the clipboard for the user to paste
 //   SwitchProfile(id)    switchProfile(id)
-//   InstallHostActions(controller, executor)   lets the worker run the reported actions
+//   InstallHostActions(controller, executor)   (keys/KeyCommands.h) lets the worker run them
 #pragma once
 
 #include "keys/HostActions.h"
@@ -53,8 +53,5 @@ private:
     std::shared_ptr<DesktopLauncher> m_launcher;
     std::function<void(int)> m_switchProfile;
 };
-
-void InstallHostActions(KeyboardController& controller,
-                        std::shared_ptr<HostActionExecutor> executor);
 
 }  // namespace zephyl

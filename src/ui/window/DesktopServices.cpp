@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ui/window/DesktopServices.h"
+
+#include "keys/KeyCommands.h"
+#include "ui/desktop/DesktopHostActions.h"
+#include "ui/desktop/DesktopLauncher.h"
+
+#include "app/KeyboardController.h"
+#include "glint/MWindow.h"
+#include "glint/MenuWnd.h"
+#include "platform/Log.h"
+#include "platform/SettingsStore.h"
+#include "ui/desktop/Autostart.h"
+#include "ui/desktop/ClosingBehaviour.h"
+#include "ui/desktop/TrayIcon.h"
+#include "ui/dialogs/CUIMessageBox.h"
+#include "ui/dialogs/WaitDialogs.h"
+#include "ui/keydialog/CustomKeyDlg.h"
+#include "ui/LanguageText.h"
+
+#include <QCursor>
+#include <QFileDialog>
+#include <QProcess>
+
+namespace zephyl::window {
+
+DesktopServices::DesktopServices(glint::MWindow* owner, std::shared_ptr<SettingsStore> settings,
+                                 ProfileDatabase& database)
+    : m_owner(owner),
+      m_settings(std::move(settings)),
+      m_database(database),
+      m_waits(std::make_unique<WaitDialogs>(owner)) {}
+
+DesktopServices::~DesktopServices() {
+    if (m_tray) {
+        m_tray->RemoveTrayIcon();
+    }
+}
+
+void DesktopServices::StartDesktop(KeyboardController& controller,
+                                   std::function<void(int profile)> switchProfile,
+                                   std::function<void()> closingChanged) {
+    // Keys that ask the computer to act: run, open, paste, switch profile.
+    InstallHostActions(controller,
+                       std::make_shared<DesktopHostActions>(
+                           m_owner, std::make_shared<SystemLauncher>(m_owner), switchProfile));
+    m_tray = std::make_unique<TrayIcon>(m_owner);
+    m_tray->SetRestoreHandler([owner = m_owner] {
+        owner->ShowWindow(glint::kShowNormal);
+        owner->raise();
+        owner->activateWindow();
+    });
+    m_tray->SetCommandHandler([this, closingChanged](int command) {
+        if (command == TrayIcon::kCommandExit) {
+            EndProgram(m_tray.get());
+        } else if (command == TrayIcon::kCommandClosingBehaviour) {
+            OnClosingBehaviourCommand(m_owner, *m_settings);
+            if (closingChanged) {
+                closingChanged();
+            }
+        }
+    });
+    m_tray->AddTrayIcon();
+}
+
+int DesktopServices::ShowMessageBox(const QString& title, const QString& message, int kind) {
+    return zephyl::ShowMessageBox(message, m_owner, title, kind);
+}
+
+void DesktopServices::OpenWaitDialog() {
+    m_waits->ShowWaitDlg();
+}
+
+void DesktopServices::CloseWaitDialog() {
+    m_waits->CloseWaitDlg();
+}
+
+void DesktopServices::CloseMainWindow() {
+    PerformCloseAction(OnClose(*m_settings, m_owner, m_tray.get()), m_owner, m_tray.get());
+}
+
+void DesktopServices::Quit() {
+    EndProgram(m_tray.get());
+}
+
+void DesktopServices::OpenAddress(const QString& address) {
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {address})) {
+        Log(kLogWarning, "cannot open %s", address.toUtf8().constData());
+    }
+}
+
+bool DesktopServices::AutostartEnabled() const {
+    return IsAutostart();
+}
+
+void DesktopServices::SetAutostart(bool enabled) {
+    zephyl::SetAutostart(enabled);
+}
+
+int DesktopServices::RunKeyAssignmentDialog(int keyCode, int profile, int layer) {
+    CustomKeyDlg dialog(m_database, keyCode, profile, layer);
+    dialog.SetMessageFunction([this](int text, int caption) {
+        ShowMessageBox(QString::fromStdString(LanguageText(caption)),
+                       QString::fromStdString(LanguageText(text)), kMessageOk);
+    });
+    dialog.SetBrowseFunction([this] { return ChooseOpenFile({}).toStdString(); });
+    return dialog.Run(m_owner);
+}
+
+int DesktopServices::TrackMenu(const std::vector<std::pair<int, QString>>& items) {
+    glint::MenuWnd menu;
+    for (const auto& [command, text] : items) {
+        menu.AddMenuItem(command, text);
+    }
+    return menu.TrackPopupMenu(QCursor::pos(), m_owner);
+}
+
+QString DesktopServices::ChooseOpenFile(const QString& filter) {
+    return QFileDialog::getOpenFileName(m_owner, {}, {}, filter);
+}
+
+QString DesktopServices::ChooseSaveFile(const QString& suggestedName, const QString& filter) {
+    return QFileDialog::getSaveFileName(m_owner, {}, suggestedName, filter);
+}
+
+QString DesktopServices::ChooseFolder() {
+    return QFileDialog::getExistingDirectory(m_owner);
+}
+
+void DesktopServices::NotInThisBuild(const char* action) {
+    std::lock_guard lock(m_reportedMutex);
+    if (m_reported.insert(action).second) {
+        Log(kLogInfo, "%s: not in this build yet", action);
+    }
+}
+
+}  // namespace zephyl::window

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "ui/window/WindowServices.h"
+
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace zephyl {
+class ProfileDatabase;
+class SettingsStore;
+class TrayIcon;
+class WaitDialogs;
+}  // namespace zephyl
+
+namespace zephyl::glint {
+class MWindow;
+}
+
+namespace zephyl::window {
+
+/// The desktop the main window runs on: the skinned dialogs, the tray icon, the browser, the
+/// autostart entry and the end of the program.
+class DesktopServices : public WindowServices {
+public:
+    DesktopServices(glint::MWindow* owner, std::shared_ptr<SettingsStore> settings,
+                    ProfileDatabase& database);
+    ~DesktopServices() override;
+
+    void StartDesktop(KeyboardController& controller,
+                      std::function<void(int profile)> switchProfile,
+                      std::function<void()> closingChanged) override;
+    int ShowMessageBox(const QString& title, const QString& message, int kind) override;
+    void OpenWaitDialog() override;
+    void CloseWaitDialog() override;
+    void CloseMainWindow() override;
+    void Quit() override;
+    void OpenAddress(const QString& address) override;
+    bool AutostartEnabled() const override;
+    void SetAutostart(bool enabled) override;
+    int RunKeyAssignmentDialog(int keyCode, int profile, int layer) override;
+    int TrackMenu(const std::vector<std::pair<int, QString>>& items) override;
+    QString ChooseOpenFile(const QString& filter) override;
+    QString ChooseSaveFile(const QString& suggestedName, const QString& filter) override;
+    QString ChooseFolder() override;
+    void NotInThisBuild(const char* action) override;
+
+private:
+    glint::MWindow* m_owner;
+    std::shared_ptr<SettingsStore> m_settings;
+    ProfileDatabase& m_database;
+    std::unique_ptr<WaitDialogs> m_waits;
+    std::unique_ptr<TrayIcon> m_tray;
+
+    std::mutex m_reportedMutex;
+    std::set<std::string> m_reported;
+};
+
+}  // namespace zephyl::window

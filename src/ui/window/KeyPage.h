@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "app/ControllerView.h"
+#include "keys/ProfileList.h"
+#include "ui/window/Page.h"
+
+#include <memory>
+#include <mutex>
+
+namespace zephyl {
+class KeyPageState;
+struct KeyAssignment;
+struct KeyboardLayout;
+}  // namespace zephyl
+
+namespace zephyl::window {
+
+/// The custom keys page: the profile list with its tools, the keyboard picture showing the
+/// current profile's assignments on the layer shown, the layer buttons and the Fn arrangement.
+class KeyPage : public Page {
+public:
+    static constexpr int kContainer = 51;
+    enum Id : int {
+        kAddProfile = 65,
+        kDeleteProfile = 66,
+        kRenameProfile = 67,
+        kImport = 68,
+        kExport = 69,
+        kPanel = 70,
+        kProfiles = 71,
+        kStandardLayer = 77,
+        kFnLayer = 78,
+        kFnModeText = 73,
+        kFnKeysFirst = 79,
+        kMediaKeysFirst = 80,
+        kHint = 72,
+        kKeyboard = 74,
+        kFunctions = 76,
+    };
+    /// Commands of the key's context menu.
+    enum MenuCommand : int { kMenuOwnFunction = 606, kMenuDisable = 607, kMenuAssign = 608 };
+
+    explicit KeyPage(const PageContext& context);
+    ~KeyPage() override;
+
+    /// Installs the worker's key and macro commands and the key page's part of a page load.
+    void Install();
+
+    void Layout(const QSize& size) override;
+    int OnEvent(int id, int code, int value) override;
+    void ApplyLanguageTexts() override;
+
+    /// The Fn arrangement as stored, and whether the model has an Fn layer. Any thread.
+    void ShowFnArrangement(int fnSwitch);
+    void ApplyLayoutVisibility(const KeyboardLayout& layout);
+
+    /// A key of the keyboard made `profile` current: its assignments are shown, the list keeps
+    /// its selection and nothing is sent.
+    void ShowProfileOfKey(int profile);
+
+    glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
+    glint::MListBox* ProfileListControl() const { return m_profiles; }
+    int CurrentLayer() const;
+
+protected:
+    void BuildControls() override;
+
+private:
+    /// The key page's part of a page load: profile list, current profile, layer 0. Any thread.
+    void OnPageLoaded();
+    /// Shows the entries of the profile list and its selection; caller holds m_mutex.
+    void ShowProfileEntries();
+    /// Marks and tips of the keyboard picture for `profile` on the current layer. Any thread.
+    void ShowLayerAssignments(int profile);
+    void ShowLayerButtons(int layer);
+
+    void OnNewProfile();
+    void OnDeleteProfile();
+    void OnSelectProfile();
+    void OnProfileRenamed();
+    void OnImport();
+    void OnExport();
+    void OnSelectKey(bool rightButton);
+    void OnApplyAssignment(const KeyAssignment& record);
+    void OnAssignmentDialog();
+    void OnSelectLayer(int layer);
+    void OnFnArrangement(int fnSwitch);
+    /// After a profile operation: the list, the current profile and its assignments.
+    void AfterProfileChange();
+    /// Whether the selected key may change on the layer shown; says so when it may not.
+    bool SelectedKeyAssignable();
+
+    std::mutex m_mutex;  ///< the profile list: loaded on the worker, edited on the window thread
+    ProfileList m_profileList;
+    std::shared_ptr<KeyPageState> m_state;
+
+    glint::MListBox* m_profiles = nullptr;
+    glint::MButton* m_layerButtons[2] = {};
+    glint::MText* m_fnModeText = nullptr;
+    glint::KeyLayerButton* m_fnButtons[2] = {};
+    glint::MText* m_hint = nullptr;
+    glint::KeyboardCtrl* m_keyboard = nullptr;
+    glint::MControl* m_functions = nullptr;  ///< the key-function list; a later feature
+};
+
+}  // namespace zephyl::window

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "keys/MacroEditor.h"
+#include "ui/window/Page.h"
+
+#include <mutex>
+
+namespace zephyl::window {
+
+/// The macro page: the macro list with its operations, the insert and recording settings of the
+/// selected macro, and its steps.
+class MacroPage : public Page {
+public:
+    static constexpr int kContainer = 56;
+    enum Id : int {
+        kListPanel = 250,
+        kEditorPanel = 278,
+        kStepsPanel = 283,
+        kListTitle = 251,
+        kEditorTitle = 253,
+        kMacros = 252,
+        kInsertPosition = 254,
+        kInsertKey = 255,
+        kInsertMouse = 256,
+        kInsertDelay = 257,
+        kKeyField = 258,
+        kMouseButton = 260,
+        kDelayField = 259,
+        kInsert = 261,
+        kNew = 262,
+        kDelete = 263,
+        kCopy = 264,
+        kImport = 265,
+        kExport = 266,
+        kRename = 267,
+        kRecordHint = 268,
+        kRepeatText = 270,
+        kPlayTimes = 269,
+        kRecordedDelays = 271,
+        kNoDelays = 272,
+        kFixedDelay = 273,
+        kFixedPause = 274,
+        kFixedPauseUnit = 275,
+        kStartRecording = 276,
+        kStopRecording = 277,
+        kStepsTitle = 279,
+        kStepUp = 280,
+        kStepDown = 281,
+        kStepDelete = 282,
+        kFirstHeading = 284,
+        kSteps = 287,
+        kSave = 288,
+    };
+    static constexpr int kMenuPaste = 610;
+
+    explicit MacroPage(const PageContext& context);
+
+    /// Installs the macro page's part of a page load.
+    void Install();
+
+    void Layout(const QSize& size) override;
+    int OnEvent(int id, int code, int value) override;
+    void ApplyLanguageTexts() override;
+
+    glint::MListBox* MacroList() const { return m_macros; }
+
+protected:
+    void BuildControls() override;
+
+private:
+    /// Fills the list from the store and shows the first macro. Any thread.
+    void OnPageLoaded();
+    /// The list and the selected macro's fields as the editor holds them; caller holds m_mutex.
+    void ShowEditor();
+    void ShowEntries();
+    void ShowSettings();
+    void EnableEditing(bool enabled);
+    /// Which field the event kind shows: 0 key, 1 mouse button, 2 delay.
+    void ShowEventKind(int kind);
+    void ShowDelayType(int delayType);
+
+    void OnSelect();
+    void OnRenamed();
+    void OnContextMenu();
+    void OnNew();
+    void OnDelete();
+    void OnCopy();
+    void OnImport();
+    void OnExport();
+    void OnSave();
+    void OnOutcome(const PageOutcome& outcome);
+    int OnInsertSteps();
+    int OnEditSteps();
+    int OnRecording();
+    int OnKeyCapture();
+
+    std::mutex m_mutex;  ///< the editor: loaded on the worker, edited on the window thread
+    MacroEditor m_editor;
+
+    glint::MListBox* m_macros = nullptr;
+    glint::MComboBox* m_position = nullptr;
+    glint::CRadioButton* m_kinds[3] = {};
+    glint::MEdit* m_keyField = nullptr;
+    glint::MComboBox* m_mouseButton = nullptr;
+    glint::MEdit* m_delayField = nullptr;
+    glint::MEdit* m_playTimes = nullptr;
+    glint::CRadioButton* m_delayTypes[3] = {};
+    glint::MEdit* m_fixedPause = nullptr;
+    glint::MButton* m_startRecording = nullptr;
+    glint::MButton* m_stopRecording = nullptr;
+    glint::MControl* m_steps = nullptr;  ///< the step list; a later feature
+};
+
+}  // namespace zephyl::window

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "app/ControllerView.h"
+#include "ui/window/Page.h"
+
+namespace zephyl {
+struct KeyboardLayout;
+}
+
+namespace zephyl::window {
+
+/// The settings page: language, sleep and key response times, start with the system, the two
+/// resets, the updates and the game-mode locks. Values are stored through the controller and
+/// sent to the keyboard by worker command 12.
+class SettingsPage : public Page {
+public:
+    static constexpr int kContainer = 57;
+    enum Id : int {
+        kPanelLeft = 289,
+        kPanelRight = 302,
+        kLanguageText = 290,
+        kLanguage = 291,
+        kSleepText = 295,
+        kSleep = 296,
+        kResponseText = 292,
+        kResponse = 293,
+        kResponseHelp = 294,
+        kAutostart = 297,
+        kResetKeys = 298,
+        kRestoreDefaults = 299,
+        kSoftwareUpdate = 300,
+        kFirmwareUpdate = 301,
+        kKeyboard = 306,
+        kLockWin = 305,
+        kLockAltF4 = 304,
+        kLockAltTab = 303,
+    };
+
+    explicit SettingsPage(const PageContext& context) : Page(context, kContainer) {}
+
+    void Layout(const QSize& size) override;
+    int OnEvent(int id, int code, int value) override;
+    void ApplyLanguageTexts() override;
+
+    /// The stored values, as the controller read them. Any thread.
+    void Show(const SettingsPageView& page);
+    /// Controls that the model has or lacks. Any thread.
+    void ApplyLayoutVisibility(const KeyboardLayout& layout);
+    void ShowFirmwareButton(bool shown);
+
+    glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
+
+protected:
+    void BuildControls() override;
+
+private:
+    void OnLanguageChosen();
+    void OnChoiceStored(glint::MComboBox* combo, const char* key);
+    void OnLockChanged(glint::CCheckButton* check, const char* key);
+    void OnAutostart();
+    void OnResetKeys();
+    void OnRestoreDefaults();
+    void OnFirmwareUpdate();
+    int OnSoftwareUpdate();
+    /// The help of the response-time box for `value`.
+    void ShowResponseHelp(int value);
+
+    glint::MComboBox* m_language = nullptr;
+    glint::MComboBox* m_sleep = nullptr;
+    glint::MComboBox* m_response = nullptr;
+    glint::MText* m_sleepText = nullptr;
+    glint::MText* m_responseText = nullptr;
+    glint::CHelpButton* m_help = nullptr;
+    glint::CCheckButton* m_autostart = nullptr;
+    glint::MButton* m_resetKeys = nullptr;
+    glint::MButton* m_restore = nullptr;
+    glint::UpgradeButton* m_softwareUpdate = nullptr;
+    glint::UpgradeButton* m_firmwareUpdate = nullptr;
+    glint::KeyboardCtrl* m_keyboard = nullptr;
+    glint::CCheckButton* m_lockWin = nullptr;
+    glint::CCheckButton* m_lockAltF4 = nullptr;
+    glint::CCheckButton* m_lockAltTab = nullptr;
+};
+
+}  // namespace zephyl::window

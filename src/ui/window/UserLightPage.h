@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "ui/window/ColourControls.h"
+#include "ui/window/Page.h"
+
+namespace zephyl::window {
+
+/// The user lighting page: named sets of per-key colours stored on the keyboard, painted on the
+/// keyboard picture. The sets come with a later feature; until then every action says so in
+/// the trace.
+class UserLightPage : public Page {
+public:
+    static constexpr int kContainer = 54;
+    enum Id : int {
+        kListPanel = 155,
+        kAdd = 156,
+        kDelete = 157,
+        kRename = 158,
+        kImport = 159,
+        kExport = 160,
+        kSets = 163,
+        kKeyboard = 165,
+        kSelectionPanel = 164,
+        kColourPanel = 213,
+        kColourText = 212,
+        kWheel = 168,
+        kFirstLabel = 169,
+        kFirstSlider = 172,
+        kFirstField = 175,
+        kFirstSwatch = 178,
+        kLastSwatch = 186,
+        kBrightnessText = 187,
+        kBrightness = 188,
+        kAllKeys = 189,
+        kNumberKeys = 190,
+        kWasd = 191,
+    };
+
+    explicit UserLightPage(const PageContext& context) : Page(context, kContainer) {}
+
+    void Layout(const QSize& size) override;
+    int OnEvent(int id, int code, int value) override;
+    void ApplyLanguageTexts() override;
+
+    glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
+    glint::MListBox* SetList() const { return m_sets; }
+
+protected:
+    void BuildControls() override;
+
+private:
+    int OnSetListTool();
+    int OnSetChosen();
+    int OnSetRenamed();
+    int OnColourChosen();
+    int OnKeySelection();
+
+    glint::MListBox* m_sets = nullptr;
+    glint::KeyboardCtrl* m_keyboard = nullptr;
+    ColourControls m_colours;
+};
+
+}  // namespace zephyl::window

@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// Each control's events reach its page operation; the others are refused.
+#include "WindowTestSupport.h"
+
+namespace zephyl::window::test {
+namespace {
+
+struct RouteCase {
+    int id;
+    int code;
+    int handled;                     ///< what OnMessage answers
+    std::vector<std::string> calls;  ///< what was asked of the desktop, by prefix
+    size_t queued;                   ///< worker commands posted
+};
+
+const RouteCase kRoutes[] = {
+    // Unknown ids and events a control does not act on change nothing.
+    {999, 2, 0, {}, 0},
+    {42, 5, 0, {}, 0},
+    {62, 29, 0, {}, 0},
+    {88, 26, 0, {}, 0},
+    {296, 26, 0, {}, 0},
+    // The frame.
+    {42, 2, 1, {"close window"}, 0},
+    {45, 2, 1, {"open https://zephyl.invalid/"}, 0},
+    {62, 2, 1, {}, 1},
+    // The colour wheels act only when released, the step list only when an edit ends.
+    {100, 2, 0, {}, 0},
+    {100, 27, 1, {"later: lighting: effect colour"}, 0},
+    {214, 2, 0, {}, 0},
+    {214, 27, 1, {"later: custom lighting: key colour"}, 0},
+    {287, 2, 0, {}, 0},
+    {287, 29, 1, {"later: macros: step list"}, 0},
+    // Lists, fields and feature controls hear every event and pick theirs.
+    {82, 2, 1, {"later: lighting: effect chosen"}, 0},
+    {82, 5, 0, {}, 0},
+    {107, 26, 1, {"later: lighting: effect colour"}, 0},
+    {84, 2, 1, {"later: lighting: side light chosen"}, 0},
+    {163, 29, 1, {"later: user lighting: set renamed"}, 0},
+    {175, 29, 1, {"later: user lighting: key colour"}, 0},
+    {202, 2, 1, {"later: custom lighting: effect chosen"}, 0},
+    {221, 26, 1, {"later: custom lighting: key colour"}, 0},
+    {238, 29, 1, {"later: music lighting: layer renamed"}, 0},
+    {258, 30, 1, {"later: macros: key capture"}, 0},
+    {258, 29, 1, {"later: macros: key capture"}, 0},
+    {319, 2, 1, {"later: screen: slot chosen"}, 0},
+    {321, 11, 0, {}, 0},
+    {330, 32, 1, {"later: screen: frame editor"}, 0},
+    {334, 9, 1, {"later: screen: frame list"}, 0},
+    {340, 26, 1, {"later: screen: frame editor"}, 0},
+    {349, 2, 1, {"later: screen: drawing colour"}, 0},
+    {354, 26, 1, {"later: screen: drawing colour"}, 0},
+    {74, 12, 1, {}, 0},
+    {74, 13, 1, {}, 0},
+    // Clicks of the later features' buttons.
+    {88, 2, 1, {"later: lighting: brightness"}, 0},
+    {92, 2, 1, {"later: lighting: direction"}, 0},
+    {156, 2, 1, {"later: user lighting: set list tools"}, 0},
+    {243, 2, 1, {"later: music lighting: colour scheme"}, 0},
+    {261, 2, 1, {"later: macros: inserting steps"}, 0},
+    {276, 2, 1, {"later: macros: recording"}, 0},
+    {281, 2, 1, {"later: macros: step list"}, 0},
+    {300, 2, 1, {"later: settings: software update"}, 0},
+    {344, 2, 1, {"later: screen: drawing tools"}, 0},
+    {367, 2, 1, {"later: screen: save, export or send"}, 0},
+    // Settings and keys that store and send.
+    {296, 2, 1, {}, 1},
+    {293, 2, 1, {}, 1},
+    {305, 2, 1, {}, 1},
+    {79, 2, 1, {}, 1},
+    {78, 2, 1, {"wait"}, 1},
+    {65, 2, 1, {"wait"}, 1},
+    {298, 2, 1, {"message 4 Reset keys", "wait"}, 1},
+    {297, 2, 1, {"autostart"}, 0},
+};
+
+class RoutingTest : public WindowTest {};
+
+TEST_F(RoutingTest, EventsReachTheirOperations) {
+    Start("101:0");
+    Connect();
+    for (const RouteCase& route : kRoutes) {
+        SCOPED_TRACE(testing::Message() << "control " << route.id << " event " << route.code);
+        m_services->Clear();
+        const size_t before = m_controller->QueueLength();
+        EXPECT_EQ(m_window->OnMessage(route.id, route.code, 0), route.handled);
+        Settle();
+        const std::vector<std::string> calls = m_services->Calls();
+        ASSERT_EQ(calls.size(), route.calls.size()) << (calls.empty() ? "" : calls.front());
+        for (size_t i = 0; i < calls.size(); ++i) {
+            EXPECT_EQ(calls[i].rfind(route.calls[i], 0), 0u) << calls[i];
+        }
+        EXPECT_EQ(m_controller->QueueLength() - before, route.queued);
+    }
+}
+
+TEST_F(RoutingTest, TabStripSwitchesPages) {
+    Start("101:0");
+    Connect();
+    for (int index = kTabKeys; index < kTabCount; ++index) {
+        SCOPED_TRACE(index);
+        ASSERT_EQ(m_window->OnMessage(49, 2, index), 1);
+        Settle();
+        EXPECT_EQ(m_window->CurrentTabIndex(), index);
+        EXPECT_EQ(m_window->CurrentTabId(), kTabs[index].itemId);
+        EXPECT_EQ(m_controller->CurrentPage(), kTabs[index].itemId);
+        EXPECT_EQ(Control<glint::MText>(40)->GetTitle(), Text(kTabs[index].text));
+        EXPECT_EQ(Control<glint::MPicture>(41)->GetImage(),
+                  QString::fromLatin1(kTabs[index].titleIcon));
+        EXPECT_TRUE(Control<glint::MTabCtrl>(49)->IsVisible());
+    }
+    ASSERT_EQ(m_window->OnMessage(49, 2, kTabHome), 1);
+    EXPECT_TRUE(m_window->OnHomePage());
+    EXPECT_EQ(m_controller->CurrentPage(), 0);
+    EXPECT_FALSE(Control<glint::MTabCtrl>(49)->IsVisible());
+    EXPECT_FALSE(m_window->GetControl(40)->IsVisible());
+    EXPECT_EQ(Control<glint::MPicture>(30)->GetImage(), QStringLiteral("home_bkg.png"));
+    EXPECT_TRUE(m_window->GetControl(31)->IsVisible());
+}
+
+}  // namespace
+}  // namespace zephyl::window::test
