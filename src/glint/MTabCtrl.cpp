@@ -213,9 +213,27 @@ void MTabCtrl::paintEvent(QPaintEvent*) {
             const QRect textRect(itemRect.left() + 2, iconRect.bottom() + 3, itemRect.width() - 4,
                                  itemRect.bottom() - iconRect.bottom() - 4);
             painter.setPen(isSelected ? look::kText : textColour);
-            painter.drawText(
-                textRect, Qt::AlignHCenter | Qt::AlignTop,
-                painter.fontMetrics().elidedText(item.text, Qt::ElideRight, textRect.width()));
+            // Long captions (and most translations) wrap onto a second, smaller line before
+            // anything is cut.
+            painter.save();
+            const int wrapFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+            if (painter.fontMetrics().horizontalAdvance(item.text) > textRect.width()) {
+                QFont small = painter.font();
+                small.setPixelSize(9);
+                painter.setFont(small);
+            }
+            // Two lines take the room down to the item's bottom edge.
+            const QRect wrapRect(itemRect.left() + 1, iconRect.bottom() + 1, itemRect.width() - 2,
+                                 itemRect.bottom() - iconRect.bottom());
+            const QRect needed = painter.fontMetrics().boundingRect(wrapRect, wrapFlags, item.text);
+            if (needed.height() <= wrapRect.height() && needed.width() <= wrapRect.width()) {
+                painter.drawText(wrapRect, wrapFlags, item.text);
+            } else {
+                painter.drawText(
+                    textRect, Qt::AlignHCenter | Qt::AlignTop,
+                    painter.fontMetrics().elidedText(item.text, Qt::ElideRight, textRect.width()));
+            }
+            painter.restore();
         }
     }
 }
