@@ -55,6 +55,7 @@ sanitize: deps
 		-DZEPHYL_SANITIZE=address,undefined -DZEPHYL_WERROR=$(WERROR) $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-asan -j$(JOBS)
 	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/cmake/lsan.supp \
 		ctest --output-on-failure -j$(JOBS) --timeout 600
 
 sanitize-thread: deps
