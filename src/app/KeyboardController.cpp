@@ -171,14 +171,7 @@ void KeyboardController::Work() {
     if (!m_connected.load()) {
         return;
     }
-    CommandHandler idleStep;
-    {
-        std::lock_guard lock(m_handlersMutex);
-        if (auto found = m_idleSteps.find(m_currentPage.load()); found != m_idleSteps.end()) {
-            idleStep = found->second;
-        }
-    }
-    if (idleStep) {
+    if (const CommandHandler idleStep = Lookup(m_idleSteps, m_currentPage.load())) {
         idleStep(*this);
     }
     PollBattery(false);
@@ -198,11 +191,7 @@ void KeyboardController::RunCommandLocked(int command) {
             }
             RefreshDevices();
             ApplySelection();
-            if (CommandHandler onStart = [this] {
-                    std::lock_guard lock(m_handlersMutex);
-                    auto found = m_commandHandlers.find(kCommandStart);
-                    return found == m_commandHandlers.end() ? CommandHandler() : found->second;
-                }()) {
+            if (const CommandHandler onStart = Lookup(m_commandHandlers, kCommandStart)) {
                 onStart(*this);  // the audio analyser of the music page
             }
             PollBattery(true);
@@ -401,14 +390,7 @@ std::string KeyboardController::DefaultProfileBaseName() {
 }
 
 void KeyboardController::RunHandler(int command) {
-    CommandHandler handler;
-    {
-        std::lock_guard lock(m_handlersMutex);
-        if (auto found = m_commandHandlers.find(command); found != m_commandHandlers.end()) {
-            handler = found->second;
-        }
-    }
-    if (handler) {
+    if (const CommandHandler handler = Lookup(m_commandHandlers, command)) {
         handler(*this);
     } else {
         Log(kLogWarning, "command %d has no handler in this build", command);
@@ -421,16 +403,11 @@ void KeyboardController::LoadFeaturePages() {
     static constexpr int kPageOrder[] = {kFeatureMacros,    kFeatureKeys,      kFeatureLightModes,
                                          kFeatureSideLight, kFeatureUserLight, kFeatureCustomLight,
                                          kFeatureMusic};
-    auto loaderFor = [this](int feature) {
-        std::lock_guard lock(m_handlersMutex);
-        auto found = m_pageLoaders.find(feature);
-        return found == m_pageLoaders.end() ? PageLoader() : found->second;
-    };
     for (int feature : kPageOrder) {
         if (!layout.HasCableFeature(feature)) {
             continue;
         }
-        if (PageLoader loader = loaderFor(feature)) {
+        if (PageLoader loader = Lookup(m_pageLoaders, feature)) {
             loader(*this);
         }
     }
@@ -438,7 +415,7 @@ void KeyboardController::LoadFeaturePages() {
     const bool screenPage = (mode == kModeCable && layout.HasCableFeature(kFeatureScreen)) ||
                             (mode == kModeReceiver && layout.wirelessFeatures != 0);
     if (screenPage) {
-        if (PageLoader loader = loaderFor(kFeatureScreen)) {
+        if (PageLoader loader = Lookup(m_pageLoaders, kFeatureScreen)) {
             loader(*this);
         }
     }

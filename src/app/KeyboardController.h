@@ -156,6 +156,18 @@ private:
     void LoadFeaturePages();
     /// Runs the handler a feature installed for a command, when there is one.
     void RunHandler(int command);
+    HostActionHandler HostAction() {
+        std::lock_guard lock(m_handlersMutex);
+        return m_hostActionHandler;
+    }
+    /// The entry of `key` in one of the handler tables, copied under their lock; empty when the
+    /// feature installed none.
+    template <typename Function>
+    Function Lookup(const std::map<int, Function>& table, int key) {
+        std::lock_guard lock(m_handlersMutex);
+        const auto found = table.find(key);
+        return found == table.end() ? Function() : found->second;
+    }
     /// Start of the default profile names, in the current language.
     static std::string DefaultProfileBaseName();
 

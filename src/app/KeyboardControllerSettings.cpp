@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The settings page: stored values, the settings block, the resets and the firmware hand-over.
+#include "app/Autostart.h"
 #include "app/DeviceStatus.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
@@ -12,7 +13,6 @@
 #include "store/ProfileDatabase.h"
 
 #include <chrono>
-#include <filesystem>
 #include <spawn.h>
 #include <thread>
 #include <unistd.h>
@@ -108,11 +108,7 @@ bool KeyboardController::SendSettings() {
 int KeyboardController::ResetKeyAssignments() {
     const int profile = m_currentProfile.load();
     m_database.DeleteProfileAssignments(profile);
-    if (PageLoader reload = [this] {
-            std::lock_guard lock(m_handlersMutex);
-            auto found = m_pageLoaders.find(kFeatureKeys);
-            return found == m_pageLoaders.end() ? PageLoader() : found->second;
-        }()) {
+    if (const PageLoader reload = Lookup(m_pageLoaders, kFeatureKeys)) {
         reload(*this);
         // Reloading the page must not change whose keys are written: still this profile's.
         m_currentProfile.store(profile);
@@ -134,9 +130,7 @@ bool KeyboardController::RestoreDefaults(int defaultLanguage) {
     m_settingsStore->WriteInt("exit_mode", 0);
     m_settingsStore->WriteInt("LCID", defaultLanguage);
     SetCurrentLanguageId(defaultLanguage);
-    std::error_code ignored;
-    std::filesystem::remove(
-        UserConfigHome() + "/autostart/" + SafeFileComponent(SoftwareName()) + ".desktop", ignored);
+    SetAutostart(false);
     if (!m_connected.load()) {
         return false;
     }

@@ -82,12 +82,7 @@ void KeyboardController::PollNotifications() {
             ApplySelection();
             break;
         case Notification::Kind::kHostAction: {
-            HostActionHandler handler;
-            {
-                std::lock_guard lock(m_handlersMutex);
-                handler = m_hostActionHandler;
-            }
-            if (handler) {
+            if (const HostActionHandler handler = HostAction()) {
                 handler(notification.action);
             } else {
                 Log(kLogInfo, "key action %d reported; no host actions in this build",

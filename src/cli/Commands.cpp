@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/Commands.h"
 
+#include "app/DeviceStatus.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
 #include "cli/KeysCli.h"
@@ -83,8 +84,8 @@ int Devices(const Invocation& invocation, KeyboardController& controller, std::o
                 ReceiverFrame frame{};
                 frame[1] = 0x20;
                 frame[2] = 0x01;
-                if (devices.Query(frame) && frame[0] == 0x20 && frame[3] != 0) {
-                    status.battery = std::min<int>(frame[3], 100);
+                if (devices.Query(frame)) {
+                    status.battery = BatteryLevelFromAnswer(frame).value_or(0);
                 }
             }
         }

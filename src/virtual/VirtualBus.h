@@ -132,6 +132,10 @@ private:
     // Report plumbing (VirtualBusHid.cpp).
     bool Usable(hid_device* device);
     void Fail(hid_device* device, const wchar_t* reason);
+    /// Checks a report the host sends against the interface's report of that kind (`length` of
+    /// it, 0 when the interface has none); fails the device and returns false when it does not fit.
+    bool AcceptsReport(hid_device* device, const unsigned char* data, std::size_t length,
+                       int reportLength, const wchar_t* noSuchReport, const wchar_t* tooLong);
     void LogReport(const InterfaceInstance& iface, const char* operation, const std::uint8_t* data,
                    std::size_t length);
     /// What taking a report did, for the state file and the unplug faults.

@@ -237,6 +237,24 @@ VirtualBus::Outcome VirtualBus::TakeBulkBlock(InterfaceInstance& iface, const By
     return {context.changed, context.blockReport};
 }
 
+bool VirtualBus::AcceptsReport(hid_device* device, const unsigned char* data, std::size_t length,
+                               int reportLength, const wchar_t* noSuchReport,
+                               const wchar_t* tooLong) {
+    if (reportLength == 0) {
+        Fail(device, noSuchReport);
+        return false;
+    }
+    if (!data || length == 0 || data[0] != device->iface->shape.reportId) {
+        Fail(device, L"Invalid report id");
+        return false;
+    }
+    if (length > static_cast<std::size_t>(reportLength)) {
+        Fail(device, tooLong);
+        return false;
+    }
+    return true;
+}
+
 int VirtualBus::Write(hid_device* device, const unsigned char* data, std::size_t length) {
     Lock lock(m_mutex);
     EnsureLoaded();
@@ -246,16 +264,9 @@ int VirtualBus::Write(hid_device* device, const unsigned char* data, std::size_t
     }
     const std::shared_ptr<InterfaceInstance> iface = device->iface;
     const InterfaceShape& shape = iface->shape;
-    if (shape.outputLength == 0) {
-        Fail(device, L"The interface has no output report");
-        return -1;
-    }
-    if (!data || length == 0 || data[0] != shape.reportId) {
-        Fail(device, L"Invalid report id");
-        return -1;
-    }
-    if (length > static_cast<std::size_t>(shape.outputLength)) {
-        Fail(device, L"Report longer than the interface's output report");
+    if (!AcceptsReport(device, data, length, shape.outputLength,
+                       L"The interface has no output report",
+                       L"Report longer than the interface's output report")) {
         return -1;
     }
     LogReport(*iface, "write", data, length);
@@ -347,16 +358,9 @@ int VirtualBus::SendFeature(hid_device* device, const unsigned char* data, std::
     }
     const std::shared_ptr<InterfaceInstance> iface = device->iface;
     const InterfaceShape& shape = iface->shape;
-    if (shape.featureLength == 0) {
-        Fail(device, L"The interface has no feature report");
-        return -1;
-    }
-    if (!data || length == 0 || data[0] != shape.reportId) {
-        Fail(device, L"Invalid report id");
-        return -1;
-    }
-    if (length > static_cast<std::size_t>(shape.featureLength)) {
-        Fail(device, L"Report longer than the interface's feature report");
+    if (!AcceptsReport(device, data, length, shape.featureLength,
+                       L"The interface has no feature report",
+                       L"Report longer than the interface's feature report")) {
         return -1;
     }
     LogReport(*iface, "set_feature", data, length);

@@ -10,7 +10,7 @@
 #include "glint/MenuWnd.h"
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
-#include "ui/desktop/Autostart.h"
+#include "app/Autostart.h"
 #include "ui/desktop/ClosingBehaviour.h"
 #include "ui/desktop/TrayIcon.h"
 #include "ui/dialogs/CUIMessageBox.h"

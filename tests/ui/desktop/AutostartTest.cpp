@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/Environment.h"
 #include "support/TempEnvironment.h"
-#include "ui/desktop/Autostart.h"
+#include "app/Autostart.h"
 
 #include <gtest/gtest.h>
 

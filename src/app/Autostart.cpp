@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "ui/desktop/Autostart.h"
+#include "app/Autostart.h"
 
 #include "app/Environment.h"
 #include "platform/FileSystem.h"
