@@ -29,7 +29,7 @@ Table& TheTable() {
                     CHelpButton, UpgradeButton, CCheckButton, CRadioButton, KeyLayerButton, MEdit,
                     MSlider, MProgress, CColorButton, CirclePalette, LCDPalette2, LCDPalette3,
                     BatteryCtrl, CDeviceCtrl, CDeviceList, MTabCtrl, MTabLayout, MListBox,
-                    MComboBox, KeyboardCtrl>(built->creators);
+                    MComboBox, KeyboardCtrl, KeyFuncControl, CRecordList>(built->creators);
         return built;
     }();
     return *table;

@@ -207,6 +207,12 @@ void MacroEditor::ReplaceRows(std::vector<MacroStepRow> rows) {
     m_selectedRow = -1;
 }
 
+void MacroEditor::SetRowDelay(int row, int delay) {
+    if (row >= 0 && static_cast<size_t>(row) < m_rows.size()) {
+        m_rows[static_cast<size_t>(row)].delay = std::max(delay, 0);
+    }
+}
+
 PageOutcome MacroEditor::InsertPair(InsertPosition position, MacroStepRow down, MacroStepRow up) {
     const int count = static_cast<int>(m_rows.size());
     int at = count;

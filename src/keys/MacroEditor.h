@@ -67,6 +67,8 @@ public:
     void SelectRow(int row);
     /// A recording's rows replace the steps; SaveMacro stores them.
     void ReplaceRows(std::vector<MacroStepRow> rows);
+    /// The pause of one row was edited in place; stored with the next save.
+    void SetRowDelay(int row, int delay);
 
     /// Key down and key up of a captured key (nothing when no key was captured).
     PageOutcome InsertKeySteps(InsertPosition position, int vk, const std::string& text);

@@ -41,6 +41,8 @@ const ClassCase kClasses[] = {
     {"MListBox", typeid(MListBox)},
     {"MComboBox", typeid(MComboBox)},
     {"KeyboardCtrl", typeid(KeyboardCtrl)},
+    {"KeyFuncControl", typeid(KeyFuncControl)},
+    {"CRecordList", typeid(CRecordList)},
 };
 
 TEST_F(FactoryTest, EveryClassNameMakesItsClassWithTheIdAndPlace) {

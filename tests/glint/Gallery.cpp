@@ -46,6 +46,8 @@ protected:
         BuildMiddleColumn();
         BuildRightColumn();
         BuildKeyboard();
+        BuildKeyFunctions();
+        BuildRecordList();
     }
 
 private:
@@ -241,6 +243,66 @@ private:
         colours->SetKeyCheck(27, 1);
         colours->SetKeyColor(40, 0);
     }
+
+    void BuildKeyFunctions() {
+        auto* functions = CreateControlAs<KeyFuncControl>(76, QRect(20, 700, 1060, 180));
+        const int letters = functions->AddGroup(QStringLiteral("Letters and digits"));
+        for (int i = 0; i < 36; ++i) {
+            const QChar name = i < 26 ? QChar('A' + i) : QChar('0' + (i - 25) % 10);
+            functions->AddItem(letters, {4 + i, 0, 0, QString(name)});
+        }
+        const int fKeys = functions->AddGroup(QStringLiteral("Function keys"));
+        for (int i = 0; i < 24; ++i) {
+            functions->AddItem(fKeys, {0x3A + i, 0, 0, QStringLiteral("F%1").arg(i + 1)});
+        }
+        const int navigation = functions->AddGroup(QStringLiteral("Navigation and editing"));
+        const char* navigationKeys[] = {
+            "Esc",    "Tab",  "Caps Lock", "Backspace",   "Enter",        "Space", "Insert",
+            "Delete", "Home", "End",       "Page Up",     "Page Down",    "Left",  "Right",
+            "Up",     "Down", "Pause",     "Scroll Lock", "Print Screen", "Menu"};
+        for (int i = 0; i < 20; ++i) {
+            functions->AddItem(navigation,
+                               {0x100 + i, 0, 0, QString::fromLatin1(navigationKeys[i])});
+        }
+        functions->AddGroup(QStringLiteral("Keypad"));
+        const int modifiers = functions->AddGroup(QStringLiteral("Modifiers and symbols"));
+        const char* modifierKeys[] = {"Left Ctrl",  "Left Shift",  "Left Alt",  "Left Win",
+                                      "Right Ctrl", "Right Shift", "Right Alt", "Right Win"};
+        for (int i = 0; i < 8; ++i) {
+            functions->AddItem(modifiers, {0xE0 + i, 0, 0, QString::fromLatin1(modifierKeys[i])});
+        }
+        const int media = functions->AddGroup(QStringLiteral("Media and programs"));
+        const char* mediaKeys[] = {"Play/Pause",  "Stop",        "Previous", "Next",
+                                   "Volume Up",   "Volume Down", "Mute",     "Calculator",
+                                   "My Computer", "Browser",     "Mail",     "Media Player"};
+        for (int i = 0; i < 12; ++i) {
+            functions->AddItem(media, {0x200 + i, 1, 0, QString::fromLatin1(mediaKeys[i])});
+        }
+        functions->SetItemCheckByItemData(0x10A, 0, 0);
+    }
+
+    void BuildRecordList() {
+        // The macro page lays its headings out with the list's column proportions.
+        const QRect area(20, 900, 520, 210);
+        const char* headings[] = {"Event", "Value", "Delay (ms)"};
+        const int lefts[] = {0, area.width() / 2, area.width() * 3 / 4, area.width()};
+        for (int i = 0; i < 3; ++i) {
+            auto* heading = CreateAreaAs<MText>(
+                335 + i, QRect(area.left() + lefts[i], area.top(), lefts[i + 1] - lefts[i], 24),
+                QString::fromLatin1(headings[i]));
+            heading->SetTextColor(0xFFADADAD);
+            heading->SetAlignment(i == 0 ? kAlignLeft : kAlignCenter);
+        }
+        auto* steps = CreateControlAs<CRecordList>(287, area.adjusted(0, 26, 0, 0));
+        steps->AddString(QStringLiteral("A"), 2, 65, 10);
+        steps->AddString(QStringLiteral("A"), 3, 65, 120);
+        steps->AddString(QStringLiteral("Left button"), 4, 1, 35);
+        steps->AddString(QStringLiteral("Left button"), 5, 1, 0);
+        steps->AddString(QStringLiteral("Shift"), 2, 225, 65535);
+        steps->AddString(QStringLiteral("Repeat"), 0, 3, 500);
+        steps->AddString(QStringLiteral("Shift"), 3, 225, 0);
+        steps->SetCurSel(2);
+    }
 };
 
 }  // namespace
@@ -259,7 +321,7 @@ int main(int argc, char** argv) {
     }
     zephyl::glint::Gallery gallery;
     gallery.Create(nullptr, QStringLiteral("Gallery"), zephyl::glint::kStyleDialog, 0,
-                   QRect(0, 0, 1100, 700));
+                   QRect(0, 0, 1100, 1120));
     for (int i = 0; i < 20; ++i) {
         QCoreApplication::processEvents();
     }

@@ -3,6 +3,7 @@
 
 #include "glint/MDialog.h"
 #include "keys/CustomKeyModel.h"
+#include "keys/KeyNames.h"
 
 #include <functional>
 
@@ -26,6 +27,8 @@ public:
 
     void SetMessageFunction(MessageFunction show) { m_showMessage = std::move(show); }
     void SetBrowseFunction(BrowseFunction browse) { m_browse = std::move(browse); }
+    /// Names captured keys in the user's keyboard layout.
+    void SetKeyNames(KeyNameSource names) { m_keyNames = std::move(names); }
 
     /// Creates the window centred over `parent` and runs it; 1 when an assignment was stored.
     int Run(glint::MWindow* parent);
@@ -61,6 +64,7 @@ private:
     CustomKeyModel m_model;
     MessageFunction m_showMessage;
     BrowseFunction m_browse;
+    KeyNameSource m_keyNames = EnglishKeyName;
     int m_captureToken = 0;
     int m_captureField = 0;
 };

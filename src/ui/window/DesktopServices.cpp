@@ -25,10 +25,11 @@
 namespace zephyl::window {
 
 DesktopServices::DesktopServices(glint::MWindow* owner, std::shared_ptr<SettingsStore> settings,
-                                 ProfileDatabase& database)
+                                 ProfileDatabase& database, KeyNameSource keyNames)
     : m_owner(owner),
       m_settings(std::move(settings)),
       m_database(database),
+      m_keyNames(std::move(keyNames)),
       m_waits(std::make_unique<WaitDialogs>(owner)) {}
 
 DesktopServices::~DesktopServices() {
@@ -99,6 +100,7 @@ void DesktopServices::SetAutostart(bool enabled) {
 
 int DesktopServices::RunKeyAssignmentDialog(int keyCode, int profile, int layer) {
     CustomKeyDlg dialog(m_database, keyCode, profile, layer);
+    dialog.SetKeyNames(m_keyNames);
     dialog.SetMessageFunction([this](int text, int caption) {
         ShowMessageBox(QString::fromStdString(LanguageText(caption)),
                        QString::fromStdString(LanguageText(text)), kMessageOk);

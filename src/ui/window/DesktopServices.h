@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "keys/KeyNames.h"
 #include "ui/window/WindowServices.h"
 
 #include <memory>
@@ -26,7 +27,7 @@ namespace zephyl::window {
 class DesktopServices : public WindowServices {
 public:
     DesktopServices(glint::MWindow* owner, std::shared_ptr<SettingsStore> settings,
-                    ProfileDatabase& database);
+                    ProfileDatabase& database, KeyNameSource keyNames = EnglishKeyName);
     ~DesktopServices() override;
 
     void StartDesktop(KeyboardController& controller,
@@ -51,6 +52,7 @@ private:
     glint::MWindow* m_owner;
     std::shared_ptr<SettingsStore> m_settings;
     ProfileDatabase& m_database;
+    KeyNameSource m_keyNames;
     std::unique_ptr<WaitDialogs> m_waits;
     std::unique_ptr<TrayIcon> m_tray;
 

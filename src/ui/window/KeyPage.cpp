@@ -5,9 +5,12 @@
 #include "app/WorkerCommand.h"
 #include "catalogue/KeyboardLayout.h"
 #include "device/KeyboardSettings.h"
+#include "keys/AssignmentKinds.h"
 #include "keys/KeyAssignmentEdit.h"
+#include "keys/KeyCodes.h"
 #include "keys/KeyCommands.h"
 #include "keys/KeyExchange.h"
+#include "keys/KeyFunctionList.h"
 #include "keys/KeyTexts.h"
 #include "store/ProfileDatabase.h"
 #include "ui/DefaultNames.h"
@@ -78,7 +81,26 @@ void KeyPage::BuildControls() {
     m_hint = MakeText(kHint, 238);
     m_keyboard = Make<glint::KeyboardCtrl>(kKeyboard);
     m_keyboard->SetKeyboardCtrlMode(glint::kKeyboardModeAssign);
-    m_functions = MakeLater("KeyFuncControl", kFunctions);
+    m_functions = Make<glint::KeyFuncControl>(kFunctions);
+    FillFunctionList();
+}
+
+void KeyPage::FillFunctionList() {
+    glint::KeyFuncItem checked;
+    const bool hadCheck = m_functions->GetCurItemData(checked);
+    const int shownGroup = m_functions->GetCurGroup();
+    m_functions->DeleteAllItems();
+    for (const KeyFunctionGroup& group : KeyFunctionGroups(LanguageSource(), m_context.keyNames)) {
+        const int index = m_functions->AddGroup(Text(group.titleText));
+        for (const KeyFunctionEntry& entry : group.entries) {
+            m_functions->AddItem(index, {entry.value1, entry.value2, entry.value3,
+                                         QString::fromStdString(entry.text)});
+        }
+    }
+    m_functions->SetCurGroup(shownGroup);
+    if (hadCheck) {
+        m_functions->SetItemCheckByItemData(checked.value1, checked.value2, checked.value3);
+    }
 }
 
 void KeyPage::Install() {
@@ -147,7 +169,11 @@ int KeyPage::OnEvent(int id, int code, int) {
                     return 0;
             }
         case kFunctions:
-            return code == glint::kEventClick ? NotInThisBuild("keys: key-function list") : 0;
+            if (code == glint::kEventClick) {
+                OnApplyFunction();
+                return 1;
+            }
+            return 0;
         default:
             break;
     }
@@ -189,6 +215,7 @@ int KeyPage::OnEvent(int id, int code, int) {
 
 void KeyPage::ApplyLanguageTexts() {
     Page::ApplyLanguageTexts();
+    FillFunctionList();
     LocalizeDefaultNames(m_profiles, DefaultNameList::kProfiles);
     m_profiles->SetCurData(Controller().CurrentProfile());
 }
@@ -221,6 +248,7 @@ void KeyPage::ShowProfileEntries() {
 }
 
 void KeyPage::ShowLayerAssignments(int profile) {
+    m_functions->SetItemCheckByItemData(0, 0, 0);
     m_keyboard->ResetAllItemCheck(0);
     m_keyboard->ResetTipKey();
     m_keyboard->ResetAllKeyDisable();
@@ -363,7 +391,17 @@ bool KeyPage::SelectedKeyAssignable() {
 
 void KeyPage::OnSelectKey(bool rightButton) {
     m_state->SetSelectedKey(m_keyboard->GetCurKey());
-    if (m_state->SelectedKey() == 0 || !SelectedKeyAssignable() || !rightButton) {
+    if (m_state->SelectedKey() == 0 || !SelectedKeyAssignable()) {
+        return;
+    }
+    KeyAssignment assignment;
+    if (Controller().Database().GetKeyAssignment(Controller().CurrentProfile(),
+                                                 m_state->CurrentLayer(), m_state->SelectedKey(),
+                                                 assignment) &&
+        assignment.macro_type == kKindKey) {
+        ShowFunctionOf(assignment);
+    }
+    if (!rightButton) {
         return;
     }
     const int command = Services().TrackMenu({{kMenuOwnFunction, Text(201)},
@@ -389,6 +427,28 @@ void KeyPage::OnSelectKey(bool rightButton) {
     }
 }
 
+void KeyPage::ShowFunctionOf(const KeyAssignment& assignment) {
+    m_functions->SetItemCheckByItemData(assignment.macro_value, assignment.macro_value2,
+                                        assignment.macro_value3);
+}
+
+void KeyPage::OnApplyFunction() {
+    if (!SelectedKeyAssignable()) {
+        return;
+    }
+    glint::KeyFuncItem item;
+    if (!m_functions->GetCurItemData(item)) {
+        return;
+    }
+    KeyAssignment record;
+    record.macro_type = item.value1 < kFirstConsumerFunction ? kKindKey : kKindConsumer;
+    record.macro_value = item.value1;
+    record.macro_value2 = item.value2;
+    record.macro_value3 = item.value3;
+    record.macro_desc = item.text.toStdString();
+    OnApplyAssignment(record);
+}
+
 void KeyPage::OnAssignmentDialog() {
     const int profile = Controller().CurrentProfile();
     if (Services().RunKeyAssignmentDialog(m_state->SelectedKey(), profile,
@@ -409,11 +469,15 @@ void KeyPage::OnApplyAssignment(const KeyAssignment& record) {
         if (stored < 1) {
             m_keyboard->SetTipKey(key, {}, {});
             m_keyboard->SetKeyCheck(key, 0);
+            m_functions->SetItemCheckByItemData(0, 0, 0);
         } else {
             m_keyboard->SetKeyCheck(key, 1);
             const KeyTip tip = AssignmentTip(record);
             m_keyboard->SetTipKey(key, tip.titleText != 0 ? Text(tip.titleText) : QString(),
                                   QString::fromStdString(tip.detail));
+            if (record.macro_type == kKindKey || record.macro_type == kKindConsumer) {
+                ShowFunctionOf(record);
+            }
         }
     }
     ApplyOutcome(outcome);

@@ -60,6 +60,7 @@ public:
     void ShowProfileOfKey(int profile);
 
     glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
+    glint::KeyFuncControl* FunctionList() const { return m_functions; }
     glint::MListBox* ProfileListControl() const { return m_profiles; }
     int CurrentLayer() const;
 
@@ -82,6 +83,11 @@ private:
     void OnImport();
     void OnExport();
     void OnSelectKey(bool rightButton);
+    /// The chooser's groups and functions in the current language.
+    void FillFunctionList();
+    /// The chooser shows the function of a key or list assignment; nothing for other kinds.
+    void ShowFunctionOf(const KeyAssignment& assignment);
+    void OnApplyFunction();
     void OnApplyAssignment(const KeyAssignment& record);
     void OnAssignmentDialog();
     void OnSelectLayer(int layer);
@@ -101,7 +107,7 @@ private:
     glint::KeyLayerButton* m_fnButtons[2] = {};
     glint::MText* m_hint = nullptr;
     glint::KeyboardCtrl* m_keyboard = nullptr;
-    glint::MControl* m_functions = nullptr;  ///< the key-function list; a later feature
+    glint::KeyFuncControl* m_functions = nullptr;
 };
 
 }  // namespace zephyl::window

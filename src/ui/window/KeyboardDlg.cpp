@@ -3,6 +3,7 @@
 
 #include "app/KeyboardController.h"
 #include "platform/Log.h"
+#include "ui/capture/XkbKeyNames.h"
 #include "ui/window/CustomLightPage.h"
 #include "ui/window/DesktopServices.h"
 #include "ui/window/EventRouting.h"
@@ -51,16 +52,20 @@ KeyboardDlg::KeyboardDlg(std::shared_ptr<KeyboardController> controller,
       m_services(std::move(services)),
       m_options(options),
       m_gate(std::make_shared<PageGate>()) {
+    if (!m_options.keyNames) {
+        m_options.keyNames = XkbKeyNameSource();
+    }
     if (!m_services) {
         m_services = std::make_unique<DesktopServices>(
             this, std::shared_ptr<SettingsStore>(m_controller, &m_controller->Settings()),
-            m_controller->Database());
+            m_controller->Database(), m_options.keyNames);
     }
     m_context.window = this;
     m_context.controller = m_controller.get();
     m_context.services = m_services.get();
     m_context.gate = m_gate;
     m_context.applyLanguageTexts = [this] { ApplyLanguageTexts(); };
+    m_context.keyNames = m_options.keyNames;
 
     m_home = std::make_unique<HomePage>(m_context);
     m_keys = std::make_unique<KeyPage>(m_context);

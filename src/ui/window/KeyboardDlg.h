@@ -4,6 +4,7 @@
 #include "app/ControllerView.h"
 #include "catalogue/KeyboardLayout.h"
 #include "glint/Glint.h"
+#include "keys/KeyNames.h"
 #include "ui/window/Page.h"
 #include "ui/window/WindowServices.h"
 
@@ -65,6 +66,8 @@ public:
         /// Start the controller's worker and the plug notifications when the window initialises;
         /// tests drive the controller themselves.
         bool startWorker = true;
+        /// Names keys for captures and lists; the user's keyboard layout when empty.
+        KeyNameSource keyNames;
     };
 
     KeyboardDlg(std::shared_ptr<KeyboardController> controller,

@@ -33,7 +33,8 @@ constexpr int kEditingControls[] = {MacroPage::kInsertPosition, MacroPage::kInse
 
 MacroPage::MacroPage(const PageContext& context)
     : Page(context, kContainer),
-      m_editor(context.controller->Database(), [](int id) { return LanguageText(id); }) {}
+      m_editor(context.controller->Database(), [](int id) { return LanguageText(id); }),
+      m_capture(context.keyNames) {}
 
 void MacroPage::BuildControls() {
     MakePanel(kListPanel);
@@ -56,6 +57,7 @@ void MacroPage::BuildControls() {
     m_kinds[0]->SetCheck(1);
     m_keyField = Make<glint::MEdit>(kKeyField);
     m_keyField->SetImage(QStringLiteral("img_edit.png"), 4);
+    m_keyField->SetReadOnly(true);  // keys are captured, not typed
     m_mouseButton = MakeCombo(kMouseButton);
     LanguageItems(m_mouseButton, {{307, 1}, {308, 2}, {309, 3}});
     m_mouseButton->SetCurSel(0);
@@ -109,7 +111,7 @@ void MacroPage::BuildControls() {
     for (int i = 0; i < 3; ++i) {
         MakeText(kFirstHeading + i, headings[i])->SetAlignment(glint::kAlignCenter);
     }
-    m_steps = MakeLater("CRecordList", kSteps);
+    m_steps = Make<glint::CRecordList>(kSteps);
     MakeButton(kSave, 329);
     EnableEditing(false);
 }
@@ -200,7 +202,7 @@ void MacroPage::Layout(const QSize& size) {
     at(kSave, QRect(stepsRight - 170, bottom - 50, 150, 36));
 }
 
-int MacroPage::OnEvent(int id, int code, int) {
+int MacroPage::OnEvent(int id, int code, int value) {
     switch (id) {
         case kMacros:
             switch (code) {
@@ -217,11 +219,21 @@ int MacroPage::OnEvent(int id, int code, int) {
                     return 0;
             }
         case kKeyField:
-            return code == glint::kEventEditStarted || code == glint::kEventEditFinished
-                       ? OnKeyCapture()
-                       : 0;
+            if (code == glint::kEventEditStarted) {
+                BeginKeyCapture();
+                return 1;
+            }
+            if (code == glint::kEventEditFinished) {
+                EndKeyCapture();
+                return 1;
+            }
+            return 0;
         case kSteps:
-            return OnEditSteps();
+            if (code == glint::kEventEditFinished) {
+                OnDelayEdited(value);
+                return 1;
+            }
+            return 0;
         default:
             break;
     }
@@ -258,14 +270,23 @@ int MacroPage::OnEvent(int id, int code, int) {
             ShowDelayType(zephyl::kDelayRecorded + (id - kRecordedDelays));
             return 1;
         case kInsert:
-            return OnInsertSteps();
+            OnInsertSteps();
+            return 1;
         case kStepUp:
+            EditSteps(&MacroEditor::MoveStepUp);
+            return 1;
         case kStepDown:
+            EditSteps(&MacroEditor::MoveStepDown);
+            return 1;
         case kStepDelete:
-            return OnEditSteps();
+            EditSteps(&MacroEditor::DeleteStep);
+            return 1;
         case kStartRecording:
+            StartRecording();
+            return 1;
         case kStopRecording:
-            return OnRecording();
+            StopRecording();
+            return 1;
         case kSave:
             OnSave();
             return 1;
@@ -288,7 +309,8 @@ void MacroPage::OnPageLoaded() {
 void MacroPage::ShowEditor() {
     ShowEntries();
     ShowSettings();
-    EnableEditing(m_editor.EditingEnabled());
+    ShowSteps();
+    EnableEditing(m_editor.EditingEnabled() && !m_capture.Recording());
 }
 
 void MacroPage::ShowEntries() {
@@ -345,6 +367,10 @@ void MacroPage::OnSelect() {
     std::lock_guard lock(m_mutex);
     m_editor.SelectEntry(m_macros->GetCurSel());
     ShowSettings();
+    // A recording goes on into the steps shown; its rows replace them when it stops.
+    if (!m_capture.Recording()) {
+        ShowSteps();
+    }
 }
 
 void MacroPage::OnRenamed() {
@@ -455,39 +481,31 @@ void MacroPage::OnExport() {
     }
 }
 
+void MacroPage::ReadSettingsFields() {
+    MacroSettingsFields& settings = m_editor.Settings();
+    settings.playTimes = m_playTimes->GetEditText().toStdString();
+    settings.fixedPause = m_fixedPause->GetEditText().toStdString();
+    for (int i = 0; i < 3; ++i) {
+        if (m_delayTypes[i]->GetCheck() != 0) {
+            settings.delayType = zephyl::kDelayRecorded + i;
+        }
+    }
+}
+
 void MacroPage::OnSave() {
+    if (m_capture.Recording()) {
+        StopRecording();  // stopping saves
+        return;
+    }
     PageOutcome outcome;
     {
         std::lock_guard lock(m_mutex);
-        MacroSettingsFields& settings = m_editor.Settings();
-        settings.playTimes = m_playTimes->GetEditText().toStdString();
-        settings.fixedPause = m_fixedPause->GetEditText().toStdString();
-        for (int i = 0; i < 3; ++i) {
-            if (m_delayTypes[i]->GetCheck() != 0) {
-                settings.delayType = zephyl::kDelayRecorded + i;
-            }
-        }
+        ReadSettingsFields();
         outcome = m_editor.SaveMacro();
         // A play count out of range is shown as it was stored.
         m_playTimes->SetEditText(QString::fromStdString(m_editor.Settings().playTimes));
     }
     ApplyOutcome(outcome);
-}
-
-int MacroPage::OnInsertSteps() {
-    return NotInThisBuild("macros: inserting steps");
-}
-
-int MacroPage::OnEditSteps() {
-    return NotInThisBuild("macros: step list");
-}
-
-int MacroPage::OnRecording() {
-    return NotInThisBuild("macros: recording");
-}
-
-int MacroPage::OnKeyCapture() {
-    return NotInThisBuild("macros: key capture");
 }
 
 }  // namespace zephyl::window

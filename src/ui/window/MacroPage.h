@@ -2,6 +2,7 @@
 #pragma once
 
 #include "keys/MacroEditor.h"
+#include "keys/MacroRecorder.h"
 #include "ui/window/Page.h"
 
 #include <mutex>
@@ -64,6 +65,9 @@ public:
     void ApplyLanguageTexts() override;
 
     glint::MListBox* MacroList() const { return m_macros; }
+    glint::CRecordList* StepList() const { return m_steps; }
+    /// The macro page's key capture; window thread.
+    const MacroKeyCapture& KeyCapture() const { return m_capture; }
 
 protected:
     void BuildControls() override;
@@ -89,14 +93,31 @@ private:
     void OnImport();
     void OnExport();
     void OnSave();
-    void OnOutcome(const PageOutcome& outcome);
-    int OnInsertSteps();
-    int OnEditSteps();
-    int OnRecording();
-    int OnKeyCapture();
+    /// The settings fields into the editor; caller holds m_mutex.
+    void ReadSettingsFields();
+    /// The step list as the editor holds it; caller holds m_mutex.
+    void ShowSteps();
+    /// Runs a step operation of the editor, shows the steps and applies its outcome.
+    void EditSteps(PageOutcome (MacroEditor::*operation)());
+    void OnInsertSteps();
+    void OnDelayEdited(int row);
+
+    // Key capture and recording, with the keyboard grabbed for the main window.
+    void BeginKeyCapture();
+    void EndKeyCapture();
+    void StartRecording();
+    void StopRecording();
+    /// The recording ended: its rows become the macro's steps and are saved.
+    void FinishRecording();
+    void OnCapturedEvent(const HookKeyEvent& event);
+    void ShowRecordingButtons(bool recording);
+    void EndGrab();
 
     std::mutex m_mutex;  ///< the editor: loaded on the worker, edited on the window thread
     MacroEditor m_editor;
+    /// Window thread only; its held keys live as long as the window.
+    MacroKeyCapture m_capture;
+    int m_grabToken = 0;
 
     glint::MListBox* m_macros = nullptr;
     glint::MComboBox* m_position = nullptr;
@@ -109,7 +130,7 @@ private:
     glint::MEdit* m_fixedPause = nullptr;
     glint::MButton* m_startRecording = nullptr;
     glint::MButton* m_stopRecording = nullptr;
-    glint::MControl* m_steps = nullptr;  ///< the step list; a later feature
+    glint::CRecordList* m_steps = nullptr;
 };
 
 }  // namespace zephyl::window

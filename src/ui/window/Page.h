@@ -2,6 +2,7 @@
 #pragma once
 
 #include "glint/Glint.h"
+#include "keys/KeyNames.h"
 #include "ui/window/ColourControls.h"
 
 #include <QSize>
@@ -54,6 +55,8 @@ struct PageContext {
     std::shared_ptr<PageGate> gate;
     /// Sets every language text of the window again.
     std::function<void()> applyLanguageTexts;
+    /// Names keys in the user's keyboard layout.
+    KeyNameSource keyNames = EnglishKeyName;
 };
 
 /// The current language's text `id` of the window texts.

@@ -78,8 +78,9 @@ void WindowTest::Start(const std::string& scenario) {
         std::string(ZEPHYL_RUNTIME_DIR) + "/", DataFolder());
     auto services = std::make_unique<FakeServices>();
     m_services = services.get();
-    m_window = std::make_unique<KeyboardDlg>(m_controller, std::move(services),
-                                             KeyboardDlg::Options{.startWorker = false});
+    m_window = std::make_unique<KeyboardDlg>(
+        m_controller, std::move(services),
+        KeyboardDlg::Options{.startWorker = false, .keyNames = EnglishKeyName});
     ASSERT_TRUE(m_window->CreateMainWindow());
     m_window->ShowWindow(glint::kShow);
     Settle();

@@ -43,7 +43,7 @@ public:
     int RunKeyAssignmentDialog(int keyCode, int profile, int layer) override {
         Add("key dialog " + std::to_string(keyCode) + " " + std::to_string(profile) + " " +
             std::to_string(layer));
-        return keyDialogResult;
+        return keyDialog ? keyDialog(keyCode, profile, layer) : keyDialogResult;
     }
     int TrackMenu(const std::vector<std::pair<int, QString>>& items) override;
     QString ChooseOpenFile(const QString&) override { return chosenFile; }
@@ -57,6 +57,8 @@ public:
     std::deque<int> answers;  ///< message box answers in turn; OK when none is left
     int menuChoice = 0;
     int keyDialogResult = 2;
+    /// Runs in place of the assignment dialog when set (the real dialog, driven by a test).
+    std::function<int(int keyCode, int profile, int layer)> keyDialog;
     QString chosenFile;
     bool autostart = false;
     std::vector<std::pair<int, QString>> lastMenu;
