@@ -15,6 +15,8 @@
 #include "ui/LanguageText.h"
 #include "ui/capture/KeyboardGrab.h"
 
+#include <QLineEdit>
+
 namespace zephyl {
 namespace {
 
@@ -79,6 +81,9 @@ void CustomKeyDlg::InitUI(const QRect&) {
     items->SetImage("img_combobox.png", 4);
     auto* field = CreateControlAs<glint::MEdit>(kTextField, QRect(170, 130, 370, 30));
     field->SetImage("img_edit.png", 4);
+    // Key fields capture when clicked into, never because the dialog handed them the focus on
+    // its own when it opened.
+    field->GetEditHwnd()->setFocusPolicy(Qt::ClickFocus);
     const char* modifiers[] = {"Shift", "Ctrl", "Win", "Alt"};
     for (int i = 0; i < 4; ++i) {
         auto* box = CreateControlAs<glint::CCheckButton>(
@@ -89,6 +94,7 @@ void CustomKeyDlg::InitUI(const QRect&) {
         auto* key = CreateControlAs<glint::MEdit>(kCombinationField1 + i,
                                                   QRect(170 + 130 * i, 130, 100, 30));
         key->SetImage("img_key_edit.png", 4);
+        key->GetEditHwnd()->setFocusPolicy(Qt::ClickFocus);
         if (i < 2) {
             auto* plus = CreateAreaAs<glint::MText>(48 + i, QRect(275 + 130 * i, 130, 20, 30), "+");
             plus->SetAlignment(glint::kAlignCenter);

@@ -394,13 +394,11 @@ void KeyPage::OnSelectKey(bool rightButton) {
     if (m_state->SelectedKey() == 0 || !SelectedKeyAssignable()) {
         return;
     }
+    // The chooser shows what the key does now, so it never suggests another key's function.
     KeyAssignment assignment;
-    if (Controller().Database().GetKeyAssignment(Controller().CurrentProfile(),
-                                                 m_state->CurrentLayer(), m_state->SelectedKey(),
-                                                 assignment) &&
-        assignment.macro_type == kKindKey) {
-        ShowFunctionOf(assignment);
-    }
+    Controller().Database().GetKeyAssignment(Controller().CurrentProfile(), m_state->CurrentLayer(),
+                                             m_state->SelectedKey(), assignment);
+    ShowFunctionOf(assignment);
     if (!rightButton) {
         return;
     }
@@ -428,8 +426,12 @@ void KeyPage::OnSelectKey(bool rightButton) {
 }
 
 void KeyPage::ShowFunctionOf(const KeyAssignment& assignment) {
-    m_functions->SetItemCheckByItemData(assignment.macro_value, assignment.macro_value2,
-                                        assignment.macro_value3);
+    if (assignment.macro_type == kKindKey || assignment.macro_type == kKindConsumer) {
+        m_functions->SetItemCheckByItemData(assignment.macro_value, assignment.macro_value2,
+                                            assignment.macro_value3);
+    } else {
+        m_functions->SetItemCheckByItemData(0, 0, 0);
+    }
 }
 
 void KeyPage::OnApplyFunction() {
@@ -475,9 +477,7 @@ void KeyPage::OnApplyAssignment(const KeyAssignment& record) {
             const KeyTip tip = AssignmentTip(record);
             m_keyboard->SetTipKey(key, tip.titleText != 0 ? Text(tip.titleText) : QString(),
                                   QString::fromStdString(tip.detail));
-            if (record.macro_type == kKindKey || record.macro_type == kKindConsumer) {
-                ShowFunctionOf(record);
-            }
+            ShowFunctionOf(record);
         }
     }
     ApplyOutcome(outcome);

@@ -85,7 +85,7 @@ private:
     void OnSelectKey(bool rightButton);
     /// The chooser's groups and functions in the current language.
     void FillFunctionList();
-    /// The chooser shows the function of a key or list assignment; nothing for other kinds.
+    /// The chooser checks the function of a key or consumer assignment, and nothing otherwise.
     void ShowFunctionOf(const KeyAssignment& assignment);
     void OnApplyFunction();
     void OnApplyAssignment(const KeyAssignment& record);

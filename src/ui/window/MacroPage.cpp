@@ -9,6 +9,8 @@
 #include "ui/LanguageText.h"
 #include "ui/window/WindowServices.h"
 
+#include <QLineEdit>
+
 #include <algorithm>
 
 namespace zephyl::window {
@@ -58,6 +60,9 @@ void MacroPage::BuildControls() {
     m_keyField = Make<glint::MEdit>(kKeyField);
     m_keyField->SetImage(QStringLiteral("img_edit.png"), 4);
     m_keyField->SetReadOnly(true);  // keys are captured, not typed
+    // Capturing starts when the user clicks into the field, never because the window handed it
+    // the focus on its own (Tab, or coming back from a dialog).
+    m_keyField->GetEditHwnd()->setFocusPolicy(Qt::ClickFocus);
     m_mouseButton = MakeCombo(kMouseButton);
     LanguageItems(m_mouseButton, {{307, 1}, {308, 2}, {309, 3}});
     m_mouseButton->SetCurSel(0);
@@ -505,6 +510,7 @@ void MacroPage::OnSave() {
         // A play count out of range is shown as it was stored.
         m_playTimes->SetEditText(QString::fromStdString(m_editor.Settings().playTimes));
     }
+    ReleaseKeyField();
     ApplyOutcome(outcome);
 }
 

@@ -105,6 +105,8 @@ private:
     // Key capture and recording, with the keyboard grabbed for the main window.
     void BeginKeyCapture();
     void EndKeyCapture();
+    /// Takes the focus from the key field and ends its capture.
+    void ReleaseKeyField();
     void StartRecording();
     void StopRecording();
     /// The recording ended: its rows become the macro's steps and are saved.

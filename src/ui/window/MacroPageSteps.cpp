@@ -8,6 +8,8 @@
 #include "ui/capture/KeyboardGrab.h"
 #include "ui/window/WindowServices.h"
 
+#include <QLineEdit>
+
 namespace zephyl::window {
 namespace {
 
@@ -42,6 +44,7 @@ void MacroPage::EditSteps(PageOutcome (MacroEditor::*operation)()) {
         ShowSteps();
         m_playTimes->SetEditText(QString::fromStdString(m_editor.Settings().playTimes));
     }
+    ReleaseKeyField();
     ApplyOutcome(outcome);
 }
 
@@ -66,8 +69,10 @@ void MacroPage::OnInsertSteps() {
         m_editor.SelectRow(m_steps->GetCurSel());
         ReadSettingsFields();
         if (kind == kEventKey) {
-            outcome = m_editor.InsertKeySteps(position, m_capture.CapturedKey(),
-                                              m_keyField->GetEditText().toStdString());
+            // A key only while the field shows it: showing a macro empties the field.
+            const QString text = m_keyField->GetEditText();
+            outcome = m_editor.InsertKeySteps(
+                position, text.isEmpty() ? 0 : m_capture.CapturedKey(), text.toStdString());
         } else if (kind == kEventMouse) {
             const int item = m_mouseButton->GetCurSel();
             outcome = m_editor.InsertMouseSteps(position, m_mouseButton->GetItemData(item),
@@ -77,7 +82,17 @@ void MacroPage::OnInsertSteps() {
         }
         ShowSteps();
     }
+    ReleaseKeyField();
     ApplyOutcome(outcome);
+}
+
+void MacroPage::ReleaseKeyField() {
+    // The wait dialog gives the focus back where it was when it closes; the key field would
+    // then start capturing again, empty, without the user asking.
+    if (QLineEdit* line = m_keyField->GetEditHwnd()) {
+        line->clearFocus();
+    }
+    EndKeyCapture();
 }
 
 // The editor takes the list's selection before each step operation, so only an edited pause
@@ -124,9 +139,7 @@ void MacroPage::StartRecording() {
             return;  // nothing to record into
         }
     }
-    if (m_capture.CaptureMode() == MacroKeyCapture::kCapturingKey) {
-        EndKeyCapture();
-    }
+    ReleaseKeyField();
     int delayMode = zephyl::kDelayRecorded;
     for (int i = 0; i < 3; ++i) {
         if (m_delayTypes[i]->GetCheck() != 0) {
