@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QKeyEvent>
-#include <QKeySequence>
 
 namespace zephyl {
 namespace {
@@ -13,13 +12,6 @@ namespace {
 constexpr quint32 kNativeNumLock = 0x10;
 // X11 and xkb number keys from 8 up: key code = Linux key code + 8.
 constexpr quint32 kXkbKeyCodeOffset = 8;
-
-std::string KeyName(const QKeyEvent& event) {
-    if (event.key() == 0 || event.key() == Qt::Key_unknown) {
-        return {};
-    }
-    return QKeySequence(event.key()).toString(QKeySequence::NativeText).toStdString();
-}
 
 }  // namespace
 
@@ -88,7 +80,7 @@ bool KeyboardGrab::eventFilter(QObject* watched, QEvent* event) {
             // The receiver may end the capture; keep it alive for this call.
             const Receiver receiver = m_receiver;
             if (receiver) {
-                receiver(*translated, KeyName(*key));
+                receiver(*translated);
             }
         }
     }

@@ -21,9 +21,8 @@ namespace zephyl {
 /// nothing, so two capture users can never leave a grab behind. Window thread only.
 class KeyboardGrab : public QObject {
 public:
-    /// Gets every event of the capture; `keyName` is the key's name in the user's current
-    /// keyboard layout (empty when the desktop gives none).
-    using Receiver = std::function<void(const HookKeyEvent& event, const std::string& keyName)>;
+    /// Gets every event of the capture.
+    using Receiver = std::function<void(const HookKeyEvent& event)>;
 
     static KeyboardGrab& Instance();
 

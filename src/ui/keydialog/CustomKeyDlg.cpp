@@ -173,18 +173,17 @@ void CustomKeyDlg::StartCapture(Target target, int fieldId) {
     if (auto* field = GetControlAs<glint::MEdit>(fieldId)) {
         field->SetEditText({});
     }
-    m_captureToken =
-        KeyboardGrab::Instance().Begin(this, [this](const HookKeyEvent& event, const std::string&) {
-            if (event.message != kMessageKeyDown && event.message != kMessageSysKeyDown) {
-                return;  // releases are taken and forgotten
+    m_captureToken = KeyboardGrab::Instance().Begin(this, [this](const HookKeyEvent& event) {
+        if (event.message != kMessageKeyDown && event.message != kMessageSysKeyDown) {
+            return;  // releases are taken and forgotten
+        }
+        const std::string shown = AssignmentKeyName(event.virtualKey, m_keyNames);
+        if (m_model.OnCapturedKey(event.virtualKey, shown)) {
+            if (auto* field = GetControlAs<glint::MEdit>(m_captureField)) {
+                field->SetEditText(QString::fromStdString(shown));
             }
-            const std::string shown = AssignmentKeyName(event.virtualKey, m_keyNames);
-            if (m_model.OnCapturedKey(event.virtualKey, shown)) {
-                if (auto* field = GetControlAs<glint::MEdit>(m_captureField)) {
-                    field->SetEditText(QString::fromStdString(shown));
-                }
-            }
-        });
+        }
+    });
 }
 
 void CustomKeyDlg::StopCapture() {

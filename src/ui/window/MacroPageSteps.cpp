@@ -112,8 +112,7 @@ void MacroPage::BeginKeyCapture() {
     }
     m_keyField->SetEditText({});
     m_grabToken = KeyboardGrab::Instance().Begin(
-        &Window(),
-        [this](const HookKeyEvent& event, const std::string&) { OnCapturedEvent(event); });
+        &Window(), [this](const HookKeyEvent& event) { OnCapturedEvent(event); });
 }
 
 void MacroPage::EndKeyCapture() {
@@ -161,8 +160,7 @@ void MacroPage::StartRecording() {
     EnableEditing(false);
     m_steps->DeleteAllItems();
     m_grabToken = KeyboardGrab::Instance().Begin(
-        &Window(),
-        [this](const HookKeyEvent& event, const std::string&) { OnCapturedEvent(event); });
+        &Window(), [this](const HookKeyEvent& event) { OnCapturedEvent(event); });
 }
 
 void MacroPage::StopRecording() {
