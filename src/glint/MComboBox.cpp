@@ -75,11 +75,11 @@ protected:
         }
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
+        // The release of the press that opened the list comes here too, over the control:
+        // only a release on a row chooses. A press outside closes the list (Qt's pop-up rule).
         const int row = RowAt(event->position().toPoint());
         if (row >= 0) {
             Pick(row);
-        } else if (!rect().contains(event->position().toPoint())) {
-            close();
         }
     }
     void wheelEvent(QWheelEvent* event) override {
