@@ -87,14 +87,20 @@ std::optional<int> KeyUsage(const KeyboardLayout& layout, const std::string& tex
     if (const auto number = Number(text)) {
         return *number > 0 && *number < 256 ? number : std::nullopt;
     }
-    const std::string wanted = Lower(text);
+    // "Caps Lock", "capslock" and "CAPS LOCK" name the same key.
+    const auto folded = [](const std::string& name) {
+        std::string result = Lower(name);
+        std::erase(result, ' ');
+        return result;
+    };
+    const std::string wanted = folded(text);
     for (const auto& key : layout.keys) {
-        if (Lower(key.name) == wanted) {
+        if (folded(key.name) == wanted) {
             return key.code;
         }
     }
     for (int usage = 1; usage < 256; ++usage) {
-        if (!UsageLabel(usage).empty() && Lower(UsageLabel(usage)) == wanted) {
+        if (!UsageLabel(usage).empty() && folded(UsageLabel(usage)) == wanted) {
             return usage;
         }
     }

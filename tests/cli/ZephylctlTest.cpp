@@ -144,8 +144,9 @@ TEST_F(ZephylctlTest, KeyAssignmentsReachTheKeyTable) {
         {"keys assign A key ctrl", "A", "02010000"},
         {"keys assign B combination A B", "B", "07040500"},
         {"keys assign Esc disable", "Esc", "05030000"},
+        {"keys assign CAPSLOCK key b", "Caps", "02000500"},  // names ignore case and blanks
     };
-    const std::map<std::string, int> slotOf = {{"Esc", 1}, {"A", 69}, {"B", 95}};
+    const std::map<std::string, int> slotOf = {{"Esc", 1}, {"A", 69}, {"B", 95}, {"Caps", 67}};
     for (const auto& c : cases) {
         const Result result = Run(keyboard + c.arguments);
         ASSERT_EQ(result.exitCode, 0) << c.arguments << "\n" << result.err;
