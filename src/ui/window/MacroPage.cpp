@@ -315,7 +315,7 @@ void MacroPage::ShowEditor() {
     ShowEntries();
     ShowSettings();
     ShowSteps();
-    EnableEditing(m_editor.EditingEnabled() && !m_capture.Recording());
+    EnableEditing(m_editor.EditingEnabled() && !m_recording.load());
 }
 
 void MacroPage::ShowEntries() {

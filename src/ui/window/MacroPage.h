@@ -5,6 +5,7 @@
 #include "keys/MacroRecorder.h"
 #include "ui/window/Page.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace zephyl::window {
@@ -120,6 +121,8 @@ private:
     /// Window thread only; its held keys live as long as the window.
     MacroKeyCapture m_capture;
     int m_grabToken = 0;
+    /// Whether a recording runs, for page loads on the worker.
+    std::atomic<bool> m_recording{false};
 
     glint::MListBox* m_macros = nullptr;
     glint::MComboBox* m_position = nullptr;

@@ -184,6 +184,7 @@ void MacroPage::FinishRecording() {
 }
 
 void MacroPage::ShowRecordingButtons(bool recording) {
+    m_recording.store(recording);
     m_startRecording->SetVisible(!recording);
     m_stopRecording->SetVisible(recording);
 }
