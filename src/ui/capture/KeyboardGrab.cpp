@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QKeyEvent>
 
+#include <algorithm>
+
 namespace zephyl {
 namespace {
 
@@ -32,35 +34,55 @@ int KeyboardGrab::LinuxKeyCode(quint32 nativeScanCode) {
 }
 
 int KeyboardGrab::Begin(QWidget* owner, Receiver receiver) {
-    EndCurrent();
     if (!owner) {
         return 0;
     }
-    m_owner = owner;
-    m_receiver = std::move(receiver);
+    if (QWidget* previous = Owner()) {
+        previous->releaseKeyboard();
+    }
+    Capture capture;
+    capture.token = ++m_lastToken;
+    capture.owner = owner;
+    capture.receiver = std::move(receiver);
+    const int token = capture.token;
+    capture.ownerGone = connect(owner, &QObject::destroyed, this, [this, token] { Remove(token); });
+    m_captures.push_back(std::move(capture));
     m_translator = KeyEventTranslator();
-    m_ownerGone = connect(owner, &QObject::destroyed, this, [this] { EndCurrent(); });
     owner->grabKeyboard();
-    return ++m_token;
+    return token;
 }
 
 void KeyboardGrab::End(int token) {
-    if (token == m_token) {
-        EndCurrent();
-    }
+    Remove(token);
 }
 
-void KeyboardGrab::EndCurrent() {
-    disconnect(m_ownerGone);
-    if (m_owner) {
-        m_owner->releaseKeyboard();
+QWidget* KeyboardGrab::Owner() const {
+    return m_captures.empty() ? nullptr : m_captures.back().owner.data();
+}
+
+void KeyboardGrab::Remove(int token) {
+    const auto found = std::find_if(m_captures.begin(), m_captures.end(),
+                                    [token](const Capture& c) { return c.token == token; });
+    if (token == 0 || found == m_captures.end()) {
+        return;
     }
-    m_owner = nullptr;
-    m_receiver = nullptr;
+    const bool running = std::next(found) == m_captures.end();
+    disconnect(found->ownerGone);
+    if (running && found->owner) {
+        found->owner->releaseKeyboard();
+    }
+    m_captures.erase(found);
+    if (running && !m_captures.empty()) {
+        m_translator = KeyEventTranslator();
+        if (QWidget* owner = Owner()) {
+            owner->grabKeyboard();
+        }
+    }
 }
 
 bool KeyboardGrab::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_owner || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)) {
+    if (m_captures.empty() ||
+        (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)) {
         return QObject::eventFilter(watched, event);
     }
     const auto* key = static_cast<const QKeyEvent*>(event);
@@ -78,7 +100,7 @@ bool KeyboardGrab::eventFilter(QObject* watched, QEvent* event) {
         if (const auto translated =
                 m_translator.Translate(linuxCode, value, QDateTime::currentMSecsSinceEpoch())) {
             // The receiver may end the capture; keep it alive for this call.
-            const Receiver receiver = m_receiver;
+            const Receiver receiver = m_captures.back().receiver;
             if (receiver) {
                 receiver(*translated);
             }

@@ -8,7 +8,7 @@
 #include <QWidget>
 
 #include <functional>
-#include <string>
+#include <vector>
 
 namespace zephyl {
 
@@ -16,9 +16,10 @@ namespace zephyl {
 /// press, auto-repeat and release is turned into the (virtual-key, scan code, flags) events the
 /// capture and recording rules are written for. The events reach no other window or program.
 ///
-/// One capture at a time: a new one ends the one before (its receiver hears nothing more), a
-/// capture ends with its owner window, and ending a capture that was already replaced changes
-/// nothing, so two capture users can never leave a grab behind. Window thread only.
+/// Captures nest: a capture begun while another runs takes the events until it ends, then the
+/// one before gets them again (a key field of a dialog clicked during a recording). A capture
+/// ends with End or with its owner window, wherever it sits among the running ones, so no user
+/// can leave a grab behind or be called after its window is gone. Window thread only.
 class KeyboardGrab : public QObject {
 public:
     /// Gets every event of the capture.
@@ -26,12 +27,13 @@ public:
 
     static KeyboardGrab& Instance();
 
-    /// Starts a capture for `owner`; returns its token.
+    /// Starts a capture for `owner`; returns its token (0 for no owner).
     int Begin(QWidget* owner, Receiver receiver);
-    /// Ends the capture of `token` if it is still the running one.
+    /// Ends the capture of `token`; nothing for a capture that already ended.
     void End(int token);
-    bool Active() const { return m_owner != nullptr; }
-    QWidget* Owner() const { return m_owner; }
+    bool Active() const { return !m_captures.empty(); }
+    /// The window of the capture that gets the events; null when none runs.
+    QWidget* Owner() const;
 
     /// The Linux key code of a key event: the X11/xkb key code less 8; 0 when it has none.
     static int LinuxKeyCode(quint32 nativeScanCode);
@@ -40,14 +42,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    KeyboardGrab();
-    void EndCurrent();
+    struct Capture {
+        int token = 0;
+        QPointer<QWidget> owner;
+        Receiver receiver;
+        QMetaObject::Connection ownerGone;
+    };
 
-    QPointer<QWidget> m_owner;
-    Receiver m_receiver;
+    KeyboardGrab();
+    /// Removes a capture; when it was the running one, the keyboard goes to the one before.
+    void Remove(int token);
+
+    std::vector<Capture> m_captures;  ///< the running capture last
     KeyEventTranslator m_translator;
-    QMetaObject::Connection m_ownerGone;
-    int m_token = 0;
+    int m_lastToken = 0;
 };
 
 }  // namespace zephyl

@@ -110,7 +110,7 @@ TEST_F(KeyboardGrabTest, EventsAreConsumedWhileCapturing) {
     EXPECT_EQ(captured.events.size(), 1u) << "nothing after the end";
 }
 
-TEST_F(KeyboardGrabTest, TwoCaptureUsersNeverLeaveAGrabBehind) {
+TEST_F(KeyboardGrabTest, NestedCapturesResumeAndNeverLeaveAGrabBehind) {
     QWidget first;
     Captured firstEvents;
     const int firstToken = Capture(&first, firstEvents);
@@ -119,15 +119,29 @@ TEST_F(KeyboardGrabTest, TwoCaptureUsersNeverLeaveAGrabBehind) {
         auto second = std::make_unique<QWidget>();
         const int secondToken = Capture(second.get(), secondEvents);
         EXPECT_NE(secondToken, firstToken);
+        EXPECT_EQ(KeyboardGrab::Instance().Owner(), second.get());
         Send(first, QEvent::KeyPress, 30, Qt::Key_A, 0);
-        EXPECT_TRUE(firstEvents.events.empty()) << "the replaced capture hears nothing more";
+        EXPECT_TRUE(firstEvents.events.empty()) << "the later capture takes the events";
         EXPECT_EQ(secondEvents.events.size(), 1u);
-        KeyboardGrab::Instance().End(firstToken);  // late end of the replaced capture
-        EXPECT_TRUE(KeyboardGrab::Instance().Active()) << "does not end the running one";
     }  // the second owner goes away without ending its capture
+    ASSERT_EQ(KeyboardGrab::Instance().Owner(), &first) << "the first capture runs again";
+    Send(first, QEvent::KeyPress, 48, Qt::Key_B, 0);
+    EXPECT_EQ(secondEvents.events.size(), 1u) << "no delivery to a destroyed receiver";
+    ASSERT_EQ(firstEvents.events.size(), 1u);
+    EXPECT_EQ(firstEvents.events.back().virtualKey, 'B');
+
+    // Ending a suspended capture leaves the running one alone; ending twice changes nothing.
+    QWidget third;
+    Captured thirdEvents;
+    const int thirdToken = Capture(&third, thirdEvents);
+    KeyboardGrab::Instance().End(firstToken);
+    EXPECT_EQ(KeyboardGrab::Instance().Owner(), &third);
+    KeyboardGrab::Instance().End(firstToken);
+    KeyboardGrab::Instance().End(thirdToken);
     EXPECT_FALSE(KeyboardGrab::Instance().Active());
     Send(first, QEvent::KeyPress, 30, Qt::Key_A, 0);
-    EXPECT_EQ(secondEvents.events.size(), 1u) << "no delivery to a destroyed receiver";
+    EXPECT_EQ(firstEvents.events.size(), 1u);
+    EXPECT_TRUE(thirdEvents.events.empty());
 }
 
 }  // namespace
