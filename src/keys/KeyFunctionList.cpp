@@ -3,8 +3,6 @@
 
 #include "keys/KeyCodes.h"
 
-#include <span>
-
 namespace zephyl {
 namespace {
 
@@ -21,41 +19,22 @@ std::vector<int> Range(int first, int last) {
     return keys;
 }
 
-std::vector<int> Joined(std::vector<int> first, std::span<const int> second) {
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
-
 // The keys of each group as virtual-key codes, in the order a user scans them.
 std::vector<GroupKeys> KeyGroups() {
-    constexpr int kDigitsAndZero[] = {'0'};
-    constexpr int kNavigation[] = {27, 9,  20, 8,  13, 32, 45, 46,  36, 35,
-                                   33, 34, 37, 38, 39, 40, 44, 145, 19, 93};
-    constexpr int kKeypad[] = {144,
-                               96,
-                               97,
-                               98,
-                               99,
-                               100,
-                               101,
-                               102,
-                               103,
-                               104,
-                               105,
-                               110,
-                               107,
-                               109,
-                               106,
-                               111,
-                               kKeypadEnterVirtualKey};
-    constexpr int kModifiersAndSymbols[] = {160, 162, 164, 91,  161, 163, 165, 92,  192, 189,
-                                            187, 219, 221, 220, 186, 222, 188, 190, 191, 226};
+    std::vector<int> lettersAndDigits = Range('A', 'Z');
+    for (int vk : Range('1', '9')) {
+        lettersAndDigits.push_back(vk);
+    }
+    lettersAndDigits.push_back('0');
     return {
-        {900, Joined(Joined(Range('A', 'Z'), std::vector<int>(Range('1', '9'))), kDigitsAndZero)},
+        {900, lettersAndDigits},
         {901, Range(112, 135)},
-        {902, {std::begin(kNavigation), std::end(kNavigation)}},
-        {903, {std::begin(kKeypad), std::end(kKeypad)}},
-        {904, {std::begin(kModifiersAndSymbols), std::end(kModifiersAndSymbols)}},
+        {902, {27, 9, 20, 8, 13, 32, 45, 46, 36, 35, 33, 34, 37, 38, 39, 40, 44, 145, 19, 93}},
+        {903,
+         {144, 96, 97, 98, 99, 100, 101, 102, 103, 104, 105, 110, 107, 109, 106, 111,
+          kKeypadEnterVirtualKey}},
+        {904, {160, 162, 164, 91,  161, 163, 165, 92,  192, 189,
+               187, 219, 221, 220, 186, 222, 188, 190, 191, 226}},
     };
 }
 

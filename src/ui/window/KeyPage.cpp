@@ -471,14 +471,13 @@ void KeyPage::OnApplyAssignment(const KeyAssignment& record) {
         if (stored < 1) {
             m_keyboard->SetTipKey(key, {}, {});
             m_keyboard->SetKeyCheck(key, 0);
-            m_functions->SetItemCheckByItemData(0, 0, 0);
         } else {
             m_keyboard->SetKeyCheck(key, 1);
             const KeyTip tip = AssignmentTip(record);
             m_keyboard->SetTipKey(key, tip.titleText != 0 ? Text(tip.titleText) : QString(),
                                   QString::fromStdString(tip.detail));
-            ShowFunctionOf(record);
         }
+        ShowFunctionOf(record);  // nothing is checked for a key given its own function back
     }
     ApplyOutcome(outcome);
 }

@@ -486,15 +486,20 @@ void MacroPage::OnExport() {
     }
 }
 
+int MacroPage::CheckedDelayType() const {
+    for (int i = 0; i < 3; ++i) {
+        if (m_delayTypes[i]->GetCheck() != 0) {
+            return zephyl::kDelayRecorded + i;
+        }
+    }
+    return zephyl::kDelayRecorded;
+}
+
 void MacroPage::ReadSettingsFields() {
     MacroSettingsFields& settings = m_editor.Settings();
     settings.playTimes = m_playTimes->GetEditText().toStdString();
     settings.fixedPause = m_fixedPause->GetEditText().toStdString();
-    for (int i = 0; i < 3; ++i) {
-        if (m_delayTypes[i]->GetCheck() != 0) {
-            settings.delayType = zephyl::kDelayRecorded + i;
-        }
-    }
+    settings.delayType = CheckedDelayType();
 }
 
 void MacroPage::OnSave() {
@@ -502,16 +507,7 @@ void MacroPage::OnSave() {
         StopRecording();  // stopping saves
         return;
     }
-    PageOutcome outcome;
-    {
-        std::lock_guard lock(m_mutex);
-        ReadSettingsFields();
-        outcome = m_editor.SaveMacro();
-        // A play count out of range is shown as it was stored.
-        m_playTimes->SetEditText(QString::fromStdString(m_editor.Settings().playTimes));
-    }
-    ReleaseKeyField();
-    ApplyOutcome(outcome);
+    EditSteps(&MacroEditor::SaveMacro);
 }
 
 }  // namespace zephyl::window

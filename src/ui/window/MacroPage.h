@@ -96,6 +96,8 @@ private:
     void OnSave();
     /// The settings fields into the editor; caller holds m_mutex.
     void ReadSettingsFields();
+    /// kDelayRecorded, kDelayNone or kDelayFixed, as the radio buttons say.
+    int CheckedDelayType() const;
     /// The step list as the editor holds it; caller holds m_mutex.
     void ShowSteps();
     /// Runs a step operation of the editor, shows the steps and applies its outcome.
@@ -108,6 +110,7 @@ private:
     void EndKeyCapture();
     /// Takes the focus from the key field and ends its capture.
     void ReleaseKeyField();
+    void BeginGrab();
     void StartRecording();
     void StopRecording();
     /// The recording ended: its rows become the macro's steps and are saved.

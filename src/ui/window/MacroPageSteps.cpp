@@ -42,6 +42,7 @@ void MacroPage::EditSteps(PageOutcome (MacroEditor::*operation)()) {
         ReadSettingsFields();
         outcome = (m_editor.*operation)();
         ShowSteps();
+        // A play count out of range is shown as it was stored.
         m_playTimes->SetEditText(QString::fromStdString(m_editor.Settings().playTimes));
     }
     ReleaseKeyField();
@@ -111,8 +112,7 @@ void MacroPage::BeginKeyCapture() {
         return;
     }
     m_keyField->SetEditText({});
-    m_grabToken = KeyboardGrab::Instance().Begin(
-        &Window(), [this](const HookKeyEvent& event) { OnCapturedEvent(event); });
+    BeginGrab();
 }
 
 void MacroPage::EndKeyCapture() {
@@ -121,6 +121,11 @@ void MacroPage::EndKeyCapture() {
     }
     m_capture.EndKeyCapture();
     EndGrab();
+}
+
+void MacroPage::BeginGrab() {
+    m_grabToken = KeyboardGrab::Instance().Begin(
+        &Window(), [this](const HookKeyEvent& event) { OnCapturedEvent(event); });
 }
 
 void MacroPage::EndGrab() {
@@ -139,17 +144,10 @@ void MacroPage::StartRecording() {
         }
     }
     ReleaseKeyField();
-    int delayMode = zephyl::kDelayRecorded;
-    for (int i = 0; i < 3; ++i) {
-        if (m_delayTypes[i]->GetCheck() != 0) {
-            delayMode = zephyl::kDelayRecorded + i;
-            break;
-        }
-    }
     const int space =
         RecordingSpace(m_macros->GetItemCount(), Controller().Database().CountAllMacroSteps());
-    const RecordingStart start =
-        m_capture.StartRecording(space, delayMode, m_fixedPause->GetEditText().toStdString());
+    const RecordingStart start = m_capture.StartRecording(
+        space, CheckedDelayType(), m_fixedPause->GetEditText().toStdString());
     if (start.messageText != 0) {
         Services().ShowMessageBox(Text(start.messageTitle), Text(start.messageText), kMessageOk);
     }
@@ -159,8 +157,7 @@ void MacroPage::StartRecording() {
     ShowRecordingButtons(true);
     EnableEditing(false);
     m_steps->DeleteAllItems();
-    m_grabToken = KeyboardGrab::Instance().Begin(
-        &Window(), [this](const HookKeyEvent& event) { OnCapturedEvent(event); });
+    BeginGrab();
 }
 
 void MacroPage::StopRecording() {
