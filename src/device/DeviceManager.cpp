@@ -327,11 +327,6 @@ void DeviceManager::ClearHandleCaches() {
     m_bulkHandle = nullptr;
 }
 
-void DeviceManager::ClearCommandHandleCache() {
-    std::lock_guard lock(m_listMutex);
-    m_commandHandle = nullptr;
-}
-
 bool DeviceManager::HasNotificationHandle() const {
     std::lock_guard lock(m_listMutex);
     return m_notificationHandle != nullptr;

@@ -77,7 +77,6 @@ public:
     void SetSelectedDeviceType(int deviceType);
     /// Forgets the cached command and bulk interfaces; the next transfer chooses again.
     void ClearHandleCaches();
-    void ClearCommandHandleCache();
     int PacingDelay() const { return m_pacingDelay.load(); }
     void SetPacingDelay(int milliseconds) { m_pacingDelay.store(milliseconds); }
     bool HasNotificationHandle() const;

@@ -258,7 +258,7 @@ bool KeyFuncControl::SetItemCheckByItemData(int value1, int value2, int value3) 
     return found;
 }
 
-KeyFuncControl::Layout KeyFuncControl::MakeLayout() const {
+const KeyFuncControl::Layout& KeyFuncControl::MakeLayout() const {
     const QFont font = CaptionFont(GetCaption());
     Layout layout;
     {
@@ -323,11 +323,11 @@ KeyFuncControl::Layout KeyFuncControl::MakeLayout() const {
             QRect(layout.next.left() - kPageLabelWidth, top, kPageLabelWidth, kArrowSide);
         layout.previous = QRect(layout.pageLabel.left() - kArrowSide, top, kArrowSide, kArrowSide);
     }
-    m_layout = layout;
+    m_layout = std::move(layout);
     m_layoutSize = size();
     m_layoutFont = font;
     m_layoutValid = true;
-    return layout;
+    return m_layout;
 }
 
 int KeyFuncControl::ShownPage(const Layout& layout) const {
@@ -335,7 +335,7 @@ int KeyFuncControl::ShownPage(const Layout& layout) const {
 }
 
 void KeyFuncControl::TurnPage(int step) {
-    const Layout layout = MakeLayout();
+    const Layout& layout = MakeLayout();
     const int page =
         std::clamp(ShownPage(layout) + step, 0, std::max(int(layout.pages.size()) - 1, 0));
     m_followCheck = false;
@@ -357,7 +357,7 @@ void KeyFuncControl::FollowCheck() {
         checkedGroup = m_checkedGroup;
         checkedIndex = m_checkedIndex;
     }
-    const Layout layout = MakeLayout();
+    const Layout& layout = MakeLayout();
     if (checkedGroup < 0 || checkedGroup != layout.group) {
         return;
     }
@@ -399,21 +399,19 @@ void KeyFuncControl::resizeEvent(QResizeEvent* event) {
     MControlFont::resizeEvent(event);
 }
 
-std::pair<int, int> KeyFuncControl::ItemAt(const QPoint& point) const {
-    const Layout layout = MakeLayout();
+const KeyFuncControl::Cap* KeyFuncControl::CapAt(const Layout& layout, const QPoint& point) const {
     if (layout.pages.empty()) {
-        return {-1, -1};
+        return nullptr;
     }
     for (const Cap& cap : layout.pages[ShownPage(layout)]) {
         if (cap.rect.contains(point)) {
-            return {layout.group, cap.index};
+            return &cap;
         }
     }
-    return {-1, -1};
+    return nullptr;
 }
 
-int KeyFuncControl::GroupAt(const QPoint& point) const {
-    const Layout layout = MakeLayout();
+int KeyFuncControl::TabAt(const Layout& layout, const QPoint& point) {
     for (int i = 0; i < int(layout.tabs.size()); ++i) {
         if (layout.tabs[i].contains(point)) {
             return i;
@@ -422,8 +420,18 @@ int KeyFuncControl::GroupAt(const QPoint& point) const {
     return -1;
 }
 
+std::pair<int, int> KeyFuncControl::ItemAt(const QPoint& point) const {
+    const Layout& layout = MakeLayout();
+    const Cap* cap = CapAt(layout, point);
+    return cap ? std::pair{layout.group, cap->index} : std::pair{-1, -1};
+}
+
+int KeyFuncControl::GroupAt(const QPoint& point) const {
+    return TabAt(MakeLayout(), point);
+}
+
 void KeyFuncControl::paintEvent(QPaintEvent*) {
-    const Layout layout = MakeLayout();
+    const Layout& layout = MakeLayout();
     int checkedGroup = -1;
     int checkedIndex = -1;
     {
@@ -503,12 +511,12 @@ void KeyFuncControl::mousePressEvent(QMouseEvent* event) {
     }
     event->accept();
     const QPoint point = event->position().toPoint();
-    const int tab = GroupAt(point);
+    const Layout& layout = MakeLayout();
+    const int tab = TabAt(layout, point);
     if (tab >= 0) {
         SetCurGroup(tab);
         return;
     }
-    const Layout layout = MakeLayout();
     if (layout.previous.contains(point)) {
         TurnPage(-1);
         return;
@@ -517,10 +525,12 @@ void KeyFuncControl::mousePressEvent(QMouseEvent* event) {
         TurnPage(1);
         return;
     }
-    const auto [group, index] = ItemAt(point);
-    if (index < 0) {
+    const Cap* cap = CapAt(layout, point);
+    if (cap == nullptr) {
         return;
     }
+    const int group = layout.group;
+    const int index = cap->index;
     int value1 = 0;
     {
         std::lock_guard lock(m_mutex);
@@ -538,26 +548,19 @@ void KeyFuncControl::mousePressEvent(QMouseEvent* event) {
 }
 
 void KeyFuncControl::UpdateHover(const QPoint& point) {
-    const Layout layout = MakeLayout();
+    const Layout& layout = MakeLayout();
     std::pair<int, int> item{-1, -1};
     bool elided = false;
     QString text;
-    if (!layout.pages.empty()) {
-        for (const Cap& cap : layout.pages[ShownPage(layout)]) {
-            if (cap.rect.contains(point)) {
-                item = {layout.group, cap.index};
-                elided = cap.elided;
-                text = layout.texts[cap.index];
-            }
-        }
+    if (const Cap* cap = CapAt(layout, point)) {
+        item = {layout.group, cap->index};
+        elided = cap->elided;
+        text = layout.texts[cap->index];
     }
-    int tab = -1;
-    for (int i = 0; i < int(layout.tabs.size()); ++i) {
-        if (layout.tabs[i].contains(point)) {
-            tab = i;
-            elided = layout.tabElided[i];
-            text = layout.titles[i];
-        }
+    const int tab = TabAt(layout, point);
+    if (tab >= 0) {
+        elided = layout.tabElided[tab];
+        text = layout.titles[tab];
     }
     const int arrow = layout.previous.contains(point) ? -1 : (layout.next.contains(point) ? 1 : 0);
     if (item != m_hovered || tab != m_hoveredTab || arrow != m_hoveredArrow) {

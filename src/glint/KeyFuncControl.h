@@ -83,8 +83,12 @@ private:
         QRect pageLabel;
     };
 
-    Layout MakeLayout() const;
+    /// The cached layout, made again only when the model, the size or the font changed.
+    const Layout& MakeLayout() const;
     int ShownPage(const Layout& layout) const;
+    /// The cap of the shown page under `point`, null for none.
+    const Cap* CapAt(const Layout& layout, const QPoint& point) const;
+    static int TabAt(const Layout& layout, const QPoint& point);
     void TurnPage(int step);
     /// Shows the page of the checked item while the user has not turned pages himself.
     void FollowCheck();

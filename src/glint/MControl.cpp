@@ -155,7 +155,10 @@ void MControl::SyncToView() {
         setGeometry(rect);
     }
     setEnabled(enabled);
-    if (toolTip() != tooltip) {
+    // Only a tooltip the model changed is applied: controls show a cut text whole in the
+    // tooltip while the mouse is over it, and a repaint must not take that away.
+    if (tooltip != m_syncedTooltip) {
+        m_syncedTooltip = tooltip;
         setToolTip(tooltip);
     }
     if (isHidden() == visible) {

@@ -86,6 +86,7 @@ private:
     bool m_enabled = true;
     bool m_mtimer = false;
     QString m_tooltip;
+    QString m_syncedTooltip;  ///< window thread: the model's tooltip last given to the widget
     QString m_image;
     int m_imageStates = 1;
     std::uint32_t m_textColor = 0xFFFFFFFF;

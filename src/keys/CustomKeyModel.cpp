@@ -4,6 +4,7 @@
 #include "app/WorkerCommand.h"
 #include "keys/AssignmentKinds.h"
 #include "keys/HostActions.h"
+#include "keys/KeyCodes.h"
 #include "keys/KeyTexts.h"
 #include "store/ProfileDatabase.h"
 #include "ui/DefaultNames.h"
@@ -12,11 +13,6 @@
 
 namespace zephyl {
 namespace {
-
-// Left and right Shift, Ctrl and Alt, and the Windows keys: modifiers are boxes for kind 2.
-bool IsModifierKey(int vk) {
-    return (vk >= 160 && vk <= 165) || vk == 91 || vk == 92;
-}
 
 std::string Text(const TextSource& texts, int entry) {
     return texts ? texts(entry) : std::string();
@@ -154,7 +150,7 @@ void CustomKeyModel::StartCapture(CaptureTarget target) {
 
 bool CustomKeyModel::OnCapturedKey(int virtualKey, const std::string& name) {
     if (m_target == CaptureTarget::kKeyField) {
-        if (IsModifierKey(virtualKey)) {
+        if (IsModifierVirtualKey(virtualKey)) {  // modifiers are boxes for kind 2
             return false;
         }
         m_keyField = CapturedKey{virtualKey, name};

@@ -64,8 +64,7 @@ DialogCaptureResult OnDialogKeyEvent(const HookKeyEvent& event, DialogCaptureFie
         return result;
     }
     const int vk = event.virtualKey;
-    const bool modifier = (vk >= 160 && vk <= 165) || vk == 91 || vk == 92;
-    if (field == DialogCaptureField::kKey && modifier) {
+    if (field == DialogCaptureField::kKey && IsModifierVirtualKey(vk)) {
         return result;
     }
     result.key = DialogCapturedKey{vk, AssignmentKeyName(vk, names)};

@@ -32,6 +32,11 @@ inline bool IsModifierUsage(int usage) {
     return usage >= kFirstModifierUsage && usage <= kLastModifierUsage;
 }
 
+/// Left and right Shift, Ctrl and Alt, and the Windows keys.
+inline bool IsModifierVirtualKey(int vk) {
+    return IsModifierUsage(VirtualKeyToUsage(vk));
+}
+
 /// One consumer function of the key-function list.
 struct ConsumerFunction {
     int code;             ///< 500..517

@@ -144,6 +144,9 @@ bool SettingsStore::WriteValue(const std::string& name, const std::string& value
     int sectionEnd = -1;
     const int line = FindValueLine(lines, name, sectionEnd);
     const std::string entry = name + "=" + value;
+    if (line >= 0 && Trim(lines[line]) == entry) {
+        return true;  // already stored: the file is left as it is
+    }
     if (line >= 0) {
         lines[line] = entry;
     } else if (sectionEnd >= 0) {

@@ -9,6 +9,7 @@
 #include "glint/MEdit.h"
 #include "glint/MText.h"
 #include "keys/AssignmentKinds.h"
+#include "keys/KeyCapture.h"
 #include "keys/KeyCodes.h"
 #include "keys/KeyNames.h"
 #include "platform/Log.h"
@@ -173,17 +174,17 @@ void CustomKeyDlg::StartCapture(Target target, int fieldId) {
     if (auto* field = GetControlAs<glint::MEdit>(fieldId)) {
         field->SetEditText({});
     }
-    m_captureToken = KeyboardGrab::Instance().Begin(this, [this](const HookKeyEvent& event) {
-        if (event.message != kMessageKeyDown && event.message != kMessageSysKeyDown) {
-            return;  // releases are taken and forgotten
-        }
-        const std::string shown = AssignmentKeyName(event.virtualKey, m_keyNames);
-        if (m_model.OnCapturedKey(event.virtualKey, shown)) {
-            if (auto* field = GetControlAs<glint::MEdit>(m_captureField)) {
-                field->SetEditText(QString::fromStdString(shown));
+    const DialogCaptureField captureField =
+        target == Target::kKeyField ? DialogCaptureField::kKey : DialogCaptureField::kCombination;
+    m_captureToken =
+        KeyboardGrab::Instance().Begin(this, [this, captureField](const HookKeyEvent& event) {
+            const DialogCaptureResult result = OnDialogKeyEvent(event, captureField, m_keyNames);
+            if (result.key && m_model.OnCapturedKey(result.key->virtualKey, result.key->text)) {
+                if (auto* field = GetControlAs<glint::MEdit>(m_captureField)) {
+                    field->SetEditText(QString::fromStdString(result.key->text));
+                }
             }
-        }
-    });
+        });
 }
 
 void CustomKeyDlg::StopCapture() {

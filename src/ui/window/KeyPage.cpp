@@ -7,7 +7,6 @@
 #include "device/KeyboardSettings.h"
 #include "keys/AssignmentKinds.h"
 #include "keys/KeyAssignmentEdit.h"
-#include "keys/KeyCodes.h"
 #include "keys/KeyCommands.h"
 #include "keys/KeyExchange.h"
 #include "keys/KeyFunctionList.h"
@@ -442,13 +441,8 @@ void KeyPage::OnApplyFunction() {
     if (!m_functions->GetCurItemData(item)) {
         return;
     }
-    KeyAssignment record;
-    record.macro_type = item.value1 < kFirstConsumerFunction ? kKindKey : kKindConsumer;
-    record.macro_value = item.value1;
-    record.macro_value2 = item.value2;
-    record.macro_value3 = item.value3;
-    record.macro_desc = item.text.toStdString();
-    OnApplyAssignment(record);
+    OnApplyAssignment(
+        FunctionRecord(item.value1, item.value2, item.value3, item.text.toStdString()));
 }
 
 void KeyPage::OnAssignmentDialog() {

@@ -60,8 +60,6 @@ public:
     void ShowProfileOfKey(int profile);
 
     glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
-    glint::KeyFuncControl* FunctionList() const { return m_functions; }
-    glint::MListBox* ProfileListControl() const { return m_profiles; }
     int CurrentLayer() const;
 
 protected:

@@ -4,6 +4,8 @@
 #include "glint/Look.h"
 #include "glint/SkinImage.h"
 #include "platform/SettingsStore.h"
+#include "ui/desktop/ClosingBehaviour.h"
+#include "ui/dialogs/CloseWindowTipDlg.h"
 #include "ui/LanguageText.h"
 #include "ui/window/HomePage.h"
 #include "ui/window/KeyboardDlg.h"
@@ -51,10 +53,6 @@ constexpr int kTitleWidth = 260;
 constexpr int kFooterFontSize = 12;
 // Wide enough for the copyright line in one piece; the version sits far to its left.
 constexpr int kFooterWidth = 800;
-
-int ExitMode(KeyboardController& controller) {
-    return controller.Settings().ReadInt("exit_mode");
-}
 
 }  // namespace
 
@@ -234,7 +232,8 @@ void KeyboardDlg::OnClose() {
 }
 
 void KeyboardDlg::ShowCloseTooltip() {
-    m_close->SetTooltip(Text(ExitMode(*m_controller) == 2 ? 172 : 171));
+    m_close->SetTooltip(
+        Text(CloseButtonTooltipText(m_controller->Settings().ReadInt(kExitModeValue))));
 }
 
 void KeyboardDlg::OnMinimise() {

@@ -65,8 +65,6 @@ public:
     int OnEvent(int id, int code, int value) override;
     void ApplyLanguageTexts() override;
 
-    glint::MListBox* MacroList() const { return m_macros; }
-    glint::CRecordList* StepList() const { return m_steps; }
     /// The macro page's key capture; window thread.
     const MacroKeyCapture& KeyCapture() const { return m_capture; }
 
