@@ -181,10 +181,10 @@ int KeyPage::OnEvent(int id, int code, int) {
     }
     switch (id) {
         case kAddProfile:
-            OnNewProfile();
+            RunProfileOperation(&ProfileList::NewProfile);
             return 1;
         case kDeleteProfile:
-            OnDeleteProfile();
+            RunProfileOperation(&ProfileList::DeleteSelectedProfile);
             return 1;
         case kRenameProfile:
             m_profiles->ShowEdit();
@@ -283,24 +283,11 @@ void KeyPage::AfterProfileChange() {
     ShowLayerAssignments(m_profileList.CurrentProfile());
 }
 
-void KeyPage::OnNewProfile() {
+void KeyPage::RunProfileOperation(PageOutcome (ProfileList::*operation)()) {
     PageOutcome outcome;
     {
         std::lock_guard lock(m_mutex);
-        outcome = m_profileList.NewProfile();
-        if (!outcome.changed) {
-            return;
-        }
-        AfterProfileChange();
-    }
-    ApplyOutcome(outcome);
-}
-
-void KeyPage::OnDeleteProfile() {
-    PageOutcome outcome;
-    {
-        std::lock_guard lock(m_mutex);
-        outcome = m_profileList.DeleteSelectedProfile();
+        outcome = (m_profileList.*operation)();
         if (!outcome.changed) {
             return;
         }

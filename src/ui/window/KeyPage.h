@@ -74,8 +74,8 @@ private:
     void ShowLayerAssignments(int profile);
     void ShowLayerButtons(int layer);
 
-    void OnNewProfile();
-    void OnDeleteProfile();
+    /// Runs a profile operation that may change the list, then shows its result.
+    void RunProfileOperation(PageOutcome (ProfileList::*operation)());
     void OnSelectProfile();
     void OnProfileRenamed();
     void OnImport();

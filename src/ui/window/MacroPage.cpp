@@ -247,10 +247,10 @@ int MacroPage::OnEvent(int id, int code, int value) {
     }
     switch (id) {
         case kNew:
-            OnNew();
+            RunListOperation(&MacroEditor::NewMacro);
             return 1;
         case kDelete:
-            OnDelete();
+            RunListOperation(&MacroEditor::DeleteMacroEntry);
             return 1;
         case kCopy:
             OnCopy();
@@ -405,30 +405,14 @@ void MacroPage::OnContextMenu() {
     if (Services().TrackMenu({{kMenuPaste, Text(32)}}) != kMenuPaste) {
         return;
     }
-    PageOutcome outcome;
-    {
-        std::lock_guard lock(m_mutex);
-        outcome = m_editor.PasteMacro();
-        ShowEditor();
-    }
-    ApplyOutcome(outcome);
+    RunListOperation(&MacroEditor::PasteMacro);
 }
 
-void MacroPage::OnNew() {
+void MacroPage::RunListOperation(PageOutcome (MacroEditor::*operation)()) {
     PageOutcome outcome;
     {
         std::lock_guard lock(m_mutex);
-        outcome = m_editor.NewMacro();
-        ShowEditor();
-    }
-    ApplyOutcome(outcome);
-}
-
-void MacroPage::OnDelete() {
-    PageOutcome outcome;
-    {
-        std::lock_guard lock(m_mutex);
-        outcome = m_editor.DeleteMacroEntry();
+        outcome = (m_editor.*operation)();
         ShowEditor();
     }
     ApplyOutcome(outcome);

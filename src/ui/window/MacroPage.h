@@ -86,8 +86,8 @@ private:
     void OnSelect();
     void OnRenamed();
     void OnContextMenu();
-    void OnNew();
-    void OnDelete();
+    /// Runs an operation on the macro list, then shows the list and the selected macro.
+    void RunListOperation(PageOutcome (MacroEditor::*operation)());
     void OnCopy();
     void OnImport();
     void OnExport();

@@ -155,9 +155,11 @@ void Page::LanguageItems(glint::MComboBox* combo, std::vector<std::pair<int, int
 }
 
 void Page::LocalizeDefaultNames(glint::MListBox* list, DefaultNameList names) {
+    // One read of the language file for the whole list.
+    const std::string defaultText = LanguageText(DefaultNameTextId(names));
     for (int i = 0; i < list->GetItemCount(); ++i) {
         const std::string shown = list->GetItemText(i).toStdString();
-        const std::string localized = LocalizedDefaultName(shown, names);
+        const std::string localized = ReplaceDefaultPrefix(shown, names, defaultText);
         if (localized != shown) {
             list->ModifyItemString(i, QString::fromStdString(localized));
         }
