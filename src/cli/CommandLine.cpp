@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/CommandLine.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -59,14 +60,12 @@ std::optional<Invocation> ParseInvocation(const std::vector<std::string>& argume
             } else {
                 value = argument.substr(std::string(option->name).size() + 1);
             }
-            char* end = nullptr;
-            const long number = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || number < option->minimum ||
-                number > option->maximum) {
+            const auto number = ParseWholeNumber(value, option->minimum, option->maximum);
+            if (!number) {
                 error = std::string("not ") + option->what + ": " + value;
                 return std::nullopt;
             }
-            invocation.*(option->field) = static_cast<int>(number);
+            invocation.*(option->field) = *number;
         } else if (argument.size() > 1 && argument[0] == '-' && invocation.words.empty()) {
             error = "unknown option: " + argument;
             return std::nullopt;
@@ -170,6 +169,16 @@ std::string HelpText(const std::string& command) {
            "  -h, --help                  this text; COMMAND --help explains a command\n"
            "\n"
            "Exit status: 0 on success, 1 when the command failed, 2 for bad usage.\n";
+}
+
+std::optional<int> ParseWholeNumber(const std::string& text, long minimum, long maximum) {
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno == ERANGE || number < minimum || number > maximum) {
+        return std::nullopt;
+    }
+    return static_cast<int>(number);
 }
 
 }  // namespace zephyl::cli

@@ -26,4 +26,7 @@ std::optional<Invocation> ParseInvocation(const std::vector<std::string>& argume
 /// Help text of a command (or of the program when the command is empty or unknown).
 std::string HelpText(const std::string& command);
 
+/// A decimal whole number within [minimum, maximum]; nothing for other text.
+std::optional<int> ParseWholeNumber(const std::string& text, long minimum, long maximum);
+
 }  // namespace zephyl::cli

@@ -4,6 +4,7 @@
 #include "app/DeviceStatus.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
+#include "cli/CommandLine.h"
 #include "cli/KeysCli.h"
 #include "cli/Output.h"
 #include "device/DeviceManager.h"
@@ -11,6 +12,7 @@
 #include "platform/SettingsStore.h"
 #include "store/ConfigValues.h"
 
+#include <climits>
 #include <cstdlib>
 #include <map>
 #include <ostream>
@@ -196,10 +198,9 @@ int Settings(const Invocation& invocation, KeyboardController& controller, std::
             err << "zephylctl: unknown setting: " << key << " (see zephylctl settings --help)\n";
             return kExitUsage;
         }
-        char* end = nullptr;
-        const long value = std::strtol(words[3].c_str(), &end, 10);
-        if (words[3].empty() || *end != '\0' ||
-            !controller.StoreSetting(key, static_cast<int>(value))) {
+        // A number too large for an int is out of range, never cut to a small valid one.
+        const auto value = ParseWholeNumber(words[3], INT_MIN, INT_MAX);
+        if (!value || !controller.StoreSetting(key, *value)) {
             err << "zephylctl: value out of range for " << key << ": " << words[3]
                 << " (see zephylctl settings --help)\n";
             return kExitUsage;

@@ -2,6 +2,7 @@
 #include "cli/KeysCli.h"
 
 #include "app/KeyboardController.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "keys/AssignmentKinds.h"
@@ -30,12 +31,7 @@ std::string Lower(std::string text) {
 }
 
 std::optional<int> Number(const std::string& text) {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 0 || value > 1000000000) {
-        return std::nullopt;
-    }
-    return static_cast<int>(value);
+    return ParseWholeNumber(text, 0, 1000000000);
 }
 
 /// A message of the pages, with its number in place of "%d".

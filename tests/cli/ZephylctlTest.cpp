@@ -80,6 +80,8 @@ TEST_F(ZephylctlTest, ClearErrorsAndExitCodes) {
     };
     const Case cases[] = {
         {"--virtual-keyboard=101:0 settings set sleep_time 9", 2, "value out of range"},
+        // Too large for an int: refused, not cut down to a valid small value (2^32 + 1).
+        {"--virtual-keyboard=101:0 settings set sleep_time 4294967297", 2, "value out of range"},
         {"--virtual-keyboard=101:0 settings set colour 1", 2, "unknown setting"},
         {"--virtual-keyboard=101:0 --model 999 devices", 1, "unknown keyboard model 999"},
         {"--virtual-keyboard=103:0 --model 101 settings send", 1, "no keyboard connected"},
