@@ -281,7 +281,6 @@ void KeyboardController::OnModelChosen(int deviceType) {
     m_selectedModelIndex.store(FindModelIndex(m_descriptions.models, deviceType));
     m_settingsStore->WriteInt(kDeviceTypeValue, deviceType);
     m_devices.SetSelectedDeviceType(deviceType);
-    m_devices.ClearHandleCaches();
     PostCommand(kCommandModelChosen);
 }
 
@@ -319,7 +318,6 @@ void KeyboardController::RefreshDevices() {
     m_devices.Reopen();
     const int stored = m_settingsStore->ReadInt(kDeviceTypeValue);
     m_devices.SetSelectedDeviceType(0);
-    m_devices.ClearHandleCaches();
 
     std::vector<DeviceEntry> entries;
     m_devices.CollectEntries(entries);
@@ -356,7 +354,6 @@ void KeyboardController::ApplySelection() {
     }
     const int deviceType = m_listSelection.load();
     m_devices.SetSelectedDeviceType(deviceType);
-    m_devices.ClearHandleCaches();
     m_settingsStore->WriteInt(kDeviceTypeValue, deviceType);
     LoadLayoutFor(deviceType);
     m_selectedModelIndex.store(FindModelIndex(m_descriptions.models, deviceType));

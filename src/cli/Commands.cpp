@@ -79,7 +79,6 @@ int Devices(const Invocation& invocation, KeyboardController& controller, std::o
         }
         if (!status.connectedModes.empty()) {
             devices.SetSelectedDeviceType(model.deviceType);
-            devices.ClearHandleCaches();
             status.activeMode = devices.CurrentConnectionMode();
             devices.FirmwareVersion(status.firmwareRelease);
             if (status.activeMode == kModeReceiver) {
@@ -94,7 +93,6 @@ int Devices(const Invocation& invocation, KeyboardController& controller, std::o
         statuses.push_back(status);
     }
     devices.SetSelectedDeviceType(selected);
-    devices.ClearHandleCaches();
 
     if (invocation.json) {
         out << "[";

@@ -319,10 +319,7 @@ int DeviceManager::SelectedDeviceType() const {
 void DeviceManager::SetSelectedDeviceType(int deviceType) {
     std::lock_guard lock(m_listMutex);
     m_selectedDeviceType = deviceType;
-}
-
-void DeviceManager::ClearHandleCaches() {
-    std::lock_guard lock(m_listMutex);
+    // Cached interfaces belong to the model selected before.
     m_commandHandle = nullptr;
     m_bulkHandle = nullptr;
 }

@@ -21,7 +21,7 @@ namespace zephyl {
 /// program talks through, and of the report transport.
 ///
 /// Threads: the worker refreshes and transfers; the window thread may call FirmwareVersion,
-/// CloseAll, SetSelectedDeviceType/ClearHandleCaches and SetPacingDelay at any time. Two locks
+/// CloseAll, SetSelectedDeviceType and SetPacingDelay at any time. Two locks
 /// make that safe: one held for a whole transfer or refresh (so CloseAll never closes a handle in
 /// use, and waits at most for the transfer running), one held briefly around the lists, handle
 /// caches and selection (so FirmwareVersion never waits for a transfer).
@@ -74,9 +74,9 @@ public:
     bool Busy() const { return m_busy.load() != 0; }
     void ClearBusy() { m_busy.store(0); }
     int SelectedDeviceType() const;
+    /// Selects a model; the cached command and bulk interfaces are forgotten, so the next
+    /// transfer chooses again.
     void SetSelectedDeviceType(int deviceType);
-    /// Forgets the cached command and bulk interfaces; the next transfer chooses again.
-    void ClearHandleCaches();
     int PacingDelay() const { return m_pacingDelay.load(); }
     void SetPacingDelay(int milliseconds) { m_pacingDelay.store(milliseconds); }
     bool HasNotificationHandle() const;

@@ -39,7 +39,6 @@ struct Fixture {
     void Reopen(int selected) {
         manager.Reopen();
         manager.SetSelectedDeviceType(selected);
-        manager.ClearHandleCaches();
     }
 };
 

@@ -34,7 +34,6 @@ struct Transport {
     void Reopen() {
         manager.Reopen();
         manager.SetSelectedDeviceType(101);
-        manager.ClearHandleCaches();
         hid.Clock()->m_sleeps.clear();
     }
     uint64_t Now() const { return hid.Clock()->NowMs(); }

@@ -93,7 +93,6 @@ protected:
     static void Reopen(DeviceManager& manager, int deviceType) {
         manager.Reopen();
         manager.SetSelectedDeviceType(deviceType);
-        manager.ClearHandleCaches();
     }
 
     /// Where the log ends now, to read what follows.

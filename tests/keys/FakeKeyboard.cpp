@@ -175,7 +175,6 @@ FakeTransport::FakeTransport(bool receiver)
     manager.AddKnownDevice(0x1209, kReceiverPid, "", 101, kModeReceiver);
     manager.Reopen();
     manager.SetSelectedDeviceType(101);
-    manager.ClearHandleCaches();
     keyboard.m_sent.clear();  // the receiver's handshake
 }
 
