@@ -78,26 +78,18 @@ bool KeyboardController::SendSettings() {
     const KeyboardSettings settings = ReadSettings();
     switch (m_connectionMode.load()) {
         case kModeCable: {
-            CablePayload begin{};
-            begin[0] = 0x04;
-            begin[1] = 0x18;
-            CablePayload header{};
-            header[0] = 0x04;
-            header[1] = 0x17;
-            header[2] = 0x01;
-            header[8] = 0x01;
+            constexpr uint8_t kSettingsData = 0x17;
+            constexpr uint8_t kKeyboardSettings = 0x01;  // the screen's block is argument 0
             const SettingsBlock block = BuildSettingsBlock(settings);
-            CablePayload end{};
-            end[0] = 0x04;
-            end[1] = 0x02;
             // The block itself is not confirmed; its sequence is, at both ends.
-            return m_devices.SendFeature(begin, true) && m_devices.SendFeature(header, true) &&
-                   (m_devices.SendFeature(block, false), true) && m_devices.SendFeature(end, true);
+            return m_devices.SendFeature(BuildBeginCommand(), true) &&
+                   m_devices.SendFeature(BuildHeaderCommand(kSettingsData, kKeyboardSettings, 1),
+                                         true) &&
+                   (m_devices.SendFeature(block, false), true) &&
+                   m_devices.SendFeature(BuildEndCommand(), true);
         }
         case kModeReceiver: {
-            auto frame = BuildSettingsReceiverFrame(settings);
-            ReceiverFrame request{};
-            std::copy(frame.begin(), frame.end(), request.begin());
+            ReceiverFrame request = BuildSettingsReceiverFrame(settings);
             return m_devices.Query(request);
         }
         default:

@@ -15,14 +15,13 @@ SettingsBlock BuildSettingsBlock(const KeyboardSettings& settings) {
     block[5] = static_cast<std::uint8_t>(settings.fnSwitch & 0xFF);
     block[6] = static_cast<std::uint8_t>(settings.sleepTime & 0xFF);
     block[8] = static_cast<std::uint8_t>(settings.keyResponseTime & 0xFF);
-    block[kSettingsBlockSize - 2] = 0xAA;
-    block[kSettingsBlockSize - 1] = 0x55;
+    SealBlock(block);
     return block;
 }
 
-std::array<std::uint8_t, 65> BuildSettingsReceiverFrame(const KeyboardSettings& settings) {
+ReceiverFrame BuildSettingsReceiverFrame(const KeyboardSettings& settings) {
     const SettingsBlock block = BuildSettingsBlock(settings);
-    std::array<std::uint8_t, 65> frame{};
+    ReceiverFrame frame{};
     frame[1] = 0x07;
     frame[2] = 0x10;
     for (int i = 1; i <= 8; ++i) {

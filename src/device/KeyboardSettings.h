@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "device/ReportFrames.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -37,7 +39,7 @@ SettingsBlock BuildSettingsBlock(const KeyboardSettings& settings);
 
 /// The receiver frame carrying the settings (65 bytes, checksum left to the transport):
 /// [1] 07 [2] 10, block bytes 1..8 at 5..12, trailer at 18..19.
-std::array<std::uint8_t, 65> BuildSettingsReceiverFrame(const KeyboardSettings& settings);
+ReceiverFrame BuildSettingsReceiverFrame(const KeyboardSettings& settings);
 
 /// The five tooltip texts that explain a response-time value, in order.
 std::vector<int> ResponseTimeTooltipTextIds(int keyResponseTime);
