@@ -15,7 +15,8 @@ DEBIAN_PACKAGES := build-essential cmake ninja-build pkg-config git \
 	libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
 	libxtst-dev desktop-file-utils appstream clang-format xvfb xauth
 
-.PHONY: all deps configure build run test bench sanitize sanitize-thread format format-check clean
+.PHONY: all deps configure build run test test-core bench sanitize sanitize-thread format \
+	format-check clean
 
 all: build
 
@@ -44,6 +45,14 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300
 
+# The core libraries, zephylctl and the virtual keyboard with their tests, without the window:
+# no Qt at all, as a headless machine builds it.
+test-core: deps
+	cmake -S . -B $(BUILD)-nogui -G Ninja -DZEPHYL_BUILD_GUI=OFF -DZEPHYL_WERROR=$(WERROR) \
+		$(CMAKE_FLAGS)
+	cmake --build $(BUILD)-nogui -j$(JOBS)
+	cd $(BUILD)-nogui && ctest --output-on-failure -j$(JOBS) --timeout 300
+
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEPHYL_BUILD_BENCH=ON \
 		-DZEPHYL_BUILD_TESTS=OFF $(CMAKE_FLAGS)
@@ -71,4 +80,4 @@ format-check: configure
 	cmake --build $(BUILD) --target format-check
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-tsan
+	rm -rf $(BUILD) $(BUILD)-nogui $(BUILD)-bench $(BUILD)-asan $(BUILD)-tsan

@@ -3,7 +3,7 @@
 // the floor the pacing delay sets: one pause per report, plus one before each block.
 #include "catalogue/DeviceCatalogue.h"
 #include "device/DeviceManager.h"
-#include "device/ReportFrames.h"
+#include "protocol/ReportFrames.h"
 #include "platform/Paths.h"
 
 #include <benchmark/benchmark.h>

@@ -1,41 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "app/ConnectionState.h"
 #include "device/KeyboardSettings.h"
-
-#include <array>
-#include <string>
-#include <vector>
 
 namespace zephyl {
 
 class LayoutView;
 
-/// One item of a list the window fills: its text id and its item value.
-struct ListItem {
-    int textId = 0;
-    int value = 0;
-    bool operator==(const ListItem&) const = default;
-};
-
-/// What the window shows for a connection mode.
-struct ConnectionModeView {
-    int mode = -1;
-    bool changesTabs = false;          ///< false over Bluetooth and without a mode
-    std::array<bool, 9> tabVisible{};  ///< by tab index; 0 is home
-    bool batteryVisible = false;
-    bool devicePictureEnabled = false;
-    std::string modeIcon;  ///< below the skin folder, empty for none
-    bool firmwareButtonVisible = false;
-    std::vector<ListItem> musicForeColours;
-    bool musicColourControlsVisible = false;
-    int screenMaxFrames = 0;  ///< for the screen page's limit text
-};
-
 /// The settings page as the stored values set it.
 struct SettingsPageView {
     KeyboardSettings settings;
-    std::vector<int> responseTimeTooltip;  ///< text ids, joined by line breaks
     bool fnArrangementVisible = false;
     bool responseTimeVisible = false;
     bool sleepTimeVisible = false;
@@ -55,7 +30,7 @@ public:
 
     virtual void ShowConnectedView(int tab) = 0;
     virtual void ShowDisconnectedView() = 0;
-    virtual void ShowConnectionMode(const ConnectionModeView& view) = 0;
+    virtual void ShowConnectionMode(const ConnectionState& state) = 0;
     virtual void SetBatteryLevel(int percent) = 0;
     virtual void ShowSettingsPage(const SettingsPageView& page) = 0;
 
@@ -63,6 +38,9 @@ public:
     virtual void CloseWaitDialog() = 0;
     /// The firmware tool runs: the window's controls are disabled and the window hidden.
     virtual void SetUpdaterRunning(bool running) = 0;
+    /// The worker loaded a feature's page (its loader ran) or changed what it shows: the page
+    /// reads the store again. The feature bit names the page.
+    virtual void OnPageLoaded(int /*feature*/) {}
 
     /// The window parts of loading a layout; null when there is no window.
     virtual LayoutView* Layout() = 0;
@@ -76,7 +54,7 @@ public:
     void SetSelectDevice(int) override {}
     void ShowConnectedView(int) override {}
     void ShowDisconnectedView() override {}
-    void ShowConnectionMode(const ConnectionModeView&) override {}
+    void ShowConnectionMode(const ConnectionState&) override {}
     void SetBatteryLevel(int) override {}
     void ShowSettingsPage(const SettingsPageView&) override {}
     void CloseWaitDialog() override {}

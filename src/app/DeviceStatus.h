@@ -1,31 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "app/ControllerView.h"
-#include "catalogue/KeyboardLayout.h"
-
-#include <cstdint>
-#include <optional>
-#include <span>
-
-namespace zephyl {
-
-/// Tabs shown for a connection mode, the battery, the mode icon, the firmware button and the
-/// music page's colour choices. Over the receiver the per-key lighting tab is always hidden.
-ConnectionModeView ComputeConnectionModeView(int mode, const KeyboardLayout& layout);
-
-/// The battery level an answer to the battery query carries: min(level, 100), or nothing when
-/// the answer does not echo the query or carries no level.
-std::optional<int> BatteryLevelFromAnswer(std::span<const std::uint8_t> answer);
-
-/// What a report of the notification interface asks for.
-struct Notification {
-    enum class Kind { kNone, kAwake, kAsleep, kHostAction };
-    Kind kind = Kind::kNone;
-    int action = 0;  ///< the key's action number for kHostAction
-};
-
-/// Reads a notification report (report id at byte 0); reports of other ids mean nothing.
-Notification ParseNotification(std::span<const std::uint8_t> report);
-
-}  // namespace zephyl
+// The battery answer and the notification reports are read by the protocol library; this header
+// stays for the files that still include it from here.
+#include "protocol/StatusReports.h"

@@ -6,18 +6,11 @@
 #include "platform/SettingsStore.h"
 #include "xml/XmlDocument.h"
 
-#include <atomic>
 #include <cstdlib>
-#include <mutex>
 #include <utility>
 
 namespace zephyl {
 namespace {
-
-std::mutex g_environmentMutex;
-std::string g_softwareName = kDefaultSoftwareName;
-std::set<int> g_languageSet;
-std::atomic<int> g_languageId{kEnglishLanguageId};
 
 struct LocaleLanguage {
     const char* prefix;  // language, or language_REGION
@@ -70,44 +63,8 @@ StartupConfig ReadConfig(const std::string& configPath) {
     return config;
 }
 
-std::string SoftwareName() {
-    std::lock_guard lock(g_environmentMutex);
-    return g_softwareName;
-}
-
-void SetSoftwareName(const std::string& name) {
-    std::lock_guard lock(g_environmentMutex);
-    g_softwareName = name;
-}
-
-int CurrentLanguageId() {
-    return g_languageId.load();
-}
-
-void SetCurrentLanguageId(int languageId) {
-    g_languageId.store(languageId);
-}
-
-std::set<int> LanguageSet() {
-    std::lock_guard lock(g_environmentMutex);
-    return g_languageSet;
-}
-
-void SetLanguageSet(const std::set<int>& languages) {
-    std::lock_guard lock(g_environmentMutex);
-    g_languageSet = languages;
-}
-
-std::string Theme() {
-    return "default";
-}
-
 std::string DataFolder() {
     return UserDataHome() + "/" + SafeFileComponent(SoftwareName()) + " Files/";
-}
-
-std::string SkinFolder() {
-    return ResourceFolder() + "skins/" + Theme() + "/";
 }
 
 int LanguageIdFromLocale(const std::string& locale) {

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+// The software name, skin folder and language of this run live in the layers below, where the
+// control library and the language texts read them; they stay reachable through this header.
+#include "platform/SoftwareIdentity.h"
+#include "text/CurrentLanguage.h"
+
 #include <set>
 #include <string>
 
@@ -8,10 +13,6 @@ namespace zephyl {
 
 class SettingsStore;
 
-/// Used when config.xml names no software.
-inline constexpr const char* kDefaultSoftwareName = "Zephyl Keyboard Driver";
-/// The language every model and message is guaranteed to have.
-inline constexpr int kEnglishLanguageId = 1033;
 /// The language used when the settings store cannot be opened at all.
 inline constexpr int kFallbackLanguageId = 2052;
 
@@ -28,22 +29,8 @@ struct StartupConfig {
 /// document order, so a `software` element placed before `language.info` is not seen.
 StartupConfig ReadConfig(const std::string& configPath);
 
-/// Process-wide values set at start-up and read everywhere afterwards; thread-safe.
-std::string SoftwareName();
-void SetSoftwareName(const std::string& name);
-int CurrentLanguageId();
-void SetCurrentLanguageId(int languageId);
-std::set<int> LanguageSet();
-void SetLanguageSet(const std::set<int>& languages);
-
-/// Theme of the skin, the sub-folder of skins/.
-std::string Theme();
-
 /// "<user data home>/<software name> Files/", computed afresh on every call.
 std::string DataFolder();
-
-/// "<resource folder>skins/<theme>/".
-std::string SkinFolder();
 
 /// The user's interface language as a language id, from LANGUAGE, LC_ALL, LC_MESSAGES and LANG
 /// in that order; 1033 when nothing usable is set.

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/KeyboardController.h"
 
-#include "app/DeviceStatus.h"
 #include "app/Environment.h"
 #include "device/DeviceChange.h"
 #include "device/DeviceManager.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"
+#include "protocol/SettingsReports.h"
 #include "store/ProfileDatabase.h"
-#include "ui/DefaultNames.h"
-#include "ui/LanguageText.h"
+#include "text/DefaultNames.h"
+#include "text/LanguageText.h"
 
+#include <algorithm>
 #include <chrono>
 #include <sys/wait.h>
 #include <thread>
@@ -72,7 +73,10 @@ KeyboardController::KeyboardController(DeviceManager& devices, ProfileDatabase& 
       m_settingsStore(std::move(settingsStore)),
       m_resourceFolder(std::move(resourceFolder)),
       m_dataFolder(std::move(dataFolder)),
-      m_nowMs(SteadyMilliseconds) {}
+      m_layout(std::make_shared<KeyboardLayout>()),
+      m_nowMs(SteadyMilliseconds) {
+    AddOwnCommands();
+}
 
 KeyboardController::~KeyboardController() {
     if (m_changeSource) {
@@ -142,7 +146,12 @@ void KeyboardController::Shutdown() {
 // ---- Queue ----
 
 void KeyboardController::PostCommand(int command) {
+    const std::optional<CommandRow> row = m_commands.Find(command);
     std::lock_guard lock(m_queueMutex);
+    if (row && row->mergesWhenQueued &&
+        std::find(m_queue.begin(), m_queue.end(), command) != m_queue.end()) {
+        return;  // the one waiting will send the state as it is when it runs
+    }
     m_queue.push_back(command);
 }
 
@@ -171,7 +180,15 @@ void KeyboardController::Work() {
     if (!m_connected.load()) {
         return;
     }
-    if (const CommandHandler idleStep = Lookup(m_idleSteps, m_currentPage.load())) {
+    CommandHandler idleStep;
+    {
+        std::lock_guard lock(m_handlersMutex);
+        const auto found = m_idleSteps.find(m_currentPage.load());
+        if (found != m_idleSteps.end()) {
+            idleStep = found->second;
+        }
+    }
+    if (idleStep) {
         idleStep(*this);
     }
     PollBattery(false);
@@ -184,79 +201,65 @@ void KeyboardController::RunCommand(int command) {
 }
 
 void KeyboardController::RunCommandLocked(int command) {
-    switch (command) {
-        case kCommandStart:
-            if (m_firstRefreshDone.exchange(true)) {
-                return;
-            }
-            RefreshDevices();
-            ApplySelection();
-            if (const CommandHandler onStart = Lookup(m_commandHandlers, kCommandStart)) {
-                onStart(*this);  // the audio analyser of the music page
-            }
-            PollBattery(true);
-            return;
-        case kCommandArrival:
-            RefreshDevices();
-            ApplySelection();
-            PollBattery(true);
-            return;
-        case kCommandRemoval:
-            RefreshDevices();
-            ApplySelection();
-            return;
-        case kCommandModelChosen:
-            RefreshDevices();
-            ApplySelection();
-            PollBattery(true);
-            if (m_connected.load() && m_ready.load()) {
-                LoadPages();
-            }
-            return;
-        default:
-            break;
+    const std::optional<CommandRow> row = m_commands.Find(command);
+    const auto closeWaitDialog = [this] {
+        WithView([](ControllerView& view) { view.CloseWaitDialog(); });
+    };
+    if (!row) {
+        Log(kLogInfo, "command %d dropped: not a command", command);
+        return;
     }
-    if (command < kCommandLoadPages || command > kCommandDownloadFirmwareTool || command == 19) {
-        return;  // not a command: taken from the queue and forgotten
-    }
-    if (!m_connected.load() || !m_ready.load()) {
-        Log(kLogInfo, "command %d dropped: no keyboard ready", command);
+    if (row->needsReadyKeyboard && (!m_connected.load() || !m_ready.load())) {
+        Log(kLogInfo, "command %d (%s) dropped: no keyboard ready", command, row->name.c_str());
         // A wait dialog opened for the command must not stay up waiting for nothing.
-        if (ClosesWaitDialog(command)) {
-            WithView([](ControllerView& view) { view.CloseWaitDialog(); });
+        if (row->closesWaitDialog) {
+            closeWaitDialog();
         }
         return;
     }
-    switch (command) {
-        case kCommandLoadPages:
-            LoadPages();
-            break;
-        case kCommandSendSettings:
-            SendSettings();
-            break;
-        case kCommandResetKeysReceiver:
-            if (m_connectionMode.load() == kModeReceiver) {
-                ReceiverFrame frame{};
-                frame[1] = 0x1F;
-                m_devices.Query(frame);
-            }
-            break;
-        case kCommandRestoreDefaults:
-            RunRestoreDefaults();
-            break;
-        default:
-            RunHandler(command);
-            break;
+    if (row->handler) {
+        row->handler(*this);
+    } else {
+        Log(kLogWarning, "command %d (%s) has no handler in this build", command,
+            row->name.c_str());
     }
-    if (ClosesWaitDialog(command)) {
-        WithView([](ControllerView& view) { view.CloseWaitDialog(); });
+    if (row->closesWaitDialog) {
+        closeWaitDialog();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 }
 
+void KeyboardController::AddOwnCommands() {
+    for (const WorkerCommandInfo& info : kWorkerCommands) {
+        m_commands.Add({info.id, info.name, info.needsReadyKeyboard, info.closesWaitDialog,
+                        info.mergesWhenQueued, nullptr});
+    }
+    const auto own = [this](int id, void (KeyboardController::*body)()) {
+        m_commands.SetHandler(id, [body](KeyboardController& controller) { (controller.*body)(); });
+    };
+    own(kCommandStart, &KeyboardController::RunStart);
+    own(kCommandArrival, &KeyboardController::RunArrival);
+    own(kCommandRemoval, &KeyboardController::RunRemoval);
+    own(kCommandModelChosen, &KeyboardController::RunModelChosen);
+    own(kCommandLoadPages, &KeyboardController::LoadPages);
+    own(kCommandResetKeysReceiver, &KeyboardController::RunResetKeysReceiver);
+    own(kCommandRestoreDefaults, &KeyboardController::RunRestoreDefaults);
+    m_commands.SetHandler(kCommandSendSettings,
+                          [](KeyboardController& controller) { controller.SendSettings(); });
+}
+
+void KeyboardController::AddCommand(CommandRow row) {
+    m_commands.Add(std::move(row));
+}
+
 void KeyboardController::SetCommandHandler(int command, CommandHandler handler) {
-    std::lock_guard lock(m_handlersMutex);
-    m_commandHandlers[command] = std::move(handler);
+    if (!m_commands.SetHandler(command, handler)) {
+        CommandRow row;
+        row.id = command;
+        row.name = "command " + std::to_string(command);
+        row.handler = std::move(handler);
+        m_commands.Add(std::move(row));
+    }
 }
 
 void KeyboardController::SetPageLoader(int feature, PageLoader loader) {
@@ -272,6 +275,50 @@ void KeyboardController::SetHostActionHandler(HostActionHandler handler) {
 void KeyboardController::SetIdleStep(int page, CommandHandler step) {
     std::lock_guard lock(m_handlersMutex);
     m_idleSteps[page] = std::move(step);
+}
+
+void KeyboardController::AddStartStep(CommandHandler step) {
+    std::lock_guard lock(m_handlersMutex);
+    m_startSteps.push_back(std::move(step));
+}
+
+void KeyboardController::RunStart() {
+    // Only the first start refreshes; plug changes refresh every time.
+    if (m_firstRefreshDone.exchange(true)) {
+        return;
+    }
+    RefreshDevices();
+    ApplySelection();
+    for (const CommandHandler& step : StartSteps()) {
+        step(*this);
+    }
+    PollBattery(true);
+}
+
+void KeyboardController::RunArrival() {
+    RefreshDevices();
+    ApplySelection();
+    PollBattery(true);
+}
+
+void KeyboardController::RunRemoval() {
+    RefreshDevices();
+    ApplySelection();
+}
+
+void KeyboardController::RunResetKeysReceiver() {
+    if (m_connectionMode.load() == kModeReceiver) {
+        m_devices.SendReceiverFrame(BuildResetKeysFrame());
+    }
+}
+
+void KeyboardController::RunModelChosen() {
+    RefreshDevices();
+    ApplySelection();
+    PollBattery(true);
+    if (m_connected.load() && m_ready.load()) {
+        LoadPages();
+    }
 }
 
 // ---- Selection ----
@@ -300,7 +347,7 @@ std::vector<KeyboardMode> KeyboardController::Modes() const {
     return m_descriptions.modes;
 }
 
-KeyboardLayout KeyboardController::Layout() const {
+std::shared_ptr<const KeyboardLayout> KeyboardController::Layout() const {
     std::lock_guard lock(m_layoutMutex);
     return m_layout;
 }
@@ -308,9 +355,12 @@ KeyboardLayout KeyboardController::Layout() const {
 void KeyboardController::LoadLayoutFor(int deviceType) {
     LayoutHooksImpl hooks(*this);
     std::lock_guard viewLock(m_viewMutex);
-    std::lock_guard lock(m_layoutMutex);
-    LoadLayout(m_layout, deviceType, m_descriptions.models, m_resourceFolder, SkinFolder(), &hooks,
+    // The loader fills in what the file gives over what the model had before.
+    auto layout = std::make_shared<KeyboardLayout>(*Layout());
+    LoadLayout(*layout, deviceType, m_descriptions.models, m_resourceFolder, SkinFolder(), &hooks,
                m_view ? m_view->Layout() : nullptr);
+    std::lock_guard lock(m_layoutMutex);
+    m_layout = std::move(layout);
 }
 
 void KeyboardController::RefreshDevices() {
@@ -360,8 +410,8 @@ void KeyboardController::ApplySelection() {
 
     const int mode = m_devices.CurrentConnectionMode();
     m_connectionMode.store(mode);
-    const ConnectionModeView modeView = ComputeConnectionModeView(mode, Layout());
-    WithView([&modeView](ControllerView& view) { view.ShowConnectionMode(modeView); });
+    const ConnectionState state = ConnectionStateFor(mode, *Layout());
+    WithView([&state](ControllerView& view) { view.ShowConnectionMode(state); });
 
     if (mode == kModeBluetooth || mode == kModeReceiver) {
         if (m_ready.load()) {
@@ -387,40 +437,44 @@ std::string KeyboardController::DefaultProfileBaseName() {
 }
 
 void KeyboardController::RunHandler(int command) {
-    if (const CommandHandler handler = Lookup(m_commandHandlers, command)) {
-        handler(*this);
+    const std::optional<CommandRow> row = m_commands.Find(command);
+    if (row && row->handler) {
+        row->handler(*this);
     } else {
         Log(kLogWarning, "command %d has no handler in this build", command);
     }
 }
 
+void KeyboardController::LoadFeaturePage(int feature) {
+    if (PageLoader loader = Lookup(m_pageLoaders, feature)) {
+        loader(*this);
+    }
+    WithView([feature](ControllerView& view) { view.OnPageLoaded(feature); });
+}
+
 void KeyboardController::LoadFeaturePages() {
-    const KeyboardLayout layout = Layout();
+    const std::shared_ptr<const KeyboardLayout> shared = Layout();
+    const KeyboardLayout& layout = *shared;
     // Macros first: the key page shows which macro a key plays.
     static constexpr int kPageOrder[] = {kFeatureMacros,    kFeatureKeys,      kFeatureLightModes,
                                          kFeatureSideLight, kFeatureUserLight, kFeatureCustomLight,
                                          kFeatureMusic};
     for (int feature : kPageOrder) {
-        if (!layout.HasCableFeature(feature)) {
-            continue;
-        }
-        if (PageLoader loader = Lookup(m_pageLoaders, feature)) {
-            loader(*this);
+        if (layout.HasCableFeature(feature)) {
+            LoadFeaturePage(feature);
         }
     }
     const int mode = m_connectionMode.load();
     const bool screenPage = (mode == kModeCable && layout.HasCableFeature(kFeatureScreen)) ||
                             (mode == kModeReceiver && layout.wirelessFeatures != 0);
     if (screenPage) {
-        if (PageLoader loader = Lookup(m_pageLoaders, kFeatureScreen)) {
-            loader(*this);
-        }
+        LoadFeaturePage(kFeatureScreen);
     }
 }
 
 void KeyboardController::LoadPages() {
     LoadFeaturePages();
-    if (Layout().HasCableFeature(kFeatureScreen)) {
+    if (Layout()->HasCableFeature(kFeatureScreen)) {
         RunHandler(kCommandSetClock);
     }
     LoadSettingsPage();

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "app/CThreadBasic.h"
+#include "app/CommandTable.h"
 #include "app/ControllerView.h"
+#include "app/KeySelection.h"
 #include "app/WorkerCommand.h"
 #include "catalogue/DeviceCatalogue.h"
 #include "catalogue/KeyboardLayout.h"
@@ -38,9 +40,10 @@ public:
     static constexpr int kBatteryPollMs = 15000;
     static constexpr int kNotificationPollMs = 200;
 
-    /// The handler of a command whose feature lives elsewhere (keys, macros, lighting, screen,
-    /// updates); the features install theirs with SetCommandHandler.
-    using CommandHandler = std::function<void(KeyboardController&)>;
+    /// The handler of a worker command; a feature gives the numbered commands of
+    /// WorkerCommand.h theirs with SetCommandHandler, and adds a command of its own with
+    /// AddCommand.
+    using CommandHandler = CommandRow::Handler;
     /// Loads one feature's page from the database (worker command 5).
     using PageLoader = std::function<void(KeyboardController&)>;
     /// Runs the computer-side action of a key (a number the keyboard reports).
@@ -69,18 +72,31 @@ public:
 
     // ---- Queue ----
 
+    /// Queues a command; one whose row merges is not queued again while it still waits.
     void PostCommand(int command);
     size_t QueueLength() const;
+    /// Whether a command waits: an idle step that runs long checks it and ends early.
+    bool CommandWaiting() const { return QueueLength() > 0; }
     /// One worker tick: the external-process wait, then one command or the idle step.
     void Work();
     /// Runs one command at once on the calling thread, by the same rules as a queued one.
     void RunCommand(int command);
 
+    // ---- What features register (see app/Feature.h) ----
+
+    /// Adds a worker command, replacing one with the same id.
+    void AddCommand(CommandRow row);
+    /// Gives command `command` its handler, keeping how the queue treats it; a number without a
+    /// row gets a plain one (needs a ready keyboard, no wait dialog, queued each time).
     void SetCommandHandler(int command, CommandHandler handler);
     void SetPageLoader(int feature, PageLoader loader);
     void SetHostActionHandler(HostActionHandler handler);
-    /// The step of the current page that runs on idle ticks (live colours, streams).
+    /// The step of the current page that runs on idle ticks (live colours, streams). It runs
+    /// only when no command waits.
     void SetIdleStep(int page, CommandHandler step);
+    /// A step of command 1 after the first refresh (the audio analyser's start).
+    void AddStartStep(CommandHandler step);
+    const CommandTable& Commands() const { return m_commands; }
 
     // ---- Selection (window thread) ----
 
@@ -129,9 +145,14 @@ public:
     int ConnectionMode() const { return m_connectionMode.load(); }
     int BatteryLevel() const { return m_batteryLevel.load(); }
     int SelectedDeviceType() const { return m_listSelection.load(); }
-    int CurrentProfile() const { return m_currentProfile.load(); }
-    void SetCurrentProfile(int profile) { m_currentProfile.store(profile); }
-    KeyboardLayout Layout() const;
+    /// The profile, layer and key the user works on; shared by the window and the command line.
+    KeySelection& Selection() { return m_selection; }
+    const KeySelection& Selection() const { return m_selection; }
+    int CurrentProfile() const { return m_selection.CurrentProfile(); }
+    void SetCurrentProfile(int profile) { m_selection.SetCurrentProfile(profile); }
+    /// The selected model's layout. A new layout replaces the object; a holder keeps the one it
+    /// took, unchanged.
+    std::shared_ptr<const KeyboardLayout> Layout() const;
     const DeviceDescriptions& Descriptions() const { return m_descriptions; }
     std::vector<KeyboardMode> Modes() const;
     DeviceManager& Devices() { return m_devices; }
@@ -150,15 +171,31 @@ private:
     void WaitForExternalProcess();
     void LoadLayoutFor(int deviceType);
     bool TakeCommand(int& command);
+    /// One row per numbered command, with the controller's own handlers: start, plug changes,
+    /// model choice, page load, settings and the resets.
+    void AddOwnCommands();
+    /// Refresh and selection after start, plug and model choice (commands 1 to 4).
+    void RunStart();
+    void RunArrival();
+    void RunRemoval();
+    void RunModelChosen();
+    /// The receiver clears both key tables itself (command 13).
+    void RunResetKeysReceiver();
+    /// Runs the page loader of `feature`, if any, and tells the window the page is loaded.
+    void LoadFeaturePage(int feature);
     /// Shows the level the system reports for a keyboard on Bluetooth, when it reports one.
     void ReadBluetoothBattery();
     /// Loads every page the layout enables, without sending anything.
     void LoadFeaturePages();
-    /// Runs the handler a feature installed for a command, when there is one.
+    /// Runs the handler a feature registered for a command, when there is one.
     void RunHandler(int command);
     HostActionHandler HostAction() {
         std::lock_guard lock(m_handlersMutex);
         return m_hostActionHandler;
+    }
+    std::vector<CommandHandler> StartSteps() {
+        std::lock_guard lock(m_handlersMutex);
+        return m_startSteps;
     }
     /// The entry of `key` in one of the handler tables, copied under their lock; empty when the
     /// feature installed none.
@@ -180,7 +217,7 @@ private:
     DeviceDescriptions m_descriptions;
     mutable std::mutex m_modesMutex;  ///< connected flags of the mode records
     mutable std::mutex m_layoutMutex;
-    KeyboardLayout m_layout;
+    std::shared_ptr<const KeyboardLayout> m_layout;
 
     mutable std::mutex m_queueMutex;
     std::deque<int> m_queue;
@@ -189,11 +226,13 @@ private:
     std::mutex m_viewMutex;
     ControllerView* m_view = nullptr;
 
+    CommandTable m_commands;
     std::mutex m_handlersMutex;
-    std::map<int, CommandHandler> m_commandHandlers;
     std::map<int, PageLoader> m_pageLoaders;
     std::map<int, CommandHandler> m_idleSteps;
+    std::vector<CommandHandler> m_startSteps;
     HostActionHandler m_hostActionHandler;
+    KeySelection m_selection;
 
     std::atomic<bool> m_firstRefreshDone{false};
     std::atomic<bool> m_connected{false};
@@ -204,7 +243,6 @@ private:
     std::atomic<int> m_currentPage{0};
     std::atomic<int> m_rememberedTab{1};
     std::atomic<int> m_batteryLevel{0};
-    std::atomic<int> m_currentProfile{1};
     std::atomic<pid_t> m_externalProcess{0};
     std::int64_t m_lastBatteryPoll = -1;
     std::int64_t m_lastNotificationPoll = -1;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The settings page: stored values, the settings block, the resets and the firmware hand-over.
 #include "app/Autostart.h"
-#include "app/DeviceStatus.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
 #include "device/DeviceManager.h"
@@ -9,6 +8,7 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
+#include "protocol/SettingsReports.h"
 #include "store/ConfigValues.h"
 #include "store/ProfileDatabase.h"
 
@@ -63,48 +63,33 @@ bool KeyboardController::StoreSetting(const std::string& key, int value) {
 }
 
 void KeyboardController::LoadSettingsPage() {
-    const KeyboardLayout layout = Layout();
+    const std::shared_ptr<const KeyboardLayout> layout = Layout();
     SettingsPageView page;
     page.settings = ReadSettings();
-    page.responseTimeTooltip = ResponseTimeTooltipTextIds(page.settings.keyResponseTime);
-    page.fnArrangementVisible = layout.secondFnLayer;
-    page.responseTimeVisible = layout.responseTimeSetting;
-    page.sleepTimeVisible = layout.sleepTimeSetting;
-    page.sideLightVisible = layout.HasCableFeature(kFeatureSideLight);
+    page.fnArrangementVisible = layout->secondFnLayer;
+    page.responseTimeVisible = layout->responseTimeSetting;
+    page.sleepTimeVisible = layout->sleepTimeSetting;
+    page.sideLightVisible = layout->HasCableFeature(kFeatureSideLight);
     WithView([&page](ControllerView& view) { view.ShowSettingsPage(page); });
 }
 
 bool KeyboardController::SendSettings() {
     const KeyboardSettings settings = ReadSettings();
     switch (m_connectionMode.load()) {
-        case kModeCable: {
-            constexpr uint8_t kSettingsData = 0x17;
-            constexpr uint8_t kKeyboardSettings = 0x01;  // the screen's block is argument 0
-            const SettingsBlock block = BuildSettingsBlock(settings);
-            // The block itself is not confirmed; its sequence is, at both ends.
-            return m_devices.SendFeature(BuildBeginCommand(), true) &&
-                   m_devices.SendFeature(BuildHeaderCommand(kSettingsData, kKeyboardSettings, 1),
-                                         true) &&
-                   (m_devices.SendFeature(block, false), true) &&
-                   m_devices.SendFeature(BuildEndCommand(), true);
-        }
-        case kModeReceiver: {
-            ReceiverFrame request = BuildSettingsReceiverFrame(settings);
-            return m_devices.Query(request);
-        }
+        case kModeCable:
+            return m_devices.SendCableBlock(kDataSettings, kSettingsArgumentKeyboard,
+                                            BuildSettingsBlock(settings));
+        case kModeReceiver:
+            return m_devices.SendReceiverFrame(BuildSettingsReceiverFrame(settings));
         default:
             return false;  // nothing goes over Bluetooth
     }
 }
 
 int KeyboardController::ResetKeyAssignments() {
-    const int profile = m_currentProfile.load();
-    m_database.DeleteProfileAssignments(profile);
-    if (const PageLoader reload = Lookup(m_pageLoaders, kFeatureKeys)) {
-        reload(*this);
-        // Reloading the page must not change whose keys are written: still this profile's.
-        m_currentProfile.store(profile);
-    }
+    m_database.DeleteProfileAssignments(m_selection.CurrentProfile());
+    // The key page shows the emptied profile; whose keys are current does not change.
+    WithView([](ControllerView& view) { view.OnPageLoaded(kFeatureKeys); });
     switch (m_connectionMode.load()) {
         case kModeCable:
             PostCommand(kCommandWriteKeyLayers);
@@ -126,20 +111,19 @@ bool KeyboardController::RestoreDefaults(int defaultLanguage) {
     if (!m_connected.load()) {
         return false;
     }
-    const KeyboardLayout before = Layout();
-    m_database.DeleteModelDatabase(m_dataFolder, before.modelName);
+    m_database.DeleteModelDatabase(m_dataFolder, Layout()->modelName);
     LoadLayoutFor(m_listSelection.load());
     std::vector<Profile> profiles;
     m_database.PrepareProfiles(DefaultProfileBaseName(), profiles);
-    const ConnectionModeView modeView =
-        ComputeConnectionModeView(m_connectionMode.load(), Layout());
-    WithView([&modeView](ControllerView& view) { view.ShowConnectionMode(modeView); });
+    const ConnectionState state = ConnectionStateFor(m_connectionMode.load(), *Layout());
+    WithView([&state](ControllerView& view) { view.ShowConnectionMode(state); });
     PostCommand(kCommandRestoreDefaults);
     return true;
 }
 
 void KeyboardController::RunRestoreDefaults() {
-    const KeyboardLayout layout = Layout();
+    const std::shared_ptr<const KeyboardLayout> shared = Layout();
+    const KeyboardLayout& layout = *shared;
     LoadFeaturePages();
     if (layout.HasCableFeature(kFeatureScreen)) {
         const std::string folder = SafeFileComponent(layout.modelName);
@@ -169,9 +153,7 @@ void KeyboardController::RunRestoreDefaults() {
             SendSettings();
             break;
         case kModeReceiver: {
-            ReceiverFrame frame{};
-            frame[1] = 0x0F;
-            m_devices.Query(frame);
+            m_devices.SendReceiverFrame(BuildRestoreDefaultsFrame());
             if (layout.HasCableFeature(kFeatureLightModes)) {
                 Pause(50);
                 RunHandler(kCommandSendLightEffect);
@@ -188,7 +170,8 @@ void KeyboardController::RunRestoreDefaults() {
 }
 
 KeyboardController::FirmwareUpdateResult KeyboardController::FirmwareUpdate() {
-    const KeyboardLayout layout = Layout();
+    const std::shared_ptr<const KeyboardLayout> shared = Layout();
+    const KeyboardLayout& layout = *shared;
     int release = 0;
     m_devices.FirmwareVersion(release);
     if (!IsNewerFirmware(release, layout.firmwareVersion)) {

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The keyboard's own reports while the worker is idle: battery level and notifications.
-#include "app/DeviceStatus.h"
 #include "app/KeyboardController.h"
 #include "device/DeviceManager.h"
 #include "platform/HidBattery.h"
 #include "platform/Log.h"
+#include "protocol/StatusReports.h"
 
 namespace zephyl {
 
@@ -39,9 +39,7 @@ void KeyboardController::PollBattery(bool forced) {
         ReadBluetoothBattery();  // the system's reading; the keyboard is not asked
         return;
     }
-    ReceiverFrame frame{};
-    frame[1] = 0x20;
-    frame[2] = 0x01;
+    ReceiverFrame frame = BuildBatteryQuery();
     if (!m_devices.Query(frame)) {
         return;
     }

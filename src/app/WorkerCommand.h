@@ -29,11 +29,45 @@ enum WorkerCommand : int {
     kCommandDownloadFirmwareTool = 23,
 };
 
-/// Commands after which the worker closes the open wait dialog.
-constexpr bool ClosesWaitDialog(int command) {
-    return command == kCommandWriteKeyLayers || command == kCommandWriteMacros ||
-           command == kCommandWriteUserLight || command == kCommandResetKeysReceiver ||
-           command == kCommandRestoreDefaults;
-}
+/// How the queue and the worker treat a command of the numbering above; what it does comes
+/// with the feature that registers its handler.
+struct WorkerCommandInfo {
+    int id;
+    const char* name;
+    bool needsReadyKeyboard;  ///< dropped unless a keyboard is connected and ready
+    bool closesWaitDialog;    ///< the window waits for it with a wait dialog
+    /// The handler reads everything it sends when it runs (the stored state, the current
+    /// profile), so a second posting while one still waits is not queued.
+    bool mergesWhenQueued;
+};
+
+// clang-format off
+inline constexpr WorkerCommandInfo kWorkerCommands[] = {
+    // id                             name                    ready  wait   merge
+    {kCommandStart,                   "start",                false, false, false},
+    {kCommandArrival,                 "keyboard arrived",     false, false, false},
+    {kCommandRemoval,                 "keyboard removed",     false, false, false},
+    {kCommandModelChosen,             "model chosen",         false, false, false},
+    {kCommandLoadPages,               "load pages",           true,  false, false},
+    {kCommandWriteKeyLayers,          "write key layers",     true,  true,  true},
+    // On the receiver it writes the key selected when it runs: each request counts.
+    {kCommandWriteKeyLayer,           "write key layer",      true,  false, false},
+    {kCommandWriteMacros,             "write macros",         true,  true,  true},
+    {kCommandSendLightEffect,         "send light effect",    true,  false, true},
+    {kCommandSendSideLight,           "send side light",      true,  false, true},
+    {kCommandWriteUserLight,          "write user lighting",  true,  true,  false},
+    {kCommandSendSettings,            "send settings",        true,  false, true},
+    {kCommandResetKeysReceiver,       "reset keys",           true,  true,  false},
+    {kCommandRestoreDefaults,         "restore defaults",     true,  true,  false},
+    {kCommandSaveScreenGif,           "save screen picture",  true,  false, false},
+    {kCommandScreenLayer,             "screen layer",         true,  false, false},
+    {kCommandUploadScreen,            "upload screen",        true,  false, false},
+    {kCommandPrepareFrames,           "prepare frames",       true,  false, false},
+    {kCommandSetClock,                "set clock",            true,  false, false},
+    {kCommandScreenSlot,              "screen slot",          true,  false, false},
+    {kCommandDownloadInstaller,       "download installer",   true,  false, false},
+    {kCommandDownloadFirmwareTool,    "download firmware",    true,  false, false},
+};
+// clang-format on
 
 }  // namespace zephyl

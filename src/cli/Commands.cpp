@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/Commands.h"
 
-#include "app/DeviceStatus.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
 #include "cli/CommandLine.h"
@@ -10,6 +9,7 @@
 #include "device/DeviceManager.h"
 #include "device/KeyboardSettings.h"
 #include "platform/SettingsStore.h"
+#include "protocol/StatusReports.h"
 #include "store/ConfigValues.h"
 
 #include <climits>
@@ -82,9 +82,7 @@ int Devices(const Invocation& invocation, KeyboardController& controller, std::o
             status.activeMode = devices.CurrentConnectionMode();
             devices.FirmwareVersion(status.firmwareRelease);
             if (status.activeMode == kModeReceiver) {
-                ReceiverFrame frame{};
-                frame[1] = 0x20;
-                frame[2] = 0x01;
+                ReceiverFrame frame = BuildBatteryQuery();
                 if (devices.Query(frame)) {
                     status.battery = BatteryLevelFromAnswer(frame).value_or(0);
                 }

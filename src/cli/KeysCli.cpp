@@ -13,7 +13,7 @@
 #include "keys/MacroExchange.h"
 #include "keys/ProfileList.h"
 #include "store/ProfileDatabase.h"
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -209,7 +209,8 @@ std::string ReadAssignment(const KeyboardLayout& layout, ProfileDatabase& databa
 
 int RunProfiles(const Invocation& invocation, KeyboardController& controller, std::ostream& out,
                 std::ostream& err) {
-    ProfileList list(controller.Database(), [](int text) { return LanguageText(text); });
+    ProfileList list(
+        controller.Database(), [](int text) { return LanguageText(text); }, controller.Selection());
     list.LoadProfilePage();
     const auto& words = invocation.words;
     const std::string action = words.size() > 1 ? words[1] : "list";
@@ -236,7 +237,6 @@ int RunProfiles(const Invocation& invocation, KeyboardController& controller, st
             return kExitFailed;
         }
         out << list.CurrentProfile() << "\n";
-        controller.SetCurrentProfile(list.CurrentProfile());
         return Finish(outcome, controller, err);
     }
     const int id = words.size() > 2 ? Number(words[2]).value_or(-1) : -1;
@@ -257,13 +257,9 @@ int RunProfiles(const Invocation& invocation, KeyboardController& controller, st
                 return kExitFailed;
             }
             list.SelectProfileEntry(index);
-            const PageOutcome outcome = list.DeleteSelectedProfile();
-            controller.SetCurrentProfile(list.CurrentProfile());
-            return Finish(outcome, controller, err);
+            return Finish(list.DeleteSelectedProfile(), controller, err);
         }
-        const PageOutcome outcome = list.SelectProfileEntry(index);
-        controller.SetCurrentProfile(list.CurrentProfile());
-        return Finish(outcome, controller, err);
+        return Finish(list.SelectProfileEntry(index), controller, err);
     }
     err << "zephylctl: usage: zephylctl profiles [list | new | rename ID NAME | delete ID | "
            "select ID]\n";
@@ -273,7 +269,8 @@ int RunProfiles(const Invocation& invocation, KeyboardController& controller, st
 int RunKeys(const Invocation& invocation, KeyboardController& controller, std::ostream& out,
             std::ostream& err) {
     ProfileDatabase& database = controller.Database();
-    const KeyboardLayout layout = controller.Layout();
+    const std::shared_ptr<const KeyboardLayout> shared = controller.Layout();
+    const KeyboardLayout& layout = *shared;
     const int profile = Profile(invocation, database);
     const int layer = invocation.layer.value_or(0);
     controller.SetCurrentProfile(profile);

@@ -6,7 +6,7 @@
 #include "cli/Commands.h"
 #include "device/DeviceManager.h"
 #include "device/HidLibrary.h"
-#include "keys/KeyCommands.h"
+#include "core/Core.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
@@ -57,10 +57,9 @@ int Run(int argc, char** argv) {
                                                                      : kEnglishLanguageId);
     CreateDirectoryPath(DataFolder() + "db");
 
-    auto controller = std::make_shared<KeyboardController>(
-        DeviceManager::Instance(), DatabaseInstance(), settingsStore, resources, DataFolder());
+    auto controller = BuildCore(DeviceManager::Instance(), DatabaseInstance(), settingsStore,
+                                resources, DataFolder());
     controller->LoadDeviceDescriptions();
-    InstallKeyCommands(*controller);
     if (invocation->model) {
         if (FindModelIndex(controller->Descriptions().models, *invocation->model) < 0) {
             std::cerr << "zephylctl: unknown keyboard model " << *invocation->model

@@ -9,9 +9,10 @@ namespace zephyl {
 
 namespace {
 
-constexpr int kCommandFeatureLength = 65;
-constexpr int kReceiverLength = 33;
-constexpr int kBulkOutputLength = 4097;
+// Interfaces are told apart by their report lengths.
+constexpr int kCommandFeatureLength = static_cast<int>(kCableReportLength);
+constexpr int kReceiverLength = static_cast<int>(kReceiverReportLength);
+constexpr int kBulkOutputLength = static_cast<int>(kBulkReportLength);
 constexpr uint16_t kNotificationUsagePage = 0xFFFF;
 constexpr uint16_t kNotificationUsage = 1;
 

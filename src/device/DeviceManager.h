@@ -4,11 +4,12 @@
 #include "catalogue/DeviceCatalogue.h"
 #include "device/DeviceEntry.h"
 #include "device/HidLibrary.h"
-#include "device/ReportFrames.h"
 #include "device/TransportClock.h"
+#include "protocol/ReportFrames.h"
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -16,6 +17,19 @@
 #include <vector>
 
 namespace zephyl {
+
+/// Waits between the reports of a sequence; null waits not at all. Tests pass one that records.
+using TransferPause = std::function<void(int milliseconds)>;
+
+/// How a cable write sequence goes around its block.
+struct CableBlockOptions {
+    bool macroBegin = false;    ///< the macro image has a begin of its own
+    bool confirmBlock = false;  ///< a one-packet block the keyboard answers with a status
+    enum class Refresh { kNone, kConfirmed, kUnconfirmed };
+    Refresh refresh = Refresh::kNone;  ///< sent after the end
+    int pauseAroundBlock = 0;          ///< ms after the header and after the block
+    TransferPause pause;
+};
 
 /// Owner of the opened HID interfaces of the known keyboards, of the choice of the interface the
 /// program talks through, and of the report transport.
@@ -96,6 +110,19 @@ public:
     /// Receiver: seals the frame with its checksum over `length` bytes, sends it and waits for
     /// the answer that echoes it, left in `frame` from byte 0.
     bool Query(ReceiverFrame& frame, size_t length = kReceiverFrameLength);
+
+    /// Cable write sequence: begin, header (data type, argument, packet count), the block as
+    /// size / 64 packets, end, and the refresh when asked. A refused step does not stop the
+    /// sequence, since the keyboard may still take the rest; the result is then false.
+    bool SendCableBlock(uint8_t dataType, uint8_t argument, std::span<const uint8_t> block,
+                        const CableBlockOptions& options = {});
+    /// Receiver: each frame with Query, `pauseBetweenMs` apart. An unanswered frame does not stop
+    /// the others; the result is then false.
+    bool SendReceiverFrames(std::span<ReceiverFrame> frames, int pauseBetweenMs = 0,
+                            const TransferPause& pause = nullptr);
+    /// Receiver: one frame with Query, for a caller that does not read the answer.
+    bool SendReceiverFrame(ReceiverFrame frame) { return Query(frame); }
+
     /// Receiver handshake on one interface.
     bool Probe(hid_device* device);
     /// Writes a 4096-byte block to the bulk interface chosen with the command interface.

@@ -285,6 +285,40 @@ bool DeviceManager::SendBulk(std::span<const uint8_t> block) {
     return written;
 }
 
+bool DeviceManager::SendCableBlock(uint8_t dataType, uint8_t argument,
+                                   std::span<const uint8_t> block,
+                                   const CableBlockOptions& options) {
+    const auto wait = [&options](int milliseconds) {
+        if (options.pause && milliseconds > 0) {
+            options.pause(milliseconds);
+        }
+    };
+    const auto packets = static_cast<uint16_t>(CablePacketCount(block.size()));
+    bool accepted = SendFeature(BuildBeginCommand(options.macroBegin), true);
+    accepted = SendFeature(BuildHeaderCommand(dataType, argument, packets), true) && accepted;
+    wait(options.pauseAroundBlock);
+    accepted = SendFeature(block, options.confirmBlock) && accepted;
+    wait(options.pauseAroundBlock);
+    accepted = SendFeature(BuildEndCommand(), true) && accepted;
+    if (options.refresh != CableBlockOptions::Refresh::kNone) {
+        const bool confirm = options.refresh == CableBlockOptions::Refresh::kConfirmed;
+        accepted = SendFeature(BuildRefreshCommand(), confirm) && accepted;
+    }
+    return accepted;
+}
+
+bool DeviceManager::SendReceiverFrames(std::span<ReceiverFrame> frames, int pauseBetweenMs,
+                                       const TransferPause& pause) {
+    bool answered = true;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        if (i > 0 && pause && pauseBetweenMs > 0) {
+            pause(pauseBetweenMs);
+        }
+        answered = Query(frames[i]) && answered;
+    }
+    return answered;
+}
+
 int DeviceManager::ReadNotification(std::span<uint8_t> buffer, int timeoutMs) {
     std::lock_guard transfer(m_transferMutex);
     hid_device* device = nullptr;

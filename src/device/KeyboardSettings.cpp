@@ -6,38 +6,6 @@
 
 namespace zephyl {
 
-SettingsBlock BuildSettingsBlock(const KeyboardSettings& settings) {
-    SettingsBlock block{};
-    block[1] = 0x01;
-    block[2] = settings.disableAltTab ? 1 : 0;
-    block[3] = settings.disableAltF4 ? 1 : 0;
-    block[4] = settings.disableWin ? 1 : 0;
-    block[5] = static_cast<std::uint8_t>(settings.fnSwitch & 0xFF);
-    block[6] = static_cast<std::uint8_t>(settings.sleepTime & 0xFF);
-    block[8] = static_cast<std::uint8_t>(settings.keyResponseTime & 0xFF);
-    SealBlock(block);
-    return block;
-}
-
-ReceiverFrame BuildSettingsReceiverFrame(const KeyboardSettings& settings) {
-    const SettingsBlock block = BuildSettingsBlock(settings);
-    ReceiverFrame frame{};
-    frame[1] = 0x07;
-    frame[2] = 0x10;
-    for (int i = 1; i <= 8; ++i) {
-        frame[4 + i] = block[i];
-    }
-    frame[18] = 0xAA;
-    frame[19] = 0x55;
-    return frame;
-}
-
-std::vector<int> ResponseTimeTooltipTextIds(int keyResponseTime) {
-    const int first =
-        (keyResponseTime >= 1 && keyResponseTime <= 4) ? 600 + 5 * (keyResponseTime - 1) : 620;
-    return {first, first + 1, first + 2, first + 3, first + 4};
-}
-
 std::string FirmwareReleaseDigits(int releaseNumber) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%x", static_cast<unsigned>(releaseNumber) & 0xFFFFu);

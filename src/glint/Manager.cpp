@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "glint/Manager.h"
 
-#include "app/Environment.h"
+#include "platform/SoftwareIdentity.h"
 #include "glint/SkinImage.h"
 
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "keys/KeyCodes.h"
 #include "keys/KeyTexts.h"
 #include "store/ProfileDatabase.h"
-#include "ui/DefaultNames.h"
+#include "text/DefaultNames.h"
 
 #include <filesystem>
 

@@ -44,7 +44,8 @@ private:
 }  // namespace
 
 void WriteKeyLayers(KeyboardController& controller, const PauseFunction& pause) {
-    const KeyboardLayout layout = controller.Layout();
+    const std::shared_ptr<const KeyboardLayout> shared = controller.Layout();
+    const KeyboardLayout& layout = *shared;
     const int profile = controller.CurrentProfile();
     switch (controller.ConnectionMode()) {
         case kModeCable:
@@ -69,10 +70,12 @@ void WriteKeyLayers(KeyboardController& controller, const PauseFunction& pause) 
     }
 }
 
-void WriteKeyLayer(KeyboardController& controller, const KeyPageState& state) {
-    const KeyboardLayout layout = controller.Layout();
-    const int profile = controller.CurrentProfile();
-    const int layer = state.CurrentLayer();
+void WriteKeyLayer(KeyboardController& controller) {
+    const std::shared_ptr<const KeyboardLayout> shared = controller.Layout();
+    const KeyboardLayout& layout = *shared;
+    const KeySelection& selection = controller.Selection();
+    const int profile = selection.CurrentProfile();
+    const int layer = selection.CurrentLayer();
     switch (controller.ConnectionMode()) {
         case kModeCable:
             if (layer == 0 || (layer == 1 && layout.secondFnLayer)) {
@@ -85,7 +88,7 @@ void WriteKeyLayer(KeyboardController& controller, const KeyPageState& state) {
             if (layer == 0 || layer == 1) {
                 SendKeySlotReceiver(controller.Devices(), layer,
                                     PrepareKeySlot(controller.Database(), layout, profile, layer,
-                                                   state.SelectedKey()));
+                                                   selection.SelectedKey()));
             }
             break;
         default:
@@ -95,7 +98,7 @@ void WriteKeyLayer(KeyboardController& controller, const KeyPageState& state) {
 
 void WriteMacros(KeyboardController& controller, const PauseFunction& pause) {
     const int mode = controller.ConnectionMode();
-    if ((MacroFeatures(controller.Layout(), mode) & kFeatureMacros) == 0) {
+    if ((MacroFeatures(*controller.Layout(), mode) & kFeatureMacros) == 0) {
         return;
     }
     const MacroUpload result =
@@ -105,26 +108,18 @@ void WriteMacros(KeyboardController& controller, const PauseFunction& pause) {
     }
 }
 
-std::shared_ptr<KeyPageState> InstallKeyCommands(KeyboardController& controller,
-                                                 KeyCommandOptions options) {
-    std::shared_ptr<KeyPageState> state =
-        options.state ? options.state : std::make_shared<KeyPageState>();
+void RegisterKeysFeature(KeyboardController& controller, KeysFeatureOptions options) {
     const PauseFunction pause = options.pause;
     controller.SetCommandHandler(kCommandWriteKeyLayers,
                                  [pause](KeyboardController& c) { WriteKeyLayers(c, pause); });
     controller.SetCommandHandler(kCommandWriteKeyLayer,
-                                 [state](KeyboardController& c) { WriteKeyLayer(c, *state); });
+                                 [](KeyboardController& c) { WriteKeyLayer(c); });
     controller.SetCommandHandler(kCommandWriteMacros,
                                  [pause](KeyboardController& c) { WriteMacros(c, pause); });
-    auto loaded = options.onKeyPageLoaded;
-    controller.SetPageLoader(kFeatureKeys, [state, loaded](KeyboardController& c) {
-        c.SetCurrentProfile(c.Database().GetActiveProfile());
-        state->SetCurrentLayer(0);
-        if (loaded) {
-            loaded(c);
-        }
+    controller.SetPageLoader(kFeatureKeys, [](KeyboardController& c) {
+        c.Selection().SetCurrentProfile(c.Database().GetActiveProfile());
+        c.Selection().SetCurrentLayer(0);
     });
-    return state;
 }
 
 void InstallHostActions(KeyboardController& controller,

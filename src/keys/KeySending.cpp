@@ -9,7 +9,6 @@
 namespace zephyl {
 namespace {
 
-constexpr std::uint8_t kKeyTableDataType[] = {0x11, 0x27};
 constexpr int kFramePauseMs = 2;
 
 std::vector<int> MacroIds(ProfileDatabase& database) {
@@ -41,14 +40,9 @@ PreparedKeyTable PrepareKeyTable(ProfileDatabase& database, const KeyboardLayout
 }
 
 bool SendKeyTable(DeviceManager& devices, int layer, const KeyTable& table) {
-    const std::uint8_t dataType = kKeyTableDataType[layer == 1 ? 1 : 0];
-    bool accepted = devices.SendFeature(BuildBeginCommand(), true);
-    accepted =
-        devices.SendFeature(BuildHeaderCommand(dataType, 0, kKeyTablePackets), true) && accepted;
-    accepted = devices.SendFeature(table, false) && accepted;
-    accepted = devices.SendFeature(BuildEndCommand(), true) && accepted;
-    accepted = devices.SendFeature(BuildRefreshCommand(), true) && accepted;
-    return accepted;
+    CableBlockOptions options;
+    options.refresh = CableBlockOptions::Refresh::kConfirmed;
+    return devices.SendCableBlock(KeyTableDataType(layer), 0, table, options);
 }
 
 bool SendKeyTableReceiver(DeviceManager& devices, int layer, const PreparedKeyTable& prepared,
@@ -56,16 +50,8 @@ bool SendKeyTableReceiver(DeviceManager& devices, int layer, const PreparedKeyTa
     if (!prepared.hasAssignments) {
         return true;
     }
-    bool answered = true;
-    bool first = true;
-    for (ReceiverFrame& frame : BuildKeyTableFrames(layer, prepared.build.table)) {
-        if (!first && pause) {
-            pause(kFramePauseMs);
-        }
-        first = false;
-        answered = devices.Query(frame) && answered;
-    }
-    return answered;
+    std::vector<ReceiverFrame> frames = BuildKeyTableFrames(layer, prepared.build.table);
+    return devices.SendReceiverFrames(frames, kFramePauseMs, pause);
 }
 
 std::optional<KeySlotWrite> PrepareKeySlot(ProfileDatabase& database, const KeyboardLayout& layout,
@@ -95,8 +81,7 @@ bool SendKeySlotReceiver(DeviceManager& devices, int layer,
     if (!write) {
         return false;
     }
-    ReceiverFrame frame = BuildKeySlotFrame(layer, write->slotNumber, write->slot);
-    return devices.Query(frame);
+    return devices.SendReceiverFrame(BuildKeySlotFrame(layer, write->slotNumber, write->slot));
 }
 
 }  // namespace zephyl

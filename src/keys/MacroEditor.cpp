@@ -7,7 +7,7 @@
 #include "keys/MacroRecorder.h"
 #include "store/ConfigValues.h"
 #include "store/ProfileDatabase.h"
-#include "ui/DefaultNames.h"
+#include "text/DefaultNames.h"
 
 #include <algorithm>
 

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-// The macro memory image: a table of 100 four-byte entries (the offset of each macro's block,
-// 0xFF × 4 for a macro without steps, 0 past the last macro), then the blocks, each a count of
-// four-byte entries, six 0 bytes and one action entry and one pause entry per step. Values are
-// little-endian; the image ends in the block trailer.
+// Stored macros in the keyboard's terms: each step as an action and a pause of the macro image,
+// and the limits of what one upload takes.
 
-#include "device/ReportFrames.h"
+#include "protocol/MacroImage.h"
 #include "store/ProfileRecords.h"
 
 #include <cstdint>
@@ -15,28 +13,17 @@
 
 namespace zephyl {
 
-inline constexpr size_t kMacroTableLength = 400;
-inline constexpr int kShortestMacroPause = 10;
-
 /// One macro of the image with its steps in order.
 struct MacroImageInput {
     std::vector<MacroStep> steps;
 };
 
-/// The table and blocks, without padding: its size is the offset after the last block.
-/// Macros beyond the 100 the table addresses are left out.
+/// A stored step as the image carries it: key steps by their usage, button steps by their mask;
+/// other steps, and buttons the keyboard has no bit for, are only their pause.
+MacroImageStep ToImageStep(const MacroStep& step);
+
+/// The table and blocks of the stored macros, without padding (see the protocol's builder).
 std::vector<std::uint8_t> BuildMacroImageBody(std::span<const MacroImageInput> macros);
-
-/// The body padded to whole 64-byte packets plus one, with the trailer in the last two bytes.
-std::vector<std::uint8_t> CableMacroImage(std::span<const std::uint8_t> body);
-
-/// The body padded to whole 28-byte chunks plus one, with the trailer in the last two bytes.
-std::vector<std::uint8_t> ReceiverMacroImage(std::span<const std::uint8_t> body);
-
-/// The receiver frames of an image: chunk k at bytes 28k..28k+27, the last one telling how many
-/// bytes of the body its chunk ends.
-std::vector<ReceiverFrame> BuildMacroFrames(std::span<const std::uint8_t> receiverImage,
-                                            size_t bodyLength);
 
 // Upload limits: eight bytes per macro and per step at most.
 /// The cable takes the macro set when 8 × (steps + macros) is below 2700.

@@ -8,7 +8,6 @@
 namespace zephyl {
 namespace {
 
-constexpr std::uint8_t kMacroDataType = 0x15;
 constexpr int kCablePauseMs = 30;
 constexpr int kFramePauseMs = 2;
 
@@ -19,31 +18,18 @@ MacroUpload Result(bool accepted) {
 MacroUpload SendCable(DeviceManager& devices, const std::vector<std::uint8_t>& body,
                       const PauseFunction& pause) {
     const std::vector<std::uint8_t> image = CableMacroImage(body);
-    const auto packets = static_cast<std::uint8_t>(image.size() / kCablePayloadLength);
-    // A refused step does not stop the sequence: the keyboard may still take the rest.
-    bool accepted = devices.SendFeature(BuildBeginCommand(true), true);
-    accepted =
-        devices.SendFeature(BuildHeaderCommand(kMacroDataType, 0, packets), true) && accepted;
-    pause(kCablePauseMs);
-    accepted = devices.SendFeature(image, false) && accepted;
-    pause(kCablePauseMs);
-    accepted = devices.SendFeature(BuildEndCommand(), true) && accepted;
-    return Result(accepted);
+    CableBlockOptions options;
+    options.macroBegin = true;
+    options.pauseAroundBlock = kCablePauseMs;
+    options.pause = pause;
+    return Result(devices.SendCableBlock(kDataMacroImage, 0, image, options));
 }
 
 MacroUpload SendReceiver(DeviceManager& devices, const std::vector<std::uint8_t>& body,
                          const PauseFunction& pause) {
     const std::vector<std::uint8_t> image = ReceiverMacroImage(body);
-    bool answered = true;
-    bool first = true;
-    for (ReceiverFrame& frame : BuildMacroFrames(image, body.size())) {
-        if (!first) {
-            pause(kFramePauseMs);
-        }
-        first = false;
-        answered = devices.Query(frame) && answered;
-    }
-    return Result(answered);
+    std::vector<ReceiverFrame> frames = BuildMacroFrames(image, body.size());
+    return Result(devices.SendReceiverFrames(frames, kFramePauseMs, pause));
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "keys/ProfileList.h"
 
+#include "app/KeySelection.h"
 #include "app/WorkerCommand.h"
 #include "keys/KeyTexts.h"
 #include "store/ProfileDatabase.h"
-#include "ui/DefaultNames.h"
+#include "text/DefaultNames.h"
 
 #include <algorithm>
 
@@ -21,17 +22,24 @@ PageOutcome WriteLayers() {
 
 }  // namespace
 
-ProfileList::ProfileList(ProfileDatabase& database, TextSource texts)
-    : m_database(database), m_texts(std::move(texts)) {}
+ProfileList::ProfileList(ProfileDatabase& database, TextSource texts, KeySelection& selection)
+    : m_database(database), m_texts(std::move(texts)), m_selection(selection) {}
+
+int ProfileList::CurrentProfile() const {
+    return m_selection.CurrentProfile();
+}
+
+void ProfileList::SetCurrentProfile(int profile) {
+    m_selection.SetCurrentProfile(profile);
+}
 
 std::string ProfileList::DefaultProfileBase() const {
     std::string text = m_texts ? m_texts(kTextDefaultProfileName) : std::string();
     return text.empty() ? std::string("My Config") : text;
 }
 
-void ProfileList::LoadProfilePage() {
+void ProfileList::FillEntries() {
     m_entries.clear();
-    m_selected = -1;
     std::vector<Profile> profiles;
     const std::string base = DefaultProfileBase();
     m_database.PrepareProfiles(base, profiles);
@@ -39,13 +47,27 @@ void ProfileList::LoadProfilePage() {
         m_entries.push_back({profile.profile,
                              ReplaceDefaultPrefix(profile.name, DefaultNameList::kProfiles, base)});
     }
-    m_currentProfile = m_database.GetActiveProfile();
+}
+
+void ProfileList::SelectEntryOf(int profile) {
+    m_selected = -1;
     const auto found = std::find_if(m_entries.begin(), m_entries.end(),
-                                    [this](const auto& e) { return e.id == m_currentProfile; });
+                                    [profile](const auto& e) { return e.id == profile; });
     if (found != m_entries.end()) {
         m_selected = static_cast<int>(found - m_entries.begin());
     }
     m_pictureEnabled = true;
+}
+
+void ProfileList::LoadProfilePage() {
+    FillEntries();
+    m_selection.SetCurrentProfile(m_database.GetActiveProfile());
+    SelectEntryOf(m_selection.CurrentProfile());
+}
+
+void ProfileList::ReloadEntries() {
+    FillEntries();
+    SelectEntryOf(m_selection.CurrentProfile());
 }
 
 PageOutcome ProfileList::NewProfile() {
@@ -56,7 +78,7 @@ PageOutcome ProfileList::NewProfile() {
     }
     m_entries.push_back({id, name});
     m_selected = static_cast<int>(m_entries.size()) - 1;
-    m_currentProfile = id;
+    m_selection.SetCurrentProfile(id);
     m_pictureEnabled = true;
     return WriteLayers();
 }
@@ -71,7 +93,7 @@ PageOutcome ProfileList::DeleteSelectedProfile() {
     m_entries.erase(m_entries.begin() + m_selected);
     // The first entry has none before it: the one after it, now first, takes its place.
     m_selected = std::max(m_selected - 1, 0);
-    m_currentProfile = m_entries[static_cast<size_t>(m_selected)].id;
+    m_selection.SetCurrentProfile(m_entries[static_cast<size_t>(m_selected)].id);
     return WriteLayers();
 }
 
@@ -102,7 +124,7 @@ PageOutcome ProfileList::SelectProfileEntry(int index) {
     }
     m_selected = index;
     m_pictureEnabled = true;
-    m_currentProfile = m_entries[static_cast<size_t>(index)].id;
+    m_selection.SetCurrentProfile(m_entries[static_cast<size_t>(index)].id);
     return WriteLayers();
 }
 

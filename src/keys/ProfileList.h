@@ -8,6 +8,7 @@
 
 namespace zephyl {
 
+class KeySelection;
 class ProfileDatabase;
 
 /// One entry of the profile list.
@@ -17,22 +18,27 @@ struct ProfileEntry {
 };
 
 /// The profile list of the custom-keys page without its control: which profiles there are, which
-/// one is selected and which one is current (its assignments are shown, edited and sent).
+/// one is selected, and the changes of the current profile (its assignments are shown, edited
+/// and sent), which it makes in the selection it is given: the controller's, so the window,
+/// the command line and the worker agree.
 class ProfileList {
 public:
-    ProfileList(ProfileDatabase& database, TextSource texts);
+    ProfileList(ProfileDatabase& database, TextSource texts, KeySelection& selection);
 
     /// Fills the list, giving a new database its first three profiles and default settings, and
     /// makes the profile marked active current (0 when it no longer exists). Sends nothing.
     void LoadProfilePage();
+    /// Fills the list again and selects the current profile's entry, leaving the current
+    /// profile as it is (after its keys were reset, say).
+    void ReloadEntries();
 
     const std::vector<ProfileEntry>& Entries() const { return m_entries; }
     /// −1 when no entry is selected.
     int SelectedIndex() const { return m_selected; }
     /// 0 when there is none.
-    int CurrentProfile() const { return m_currentProfile; }
+    int CurrentProfile() const;
     /// The profile switch of a host action: current without moving the selection.
-    void SetCurrentProfile(int profile) { m_currentProfile = profile; }
+    void SetCurrentProfile(int profile);
     bool PictureEnabled() const { return m_pictureEnabled; }
 
     /// Adds "<default name> <entries + 1>", selects it and makes it current.
@@ -50,12 +56,14 @@ public:
 
 private:
     std::string DefaultProfileBase() const;
+    void FillEntries();
+    void SelectEntryOf(int profile);
 
     ProfileDatabase& m_database;
     TextSource m_texts;
     std::vector<ProfileEntry> m_entries;
+    KeySelection& m_selection;
     int m_selected = -1;
-    int m_currentProfile = 1;
     bool m_pictureEnabled = true;
 };
 

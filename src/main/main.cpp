@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Entry point of the windowed program.
 #include "app/KeyboardController.h"
-#include "app/Startup.h"
+#include "core/Core.h"
 #include "device/DeviceManager.h"
 #include "device/HidLibrary.h"
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "store/ProfileDatabase.h"
+#include "ui/desktop/Startup.h"
 #include "ui/window/KeyboardDlg.h"
 
 #include <QApplication>
@@ -57,10 +58,10 @@ int main(int argc, char** argv) {
             break;
     }
 
-    auto controller = std::make_shared<zephyl::KeyboardController>(
-        zephyl::DeviceManager::Instance(), zephyl::DatabaseInstance(),
-        std::make_shared<zephyl::SettingsStore>(zephyl::SoftwareName()), zephyl::ResourceFolder(),
-        zephyl::DataFolder());
+    auto controller =
+        zephyl::BuildCore(zephyl::DeviceManager::Instance(), zephyl::DatabaseInstance(),
+                          std::make_shared<zephyl::SettingsStore>(zephyl::SoftwareName()),
+                          zephyl::ResourceFolder(), zephyl::DataFolder());
     // The window stays in the tray when it is hidden; only an exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     zephyl::window::KeyboardDlg window(controller);

@@ -10,6 +10,9 @@
 #ifndef ZEPHYL_INSTALLED_RESOURCE_DIR
 #define ZEPHYL_INSTALLED_RESOURCE_DIR "/usr/local/share/zephyl-keyboard-driver"
 #endif
+#ifndef ZEPHYL_RESOURCE_FROM_BINDIR
+#define ZEPHYL_RESOURCE_FROM_BINDIR "../share/zephyl-keyboard-driver"
+#endif
 
 namespace zephyl {
 namespace {
@@ -66,6 +69,13 @@ std::string ResourceFolder() {
     std::error_code error;
     if (std::filesystem::is_regular_file(beside + "config.xml", error)) {
         return beside;
+    }
+    // An installed binary in <prefix>/bin finds <prefix>/share/... from where it is, so a tree
+    // installed under another prefix or moved whole still finds its own data.
+    const std::filesystem::path installed =
+        (std::filesystem::path(beside) / ZEPHYL_RESOURCE_FROM_BINDIR).lexically_normal();
+    if (std::filesystem::is_regular_file(installed / "config.xml", error)) {
+        return WithTrailingSlash(installed.string());
     }
     return WithTrailingSlash(ZEPHYL_INSTALLED_RESOURCE_DIR);
 }

@@ -10,7 +10,8 @@ std::string ExecutableFolder();
 
 /// Where config.xml, layouts/, language/, skins/, gif/ and firmware/ live, with a trailing '/':
 /// $ZEPHYL_RESOURCE_DIR when set, else the binary's folder when it holds config.xml (the build
-/// tree), else the installed share folder.
+/// tree), else the share folder beside the binary's bin folder when it holds config.xml (an
+/// installed tree, wherever it was put), else the share folder of the configured prefix.
 std::string ResourceFolder();
 
 /// $XDG_DATA_HOME, or ~/.local/share.

@@ -9,18 +9,21 @@ namespace zephyl::virtualhid {
 
 /// Misbehaviour injected on request, so the host's error paths can be exercised:
 ///
-/// | name            | value        | effect |
-/// |-----------------|--------------|-----------------------------------------------------------------|
-/// | busy            | count        | the next command reports on a feature interface are not taken
-/// | |                 |              | and read back with status 0xFF | | wrong_status    | count
-/// | the next command reports are taken but read back with status 2  | | lost_answer     | count |
-/// the next receiver frames are acted on but get no answer         | | no_echo         | count |
-/// the next receiver answers are preceded by a stray answer whose  | |                 | | first
-/// bytes do not echo the frame                               | | unplug_after    | count        |
-/// the connection that carries the n-th next report is unplugged   | |                 | | right
-/// after that report                                         | | unplug_in_block | count        |
-/// unplugged right after the n-th data report of the next block    | | slow            |
-/// milliseconds | every answer (read-back, receiver or bulk answer) comes late    |
+/// | name            | value        | effect                                                      |
+/// |-----------------|--------------|-------------------------------------------------------------|
+/// | busy            | count        | the next command reports on a feature interface are not     |
+/// |                 |              | taken and read back with status 0xFF                        |
+/// | wrong_status    | count        | the next command reports are taken but read back with       |
+/// |                 |              | status 2                                                    |
+/// | lost_answer     | count        | the next receiver frames are acted on but get no answer     |
+/// | no_echo         | count        | the next receiver answers are preceded by a stray answer    |
+/// |                 |              | whose first bytes do not echo the frame                     |
+/// | unplug_after    | count        | the connection that carries the n-th next report is         |
+/// |                 |              | unplugged right after that report                           |
+/// | unplug_in_block | count        | unplugged right after the n-th data report of the next      |
+/// |                 |              | block                                                       |
+/// | slow            | milliseconds | every answer (read-back, receiver or bulk answer) comes     |
+/// |                 |              | late                                                        |
 ///
 /// A value of 0 switches a fault off. Counts are consumed as reports arrive.
 class FaultState {

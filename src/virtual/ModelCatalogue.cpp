@@ -159,6 +159,14 @@ std::string FindResourceFolder() {
         if (!error && std::filesystem::exists(folder / "config.xml", error)) {
             return WithSlash(folder.string());
         }
+#ifdef ZEPHYL_VIRTUAL_RESOURCE_FROM_LIBDIR
+        // Installed in <prefix>/lib: the data is in <prefix>/share, wherever the tree was put.
+        const std::filesystem::path installed =
+            (folder / ZEPHYL_VIRTUAL_RESOURCE_FROM_LIBDIR).lexically_normal();
+        if (!error && std::filesystem::exists(installed / "config.xml", error)) {
+            return WithSlash(installed.string());
+        }
+#endif
     }
     return WithSlash(ZEPHYL_VIRTUAL_INSTALLED_RESOURCE_DIR);
 }

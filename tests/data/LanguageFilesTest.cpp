@@ -2,7 +2,7 @@
 // Every text the windows show is an entry of a language file; a missing entry shows as an empty
 // caption and nothing reports it. These tests hold every shipped language file against the list
 // of texts the program asks for.
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 
 #include <gtest/gtest.h>
 

@@ -128,6 +128,65 @@ TEST(TransportTest, BlocksTravelInWholePackets) {
     }
 }
 
+TEST(TransportTest, CableBlockSequenceGoesOnPastARefusedStep) {
+    // Each confirmed step refused in turn: begin, header, end, refresh.
+    for (size_t refused = 0; refused < 4; ++refused) {
+        SCOPED_TRACE(refused);
+        Transport t;
+        t.hid.m_statuses.assign(4, 0x01);
+        t.hid.m_statuses[refused] = 0x00;
+        std::vector<int> pauses;
+        CableBlockOptions options;
+        options.macroBegin = true;
+        options.refresh = CableBlockOptions::Refresh::kConfirmed;
+        options.pauseAroundBlock = 30;
+        options.pause = [&pauses](int ms) { pauses.push_back(ms); };
+        std::vector<uint8_t> block(128, 0x11);
+        EXPECT_FALSE(t.manager.SendCableBlock(0x15, 0x02, block, options));
+        const auto sends = t.hid.Ops("set_feature");
+        ASSERT_EQ(sends.size(), 2u + 2u + 2u);  // nothing was left out
+        const std::pair<uint8_t, uint8_t> commands[] = {{0x04, 0x19}, {0x04, 0x15}, {0x11, 0x11},
+                                                        {0x11, 0x11}, {0x04, 0x02}, {0x04, 0xF0}};
+        for (size_t i = 0; i < sends.size(); ++i) {
+            EXPECT_EQ(sends[i].bytes[1], commands[i].first) << i;
+            EXPECT_EQ(sends[i].bytes[2], commands[i].second) << i;
+        }
+        EXPECT_EQ(sends[1].bytes[3], 0x02);  // the argument
+        EXPECT_EQ(sends[1].bytes[9], 2);     // the packet count
+        EXPECT_EQ(t.hid.Ops("get_feature").size(), 4u);
+        EXPECT_EQ(pauses, (std::vector<int>{30, 30}));
+    }
+    // Every step accepted; an unconfirmed refresh is not read back, and no refresh is optional.
+    Transport t;
+    CableBlockOptions options;
+    options.refresh = CableBlockOptions::Refresh::kUnconfirmed;
+    EXPECT_TRUE(t.manager.SendCableBlock(0x13, 0, std::vector<uint8_t>(64), options));
+    EXPECT_EQ(t.hid.Ops("set_feature").size(), 5u);
+    EXPECT_EQ(t.hid.Ops("set_feature")[0].bytes[2], 0x18);
+    EXPECT_EQ(t.hid.Ops("get_feature").size(), 3u);
+    EXPECT_TRUE(t.manager.SendCableBlock(0x17, 1, std::vector<uint8_t>(64)));
+    EXPECT_EQ(t.hid.Ops("set_feature").size(), 9u);
+}
+
+TEST(TransportTest, ReceiverFramesGoOnPastAnUnansweredOne) {
+    Transport t(true);
+    t.hid.m_lostAnswers = 1;
+    std::vector<ReceiverFrame> frames(3);
+    for (size_t i = 0; i < frames.size(); ++i) {
+        frames[i][1] = 0x09;
+        frames[i][3] = static_cast<uint8_t>(i);
+    }
+    std::vector<int> pauses;
+    const size_t writesBefore = t.hid.Ops("write").size();  // the handshake
+    EXPECT_FALSE(
+        t.manager.SendReceiverFrames(frames, 2, [&pauses](int ms) { pauses.push_back(ms); }));
+    const auto writes = t.hid.Ops("write");
+    ASSERT_EQ(writes.size(), writesBefore + 3);
+    EXPECT_EQ(writes.back().bytes[3], 2);
+    EXPECT_EQ(pauses, (std::vector<int>{2, 2}));
+    EXPECT_TRUE(t.manager.SendReceiverFrames(frames));
+}
+
 TEST(TransportTest, PacketRetries) {
     const struct {
         int failures;

@@ -34,11 +34,12 @@ struct Program {
         controller = std::make_shared<KeyboardController>(
             devices, database, std::make_shared<SettingsStore>("Zephyl Test"),
             std::string(ZEPHYL_SOURCE_DATA_DIR) + "/", environment.DataHome().string() + "/");
+        state = &controller->Selection();
+        controller->SetView(&view);
         controller->LoadDeviceDescriptions();
-        KeyCommandOptions options;
+        KeysFeatureOptions options;
         options.pause = [this](int ms) { pauses.push_back(ms); };
-        options.onKeyPageLoaded = [this](KeyboardController&) { ++pageLoads; };
-        state = InstallKeyCommands(*controller, options);
+        RegisterKeysFeature(*controller, options);
         controller->RunCommand(kCommandStart);
         keyboard.m_sent.clear();
     }
@@ -56,9 +57,14 @@ struct Program {
     DeviceManager devices;
     ProfileDatabase database;
     std::shared_ptr<KeyboardController> controller;
-    std::shared_ptr<KeyPageState> state;
     std::vector<int> pauses;
-    int pageLoads = 0;
+    /// Counts the key page's loads the window would show.
+    struct PageLoadCounter : NullControllerView {
+        void OnPageLoaded(int feature) override { count += feature == kFeatureKeys ? 1 : 0; }
+        int count = 0;
+    } view;
+    int& pageLoads = view.count;
+    KeySelection* state = nullptr;  ///< the controller's
 };
 
 std::vector<std::string> Commands(const std::vector<std::vector<uint8_t>>& sent) {

@@ -175,30 +175,5 @@ TEST(KeyTableTest, TablePlacesSlotsByKeyIndexAndKeepsStrayKeysOut) {
     EXPECT_EQ(Hex(empty.table, 572, 4), "00 00 AA 55");
 }
 
-TEST(KeyTableTest, ReceiverFrames) {
-    KeyTable table{};
-    for (size_t i = 0; i < table.size(); ++i) {
-        table[i] = static_cast<uint8_t>(i * 7 + 1);
-    }
-    for (int layer : {0, 1}) {
-        const std::vector<ReceiverFrame> frames = BuildKeyTableFrames(layer, table);
-        ASSERT_EQ(frames.size(), 21u);
-        for (size_t k = 0; k < frames.size(); ++k) {
-            const ReceiverFrame& frame = frames[k];
-            EXPECT_EQ(frame[0], 0);
-            EXPECT_EQ(frame[1], layer == 0 ? 0x10 : 0x12);
-            EXPECT_EQ(frame[2], k < 20 ? 28 : 16);
-            EXPECT_EQ(frame[3], k);
-            const size_t count = k < 20 ? 28 : 16;
-            for (size_t i = 0; i < 28; ++i) {
-                EXPECT_EQ(frame[4 + i], i < count ? table[28 * k + i] : 0) << k << " " << i;
-            }
-        }
-    }
-    const ReceiverFrame slot = BuildKeySlotFrame(1, 0x104, {0x02, 0x00, 0x04, 0x00});
-    EXPECT_EQ(Hex(slot, 0, 9), "00 0D 04 04 02 00 04 00 00");
-    EXPECT_EQ(BuildKeySlotFrame(0, 3, {})[1], 0x03);
-}
-
 }  // namespace
 }  // namespace zephyl

@@ -92,18 +92,6 @@ TEST(MacroImageTest, BlocksFollowEachOtherAndTheTableStopsAtOneHundred) {
     EXPECT_EQ(Hex(body, 396, 4), "28 06 00 00");  // 400 + 98 × 12
 }
 
-TEST(MacroImageTest, EmptyListAndPaddingBoundaries) {
-    const std::vector<uint8_t> empty = BuildMacroImageBody({});
-    EXPECT_EQ(empty, std::vector<uint8_t>(400, 0));
-    EXPECT_EQ(CableMacroImage(empty).size(), 8u * 64);
-    EXPECT_EQ(ReceiverMacroImage(empty).size(), 16u * 28);  // 400 = 14 chunks and a part
-    // A body that ends on a chunk boundary still gets a whole trailer chunk.
-    const std::vector<uint8_t> whole(28 * 15, 1);
-    const std::vector<uint8_t> image = ReceiverMacroImage(whole);
-    EXPECT_EQ(image.size(), 28u * 16);
-    EXPECT_EQ(BuildMacroFrames(image, whole.size()).back()[2], 0);
-}
-
 TEST(MacroImageTest, UploadLimits) {
     EXPECT_TRUE(FitsCableUpload(336, 1));     // 8 × 337 = 2696
     EXPECT_FALSE(FitsCableUpload(337, 1));    // 2704

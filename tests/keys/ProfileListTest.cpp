@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "keys/ProfileList.h"
 
+#include "app/KeySelection.h"
 #include "app/WorkerCommand.h"
 #include "KeysTestSupport.h"
 
@@ -11,7 +12,8 @@ namespace {
 
 class ProfileListTest : public test::DatabaseTest {
 protected:
-    ProfileList m_list{m_db, test::EnglishTexts()};
+    KeySelection m_selection;
+    ProfileList m_list{m_db, test::EnglishTexts(), m_selection};
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;

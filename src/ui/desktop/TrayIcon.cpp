@@ -3,7 +3,7 @@
 
 #include "glint/MWindow.h"
 #include "glint/Manager.h"
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 
 #include <QMenu>
 

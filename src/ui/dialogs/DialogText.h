@@ -3,7 +3,7 @@
 #pragma once
 
 #include "glint/Types.h"
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 
 #include <QString>
 

@@ -13,7 +13,7 @@
 #include "keys/KeyCodes.h"
 #include "keys/KeyNames.h"
 #include "platform/Log.h"
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 #include "ui/capture/KeyboardGrab.h"
 
 #include <QLineEdit>

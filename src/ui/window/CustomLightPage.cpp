@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/window/CustomLightPage.h"
 
-#include "ui/DefaultNames.h"
+#include "text/DefaultNames.h"
 
 namespace zephyl::window {
 namespace {
@@ -98,6 +98,14 @@ void CustomLightPage::Layout(const QSize& size) {
     m_panels[3]->SetRect(glint::RectLTRB(settingsRight + 10, top, right, bottom));
     LayoutColourControls(m_colours,
                          glint::RectLTRB(settingsRight + 30, top + 20, right - 24, bottom - 20));
+}
+
+bool CustomLightPage::AcceptsEvent(int id, int code) const {
+    if (id == kWheel) {
+        return code == glint::kEventWheelReleased;  // a drag streams colours; the release counts
+    }
+    return id == kSets || id == kEffects || (id >= kFirstField && id < kFirstField + 3) ||
+           Page::AcceptsEvent(id, code);
 }
 
 int CustomLightPage::OnEvent(int id, int code, int) {

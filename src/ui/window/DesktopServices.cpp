@@ -16,7 +16,7 @@
 #include "ui/dialogs/CUIMessageBox.h"
 #include "ui/dialogs/WaitDialogs.h"
 #include "ui/keydialog/CustomKeyDlg.h"
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 
 #include <QCursor>
 #include <QFileDialog>

@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/window/KeyPage.h"
 
+#include "app/KeySelection.h"
 #include "app/KeyboardController.h"
 #include "app/WorkerCommand.h"
 #include "catalogue/KeyboardLayout.h"
 #include "device/KeyboardSettings.h"
 #include "keys/AssignmentKinds.h"
 #include "keys/KeyAssignmentEdit.h"
-#include "keys/KeyCommands.h"
 #include "keys/KeyExchange.h"
 #include "keys/KeyFunctionList.h"
 #include "keys/KeyTexts.h"
 #include "store/ProfileDatabase.h"
-#include "ui/DefaultNames.h"
-#include "ui/LanguageText.h"
+#include "text/DefaultNames.h"
+#include "text/LanguageText.h"
 #include "ui/window/WindowServices.h"
 
 #include <chrono>
@@ -42,8 +42,8 @@ std::uint64_t Tick() {
 
 KeyPage::KeyPage(const PageContext& context)
     : Page(context, kContainer),
-      m_profileList(context.controller->Database(), LanguageSource()),
-      m_state(std::make_shared<KeyPageState>()) {}
+      m_profileList(context.controller->Database(), LanguageSource(),
+                    context.controller->Selection()) {}
 
 KeyPage::~KeyPage() = default;
 
@@ -102,16 +102,6 @@ void KeyPage::FillFunctionList() {
     }
 }
 
-void KeyPage::Install() {
-    KeyCommandOptions options;
-    options.state = m_state;
-    std::shared_ptr<PageGate> gate = m_context.gate;
-    options.onKeyPageLoaded = [gate, this](KeyboardController&) {
-        gate->Run([this] { OnPageLoaded(); });
-    };
-    InstallKeyCommands(Controller(), options);
-}
-
 void KeyPage::Layout(const QSize& size) {
     const int bottom = size.height() - kFooterRoom - 10;
     constexpr int kListWidth = 240;
@@ -138,6 +128,10 @@ void KeyPage::Layout(const QSize& size) {
     const int pictureBottom = m_functions ? 60 + (bottom - 60) * 55 / 100 : bottom;
     m_keyboard->SetRect(glint::RectLTRB(left, 92, right, pictureBottom));
     Place(m_functions, glint::RectLTRB(left, pictureBottom + 10, right, bottom));
+}
+
+bool KeyPage::AcceptsEvent(int id, int code) const {
+    return id == kProfiles || id == kKeyboard || id == kFunctions || Page::AcceptsEvent(id, code);
 }
 
 int KeyPage::OnEvent(int id, int code, int) {
@@ -226,14 +220,25 @@ void KeyPage::ShowProfileOfKey(int profile) {
 }
 
 int KeyPage::CurrentLayer() const {
-    return m_state->CurrentLayer();
+    return Selection().CurrentLayer();
+}
+
+KeySelection& KeyPage::Selection() const {
+    return Controller().Selection();
+}
+
+void KeyPage::OnFeatureLoaded(int feature) {
+    if (feature == kFeatureKeys) {
+        OnPageLoaded();
+    }
 }
 
 void KeyPage::OnPageLoaded() {
     std::lock_guard lock(m_mutex);
-    m_profileList.LoadProfilePage();
+    // The worker chose the current profile and layer; the page shows them.
+    m_profileList.ReloadEntries();
     ShowProfileEntries();
-    ShowLayerButtons(0);
+    ShowLayerButtons(Selection().CurrentLayer());
     m_keyboard->SetEnabled(m_profileList.PictureEnabled());
     ShowLayerAssignments(Controller().CurrentProfile());
 }
@@ -251,7 +256,7 @@ void KeyPage::ShowLayerAssignments(int profile) {
     m_keyboard->ResetAllItemCheck(0);
     m_keyboard->ResetTipKey();
     m_keyboard->ResetAllKeyDisable();
-    const int layer = m_state->CurrentLayer();
+    const int layer = Selection().CurrentLayer();
     std::vector<KeyAssignment> assignments;
     Controller().Database().ListKeyAssignments(profile, layer, assignments);
     for (const KeyAssignment& assignment : assignments) {
@@ -263,7 +268,7 @@ void KeyPage::ShowLayerAssignments(int profile) {
         }
     }
     if (layer == 1) {
-        for (const auto& [code, locked] : Controller().Layout().fnLockedKeys) {
+        for (const auto& [code, locked] : Controller().Layout()->fnLockedKeys) {
             if (locked != 0) {
                 m_keyboard->SetKeyDisable(code, true);
             }
@@ -278,7 +283,6 @@ void KeyPage::ShowLayerButtons(int layer) {
 
 void KeyPage::AfterProfileChange() {
     ShowProfileEntries();
-    Controller().SetCurrentProfile(m_profileList.CurrentProfile());
     m_keyboard->SetEnabled(m_profileList.PictureEnabled());
     ShowLayerAssignments(m_profileList.CurrentProfile());
 }
@@ -305,7 +309,6 @@ void KeyPage::OnSelectProfile() {
         if (!outcome.changed) {
             return;
         }
-        Controller().SetCurrentProfile(m_profileList.CurrentProfile());
         ShowLayerAssignments(m_profileList.CurrentProfile());
     }
     ApplyOutcome(outcome);
@@ -366,24 +369,25 @@ void KeyPage::OnExport() {
 }
 
 bool KeyPage::SelectedKeyAssignable() {
-    const int key = m_state->SelectedKey();
-    if (KeyAssignable(Controller().Layout(), m_state->CurrentLayer(), key)) {
+    const int key = Selection().SelectedKey();
+    if (KeyAssignable(*Controller().Layout(), Selection().CurrentLayer(), key)) {
         return true;
     }
     Services().ShowMessageBox(Text(kTextKeyTitle), Text(kTextKeyFnLocked), kMessageOk);
-    m_state->SetSelectedKey(0);
+    Selection().SetSelectedKey(0);
     return false;
 }
 
 void KeyPage::OnSelectKey(bool rightButton) {
-    m_state->SetSelectedKey(m_keyboard->GetCurKey());
-    if (m_state->SelectedKey() == 0 || !SelectedKeyAssignable()) {
+    Selection().SetSelectedKey(m_keyboard->GetCurKey());
+    if (Selection().SelectedKey() == 0 || !SelectedKeyAssignable()) {
         return;
     }
     // The chooser shows what the key does now, so it never suggests another key's function.
     KeyAssignment assignment;
-    Controller().Database().GetKeyAssignment(Controller().CurrentProfile(), m_state->CurrentLayer(),
-                                             m_state->SelectedKey(), assignment);
+    Controller().Database().GetKeyAssignment(Controller().CurrentProfile(),
+                                             Selection().CurrentLayer(), Selection().SelectedKey(),
+                                             assignment);
     ShowFunctionOf(assignment);
     if (!rightButton) {
         return;
@@ -434,8 +438,8 @@ void KeyPage::OnApplyFunction() {
 
 void KeyPage::OnAssignmentDialog() {
     const int profile = Controller().CurrentProfile();
-    if (Services().RunKeyAssignmentDialog(m_state->SelectedKey(), profile,
-                                          m_state->CurrentLayer()) != 1) {
+    if (Services().RunKeyAssignmentDialog(Selection().SelectedKey(), profile,
+                                          Selection().CurrentLayer()) != 1) {
         return;
     }
     ShowLayerAssignments(profile);
@@ -443,11 +447,11 @@ void KeyPage::OnAssignmentDialog() {
 }
 
 void KeyPage::OnApplyAssignment(const KeyAssignment& record) {
-    const int key = m_state->SelectedKey();
+    const int key = Selection().SelectedKey();
     int stored = 0;
-    const PageOutcome outcome = ApplyAssignment(Controller().Database(), Controller().Layout(),
+    const PageOutcome outcome = ApplyAssignment(Controller().Database(), *Controller().Layout(),
                                                 Controller().CurrentProfile(),
-                                                m_state->CurrentLayer(), key, record, &stored);
+                                                Selection().CurrentLayer(), key, record, &stored);
     if (key != 0 && outcome.messageText == 0) {
         if (stored < 1) {
             m_keyboard->SetTipKey(key, {}, {});
@@ -464,7 +468,7 @@ void KeyPage::OnApplyAssignment(const KeyAssignment& record) {
 }
 
 void KeyPage::OnSelectLayer(int layer) {
-    m_state->SetCurrentLayer(layer);
+    Selection().SetCurrentLayer(layer);
     ShowLayerButtons(layer);
     ShowLayerAssignments(Controller().CurrentProfile());
     PageOutcome outcome;

@@ -9,7 +9,7 @@
 #include <mutex>
 
 namespace zephyl {
-class KeyPageState;
+class KeySelection;
 struct KeyAssignment;
 struct KeyboardLayout;
 }  // namespace zephyl
@@ -44,12 +44,11 @@ public:
     explicit KeyPage(const PageContext& context);
     ~KeyPage() override;
 
-    /// Installs the worker's key and macro commands and the key page's part of a page load.
-    void Install();
-
     void Layout(const QSize& size) override;
+    bool AcceptsEvent(int id, int code) const override;
     int OnEvent(int id, int code, int value) override;
     void ApplyLanguageTexts() override;
+    void OnFeatureLoaded(int feature) override;
 
     /// The Fn arrangement as stored, and whether the model has an Fn layer. Any thread.
     void ShowFnArrangement(int fnSwitch);
@@ -66,8 +65,10 @@ protected:
     void BuildControls() override;
 
 private:
-    /// The key page's part of a page load: profile list, current profile, layer 0. Any thread.
+    /// The key page's part of a page load: the profile list with the current profile chosen,
+    /// and its assignments on the current layer. Any thread.
     void OnPageLoaded();
+    KeySelection& Selection() const;
     /// Shows the entries of the profile list and its selection; caller holds m_mutex.
     void ShowProfileEntries();
     /// Marks and tips of the keyboard picture for `profile` on the current layer. Any thread.
@@ -97,7 +98,6 @@ private:
 
     std::mutex m_mutex;  ///< the profile list: loaded on the worker, edited on the window thread
     ProfileList m_profileList;
-    std::shared_ptr<KeyPageState> m_state;
 
     glint::MListBox* m_profiles = nullptr;
     glint::MButton* m_layerButtons[2] = {};

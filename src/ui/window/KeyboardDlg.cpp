@@ -6,7 +6,6 @@
 #include "ui/capture/XkbKeyNames.h"
 #include "ui/window/CustomLightPage.h"
 #include "ui/window/DesktopServices.h"
-#include "ui/window/EventRouting.h"
 #include "ui/window/HomePage.h"
 #include "ui/window/KeyPage.h"
 #include "ui/window/LightingPage.h"
@@ -137,8 +136,6 @@ bool KeyboardDlg::OnInitDialog() {
     m_controller->LoadDeviceDescriptions();
     FillFromDescriptions();
     SetMTimer(kAnimationPeriodMs);
-    m_keys->Install();
-    m_macros->Install();
     KeyPage* keys = m_keys.get();
     m_services->StartDesktop(
         *m_controller,
@@ -174,18 +171,22 @@ void KeyboardDlg::OnCloseRequest() {
 }
 
 int KeyboardDlg::OnMessage(int id, int code, int value) {
-    if (!AcceptsEvent(id, code)) {
+    Page* owner = nullptr;
+    for (Page* page : m_pages) {
+        if (page->Owns(id)) {
+            owner = page;
+            break;
+        }
+    }
+    // The control's page decides which of its events count; the frame's own controls count
+    // clicks, and the tab strip every event.
+    if (!(owner ? owner->AcceptsEvent(id, code) : FrameAcceptsEvent(id, code))) {
         return 0;
     }
     if (const int handled = OnFrameEvent(id, code, value)) {
         return handled;
     }
-    for (Page* page : m_pages) {
-        if (page->Owns(id)) {
-            return page->OnEvent(id, code, value);
-        }
-    }
-    return 0;
+    return owner ? owner->OnEvent(id, code, value) : 0;
 }
 
 void KeyboardDlg::ApplyLanguageTexts() {

@@ -110,11 +110,12 @@ public:
     void SetSelectDevice(int deviceType) override;
     void ShowConnectedView(int tab) override;
     void ShowDisconnectedView() override;
-    void ShowConnectionMode(const ConnectionModeView& view) override;
+    void ShowConnectionMode(const ConnectionState& state) override;
     void SetBatteryLevel(int percent) override;
     void ShowSettingsPage(const SettingsPageView& page) override;
     void CloseWaitDialog() override;
     void SetUpdaterRunning(bool running) override;
+    void OnPageLoaded(int feature) override;
     LayoutView* Layout() override { return this; }
 
     // ---- LayoutView (any thread) ----
@@ -154,6 +155,7 @@ private:
     void OnMinimise();
     void OnWebsite();
     int OnFrameEvent(int id, int code, int value);
+    bool FrameAcceptsEvent(int id, int code) const;
 
     /// Switches to the tab at `index`: the home look for the home item, else the page look with
     /// the page's title and icon, and the page's refresh. Any thread.

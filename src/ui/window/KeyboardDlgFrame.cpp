@@ -6,7 +6,7 @@
 #include "platform/SettingsStore.h"
 #include "ui/desktop/ClosingBehaviour.h"
 #include "ui/dialogs/CloseWindowTipDlg.h"
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 #include "ui/window/HomePage.h"
 #include "ui/window/KeyboardDlg.h"
 #include "ui/window/WindowServices.h"
@@ -201,6 +201,10 @@ void KeyboardDlg::FitPageTitle() {
     const int right = std::min(kTitleLeft + kTitleWidth, captionLeft - 16);
     m_pageTitle->SetRect(
         glint::RectLTRB(kTitleLeft, 0, std::max(right, kTitleLeft + 60), kTitleBarHeight));
+}
+
+bool KeyboardDlg::FrameAcceptsEvent(int id, int code) const {
+    return id == kTabStrip || code == glint::kEventClick;
 }
 
 int KeyboardDlg::OnFrameEvent(int id, int code, int value) {

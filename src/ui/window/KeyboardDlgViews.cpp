@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // What the controller shows in the window. The worker calls these from its own thread: they
 // only use the controls' thread-safe setters and the window's atomics, and never wait.
+#include "ui/window/ConnectionModeView.h"
 #include "ui/window/CustomLightPage.h"
 #include "ui/window/HomePage.h"
 #include "ui/window/KeyPage.h"
@@ -47,7 +48,8 @@ void KeyboardDlg::ShowDisconnectedView() {
     SelectTab(kTabHome);
 }
 
-void KeyboardDlg::ShowConnectionMode(const ConnectionModeView& view) {
+void KeyboardDlg::ShowConnectionMode(const ConnectionState& state) {
+    const ConnectionModeView view = ComputeConnectionModeView(state);
     m_connectionMode.store(view.mode);
     if (view.changesTabs) {
         for (int index = kTabKeys; index < kTabCount; ++index) {
@@ -71,6 +73,12 @@ void KeyboardDlg::ShowSettingsPage(const SettingsPageView& page) {
     m_settings->Show(page);
     m_keys->ShowFnArrangement(page.settings.fnSwitch);
     m_lighting->ShowSideLight(page.sideLightVisible);
+}
+
+void KeyboardDlg::OnPageLoaded(int feature) {
+    for (Page* page : m_pages) {
+        page->OnFeatureLoaded(feature);
+    }
 }
 
 void KeyboardDlg::CloseWaitDialog() {

@@ -91,6 +91,14 @@ void LightingPage::Layout(const QSize& size) {
         m_colours, glint::RectLTRB(settingsRight + 30, lowerTop + 20, right - 24, bottom - 20));
 }
 
+bool LightingPage::AcceptsEvent(int id, int code) const {
+    if (id == kWheel) {
+        return code == glint::kEventWheelReleased;  // a drag streams colours; the release counts
+    }
+    return id == kEffects || id == kSideLight || (id >= kFirstField && id < kFirstField + 3) ||
+           Page::AcceptsEvent(id, code);
+}
+
 int LightingPage::OnEvent(int id, int code, int) {
     // Lists, fields and the wheel hear every event; they act on choices and finished edits.
     const bool acts = code == glint::kEventClick || code == glint::kEventWheelReleased ||

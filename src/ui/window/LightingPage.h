@@ -40,6 +40,7 @@ public:
     explicit LightingPage(const PageContext& context) : Page(context, kContainer) {}
 
     void Layout(const QSize& size) override;
+    bool AcceptsEvent(int id, int code) const override;
     int OnEvent(int id, int code, int value) override;
 
     /// Re-applies the effect list's selection, as when the page is opened.

@@ -5,8 +5,8 @@
 #include "keys/KeyTexts.h"
 #include "keys/MacroExchange.h"
 #include "keys/MacroRecorder.h"
-#include "ui/DefaultNames.h"
-#include "ui/LanguageText.h"
+#include "text/DefaultNames.h"
+#include "text/LanguageText.h"
 #include "ui/window/WindowServices.h"
 
 #include <QLineEdit>
@@ -121,11 +121,10 @@ void MacroPage::BuildControls() {
     EnableEditing(false);
 }
 
-void MacroPage::Install() {
-    std::shared_ptr<PageGate> gate = m_context.gate;
-    Controller().SetPageLoader(kFeatureMacros, [gate, this](KeyboardController&) {
-        gate->Run([this] { OnPageLoaded(); });
-    });
+void MacroPage::OnFeatureLoaded(int feature) {
+    if (feature == kFeatureMacros) {
+        OnPageLoaded();
+    }
 }
 
 void MacroPage::Layout(const QSize& size) {
@@ -205,6 +204,13 @@ void MacroPage::Layout(const QSize& size) {
     }
     Place(m_steps, glint::RectLTRB(tableLeft, 90, stepsRight - 10, bottom - 60));
     at(kSave, QRect(stepsRight - 170, bottom - 50, 150, 36));
+}
+
+bool MacroPage::AcceptsEvent(int id, int code) const {
+    if (id == kSteps) {
+        return code == glint::kEventEditFinished;
+    }
+    return id == kMacros || id == kKeyField || Page::AcceptsEvent(id, code);
 }
 
 int MacroPage::OnEvent(int id, int code, int value) {

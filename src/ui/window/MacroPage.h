@@ -58,10 +58,10 @@ public:
 
     explicit MacroPage(const PageContext& context);
 
-    /// Installs the macro page's part of a page load.
-    void Install();
+    void OnFeatureLoaded(int feature) override;
 
     void Layout(const QSize& size) override;
+    bool AcceptsEvent(int id, int code) const override;
     int OnEvent(int id, int code, int value) override;
     void ApplyLanguageTexts() override;
 

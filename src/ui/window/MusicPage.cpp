@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/window/MusicPage.h"
 
-#include "ui/DefaultNames.h"
+#include "text/DefaultNames.h"
 
 #include <algorithm>
 
@@ -79,6 +79,10 @@ void MusicPage::Layout(const QSize& size) {
     rowPair(kSensitivityText, kSensitivity, 1, rowTop);
     rowPair(kBackText, kBack, 0, rowTop + 58);
     rowPair(kBackBrightnessText, kBackBrightness, 1, rowTop + 58);
+}
+
+bool MusicPage::AcceptsEvent(int id, int code) const {
+    return id == kLayers || Page::AcceptsEvent(id, code);
 }
 
 int MusicPage::OnEvent(int id, int code, int) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/ControllerView.h"
+#include "ui/window/ConnectionModeView.h"
 #include "ui/window/Page.h"
 
 #include <atomic>
@@ -38,6 +39,7 @@ public:
     explicit MusicPage(const PageContext& context) : Page(context, kContainer) {}
 
     void Layout(const QSize& size) override;
+    bool AcceptsEvent(int id, int code) const override;
     int OnEvent(int id, int code, int value) override;
     void ApplyLanguageTexts() override;
 

@@ -4,8 +4,8 @@
 #include "app/KeyboardController.h"
 #include "keys/PageOutcome.h"
 #include "platform/Log.h"
-#include "ui/DefaultNames.h"
-#include "ui/LanguageText.h"
+#include "text/DefaultNames.h"
+#include "text/LanguageText.h"
 #include "ui/window/WindowServices.h"
 
 namespace zephyl::window {
@@ -28,6 +28,10 @@ Page::~Page() = default;
 void Page::Build(glint::MControl* container) {
     m_container = container;
     BuildControls();
+}
+
+bool Page::AcceptsEvent(int, int code) const {
+    return code == glint::kEventClick;
 }
 
 int Page::OnEvent(int, int, int) {

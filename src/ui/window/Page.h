@@ -84,8 +84,15 @@ public:
     void Build(glint::MControl* container);
     /// Places the controls for a container of `size`.
     virtual void Layout(const QSize& size) = 0;
-    /// An event of one of the page's controls that the routing let through; 1 when handled.
+    /// Whether an event of the page's control `id` with `code` reaches its page operation.
+    /// Buttons act only on a click; a page lets every event of its lists, fields and feature
+    /// controls through, and they pick what they act on.
+    virtual bool AcceptsEvent(int id, int code) const;
+    /// An event of one of the page's controls that the page accepted; 1 when handled.
     virtual int OnEvent(int id, int code, int value);
+    /// The worker loaded the page of `feature` (a feature bit): a page showing it reads the
+    /// store again. Called on the worker; only thread-safe control setters.
+    virtual void OnFeatureLoaded(int /*feature*/) {}
     /// Sets every language text of the page again, from the current language.
     virtual void ApplyLanguageTexts();
 

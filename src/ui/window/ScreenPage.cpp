@@ -201,6 +201,21 @@ void ScreenPage::Layout(const QSize& size) {
     }
 }
 
+bool ScreenPage::AcceptsEvent(int id, int code) const {
+    switch (id) {
+        case kScreens:
+        case kLibrary:
+        case kEditor:
+        case kFrames:
+        case kFontSize:
+        case kShadeBar:
+        case kHueBar:
+            return true;
+        default:
+            return (id >= kFirstField && id < kFirstField + 3) || Page::AcceptsEvent(id, code);
+    }
+}
+
 int ScreenPage::OnEvent(int id, int code, int) {
     switch (id) {
         case kScreens:

@@ -61,6 +61,7 @@ public:
     explicit ScreenPage(const PageContext& context) : Page(context, kContainer) {}
 
     void Layout(const QSize& size) override;
+    bool AcceptsEvent(int id, int code) const override;
     int OnEvent(int id, int code, int value) override;
 
     /// How many frames an animation may have on this keyboard. Any thread.

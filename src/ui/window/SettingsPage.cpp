@@ -7,6 +7,7 @@
 #include "catalogue/KeyboardLayout.h"
 #include "device/KeyboardSettings.h"
 #include "platform/SettingsStore.h"
+#include "ui/window/ConnectionModeView.h"
 #include "ui/window/WindowServices.h"
 
 namespace zephyl::window {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/window/UserLightPage.h"
 
-#include "ui/DefaultNames.h"
+#include "text/DefaultNames.h"
 
 namespace zephyl::window {
 
@@ -60,6 +60,11 @@ void UserLightPage::Layout(const QSize& size) {
     at(kColourText, QRect(selectionRight + 30, lowerTop + 12, 200, 28));
     LayoutColourControls(
         m_colours, glint::RectLTRB(selectionRight + 30, lowerTop + 44, right - 24, bottom - 14));
+}
+
+bool UserLightPage::AcceptsEvent(int id, int code) const {
+    return id == kSets || id == kWheel || (id >= kFirstField && id < kFirstField + 3) ||
+           Page::AcceptsEvent(id, code);
 }
 
 int UserLightPage::OnEvent(int id, int code, int) {

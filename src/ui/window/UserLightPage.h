@@ -40,6 +40,7 @@ public:
     explicit UserLightPage(const PageContext& context) : Page(context, kContainer) {}
 
     void Layout(const QSize& size) override;
+    bool AcceptsEvent(int id, int code) const override;
     int OnEvent(int id, int code, int value) override;
     void ApplyLanguageTexts() override;
 

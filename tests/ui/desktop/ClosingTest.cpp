@@ -4,7 +4,7 @@
 #include "app/Environment.h"
 #include "glint/MDialog.h"
 #include "platform/SettingsStore.h"
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 #include "ui/desktop/ClosingBehaviour.h"
 #include "ui/desktop/TrayIcon.h"
 #include "ui/dialogs/CloseWindowTipDlg.h"

@@ -228,18 +228,21 @@ TEST_F(BuildTest, EveryControlExistsWithItsClassInItsPage) {
 TEST_F(BuildTest, FrameThenHomeThenPagesInTheirOrder) {
     Start("101:0");
     const std::vector<glint::MControl*> controls = m_window->GetControls();
-    auto position = [&controls](int id) {
-        return std::find_if(controls.begin(), controls.end(),
-                            [id](glint::MControl* c) { return c->GetID() == id; }) -
-               controls.begin();
-    };
     // Background, containers, tab strip, home list, footer, then the first control of each page
     // in the order custom keys, macros, lighting, user lighting, custom lighting, music,
     // settings, screen.
     const int order[] = {30, 48, 50, 59, 49, 62, 60, 64, 63, 65, 250, 81, 155, 192, 233, 289, 307};
+    // A control that was never built has no place in the order: that fails here, before the
+    // comparison could take the end of the list for a place.
+    std::vector<std::ptrdiff_t> positions;
+    for (const int id : order) {
+        const auto found = std::find_if(controls.begin(), controls.end(),
+                                        [id](glint::MControl* c) { return c->GetID() == id; });
+        ASSERT_NE(found, controls.end()) << "control " << id << " was not built";
+        positions.push_back(found - controls.begin());
+    }
     for (size_t i = 1; i < std::size(order); ++i) {
-        EXPECT_LT(position(order[i - 1]), position(order[i]))
-            << order[i - 1] << " before " << order[i];
+        EXPECT_LT(positions[i - 1], positions[i]) << order[i - 1] << " before " << order[i];
     }
 }
 

@@ -6,7 +6,7 @@
 #include "catalogue/KeyboardLayout.h"
 #include "glint/Glint.h"
 #include "keys/KeyTexts.h"
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 #include "ui/capture/KeyboardGrab.h"
 #include "ui/keydialog/CustomKeyDlg.h"
 #include "ui/window/KeyPage.h"
@@ -79,13 +79,13 @@ protected:
 
     /// The slot of `code` in a key table (hex).
     std::string Slot(const std::string& table, int code) {
-        const int index = m_controller->Layout().keyIndexMap.at(code);
+        const int index = m_controller->Layout()->keyIndexMap.at(code);
         return table.substr(size_t(index) * 8, 8);
     }
 
     /// A key of the base layer with a slot of its own.
     int AssignableKey() {
-        for (const auto& [code, index] : m_controller->Layout().keyIndexMap) {
+        for (const auto& [code, index] : m_controller->Layout()->keyIndexMap) {
             if (index > 0 && index < 143) {
                 return code;
             }
@@ -190,7 +190,7 @@ TEST_F(KeysAndMacrosTest, FunctionChooserAssignsKeysAndConsumerFunctions) {
     ChooseFunction(4);
     glint::KeyFuncItem item;
     int other = 0;
-    for (const auto& [candidate, index] : m_controller->Layout().keyIndexMap) {
+    for (const auto& [candidate, index] : m_controller->Layout()->keyIndexMap) {
         if (candidate != code && index > 0) {
             other = candidate;
         }
@@ -211,7 +211,7 @@ TEST_F(KeysAndMacrosTest, FnLockedKeysKeepTheirFunctionOnTheFnLayer) {
     Start("101:0");
     Connect();
     int locked = 0;
-    for (const auto& [code, flag] : m_controller->Layout().fnLockedKeys) {
+    for (const auto& [code, flag] : m_controller->Layout()->fnLockedKeys) {
         if (flag != 0) {
             locked = code;
         }

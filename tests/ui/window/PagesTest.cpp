@@ -6,7 +6,7 @@
 #include "catalogue/KeyboardLayout.h"
 #include "platform/SettingsStore.h"
 #include "store/ConfigValues.h"
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 #include "ui/window/KeyPage.h"
 #include "ui/window/MacroPage.h"
 #include "ui/window/MusicPage.h"
@@ -201,6 +201,7 @@ TEST_F(PagesTest, SettingsAreStoredAndSent) {
         } else {
             Control<glint::CCheckButton>(c.id)->SetCheck(c.value);
         }
+        Drain();  // a settings write still waiting would take in the same request
         const size_t before = m_controller->QueueLength();
         EXPECT_EQ(m_window->OnMessage(c.id, 2, 0), 1);
         EXPECT_EQ(ReadConfigNumber(m_database, c.key), c.value);

@@ -2,7 +2,7 @@
 // What the controller shows through the window, from the worker's thread.
 #include "WindowTestSupport.h"
 
-#include "app/DeviceStatus.h"
+#include "app/ConnectionState.h"
 #include "catalogue/KeyboardLayout.h"
 
 #include <chrono>
@@ -30,7 +30,7 @@ protected:
         KeyboardLayout layout;
         layout.cableFeatures = cableFeatures;
         layout.wirelessFeatures = wirelessFeatures;
-        m_window->ShowConnectionMode(ComputeConnectionModeView(mode, layout));
+        m_window->ShowConnectionMode(ConnectionStateFor(mode, layout));
         Settle();
     }
 };
@@ -133,11 +133,11 @@ TEST_F(ViewsTest, LayoutFillsTheKeyViewsOfItsPages) {
 
 TEST_F(ViewsTest, WorkerCallsNeverWaitForTheWindow) {
     Start("101:0");
-    const KeyboardLayout layout = m_controller->Layout();
+    const KeyboardLayout layout = *m_controller->Layout();
     ASSERT_FALSE(layout.keys.empty());
     auto worker = [this, &layout](int rounds) {
         for (int round = 0; round < rounds; ++round) {
-            m_window->ShowConnectionMode(ComputeConnectionModeView(kModeReceiver, layout));
+            m_window->ShowConnectionMode(ConnectionStateFor(kModeReceiver, layout));
             m_window->SetBatteryLevel(40 + round % 50);
             m_window->ShowConnectedView(1);
             m_window->ClearKeyViews(kFeatureKeys | kFeatureMusic);
@@ -158,7 +158,7 @@ TEST_F(ViewsTest, WorkerCallsNeverWaitForTheWindow) {
             m_window->CloseWaitDialog();
         }
         // The last word: connected, 57 %, sleep time 2.
-        m_window->ShowConnectionMode(ComputeConnectionModeView(kModeReceiver, layout));
+        m_window->ShowConnectionMode(ConnectionStateFor(kModeReceiver, layout));
         m_window->SetBatteryLevel(57);
         SettingsPageView page;
         page.settings.sleepTime = 2;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "WindowTestSupport.h"
 
+#include "core/Core.h"
 #include "app/Environment.h"
 #include "device/HidLibrary.h"
 #include "glint/ViewSync.h"
@@ -73,9 +74,9 @@ void WindowTest::Start(const std::string& scenario) {
     SetCurrentLanguageId(1033);
     m_devices = std::make_unique<DeviceManager>(HidLibrary::LoadVirtual(scenario));
     ASSERT_TRUE(m_devices->Library().Loaded());
-    m_controller = std::make_shared<KeyboardController>(
-        *m_devices, m_database, std::make_shared<SettingsStore>("Zephyl Keyboard Driver"),
-        std::string(ZEPHYL_RUNTIME_DIR) + "/", DataFolder());
+    m_controller =
+        BuildCore(*m_devices, m_database, std::make_shared<SettingsStore>("Zephyl Keyboard Driver"),
+                  std::string(ZEPHYL_RUNTIME_DIR) + "/", DataFolder());
     auto services = std::make_unique<FakeServices>();
     m_services = services.get();
     m_window = std::make_unique<KeyboardDlg>(

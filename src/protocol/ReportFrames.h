@@ -4,36 +4,14 @@
 // Byte layouts of the keyboard's reports. Positions count the report as the system passes it:
 // byte 0 is the report id, always 0 on output because the keyboard numbers no reports.
 
+#include "protocol/ReportKinds.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 namespace zephyl {
-
-inline constexpr size_t kCableReportLength = 65;
-inline constexpr size_t kCablePayloadLength = 64;
-inline constexpr size_t kReceiverReportLength = 33;
-inline constexpr size_t kReceiverChecksumPosition = 32;
-inline constexpr size_t kReceiverFrameLength = 65;  ///< the buffer callers fill for a frame
-inline constexpr size_t kBulkReportLength = 4097;
-inline constexpr size_t kBulkBlockLength = 4096;
-inline constexpr size_t kReadBlockCount = 9;
-inline constexpr size_t kReadBlocksLength = kReadBlockCount * kCablePayloadLength;
-
-/// Status byte of a cable read-back (report byte 4).
-inline constexpr size_t kStatusPosition = 4;
-inline constexpr uint8_t kStatusAccepted = 0x01;
-inline constexpr uint8_t kStatusBusy = 0xFF;
-
-/// Cable write-sequence commands (report byte 2 after 0x04 at byte 1).
-inline constexpr uint8_t kCableCommandGroup = 0x04;
-inline constexpr uint8_t kCableBegin = 0x18;
-inline constexpr uint8_t kCableBeginMacro = 0x19;
-inline constexpr uint8_t kCableEnd = 0x02;
-inline constexpr uint8_t kCableRefresh = 0xF0;
-
-inline constexpr uint8_t kReceiverHandshake = 0x02;
 
 using CableReport = std::array<uint8_t, kCableReportLength>;
 using CablePayload = std::array<uint8_t, kCablePayloadLength>;
@@ -54,7 +32,8 @@ CableReport BuildCablePacket(std::span<const uint8_t> block, size_t index);
 
 /// Write-sequence payloads: begin (macro writes use their own begin), block header, end, refresh.
 CablePayload BuildBeginCommand(bool macroWrite = false);
-CablePayload BuildHeaderCommand(uint8_t dataType, uint8_t argument, uint8_t packetCount);
+/// The header carries the packet count in report bytes 9 (low) and 10 (high).
+CablePayload BuildHeaderCommand(uint8_t dataType, uint8_t argument, uint16_t packetCount);
 CablePayload BuildEndCommand();
 CablePayload BuildRefreshCommand();
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/Environment.h"
-#include "ui/DefaultNames.h"
-#include "ui/LanguageText.h"
 #include "support/TempEnvironment.h"
+#include "text/CurrentLanguage.h"
+#include "text/DefaultNames.h"
+#include "text/LanguageText.h"
 
 #include <gtest/gtest.h>
 

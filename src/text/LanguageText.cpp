@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 
-#include "app/Environment.h"
 #include "platform/Paths.h"
+#include "text/CurrentLanguage.h"
 
 #include <cctype>
 #include <fstream>

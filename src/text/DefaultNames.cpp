@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "ui/DefaultNames.h"
+#include "text/DefaultNames.h"
 
-#include "ui/LanguageText.h"
+#include "text/LanguageText.h"
 
 #include <array>
 #include <string_view>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/Startup.h"
+#include "ui/desktop/Startup.h"
 
 #include "platform/Log.h"
 #include "platform/SettingsStore.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/Environment.h"
-#include "platform/SingleInstance.h"
+#include "ui/desktop/SingleInstance.h"
 
 #include <memory>
 #include <string>
@@ -26,7 +26,8 @@ struct StartupResult {
 
 /// Everything that happens before the main window exists: config.xml, the single-instance rule,
 /// logging, the language choice and the data folder. A second instance touches no folder.
-/// Needs a QCoreApplication (or QApplication) for the local socket.
+/// Needs a QCoreApplication (or QApplication) for the local socket. Only the windowed program
+/// starts this way: zephylctl runs beside it and reads the same settings without the lock.
 StartupResult Startup(const std::string& resourceFolder, bool quitRequested);
 
 }  // namespace zephyl

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/SingleInstance.h"
+#include "ui/desktop/SingleInstance.h"
 
 #include "platform/FileSystem.h"
 #include "platform/Log.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "device/ReportFrames.h"
+#include "protocol/ReportFrames.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +100,10 @@ TEST(ReportFramesTest, WriteSequenceCommands) {
     EXPECT_EQ(header[3], 0x01);
     EXPECT_EQ(header[9], 0x01);
     EXPECT_EQ(std::accumulate(header.begin(), header.end(), 0), 0x04 + 0x17 + 0x01 + 0x01);
+    // A screen image counts its units in two bytes, low byte first.
+    const CableReport image = BuildCableReport(BuildHeaderCommand(0x72, 0x00, 300));
+    EXPECT_EQ(image[9], 0x2C);
+    EXPECT_EQ(image[10], 0x01);
 
     const struct {
         CablePayload payload;

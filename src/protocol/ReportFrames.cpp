@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "device/ReportFrames.h"
+#include "protocol/ReportFrames.h"
 
 #include <algorithm>
 
@@ -44,10 +44,11 @@ CablePayload BuildBeginCommand(bool macroWrite) {
     return CableCommand(macroWrite ? kCableBeginMacro : kCableBegin);
 }
 
-CablePayload BuildHeaderCommand(uint8_t dataType, uint8_t argument, uint8_t packetCount) {
+CablePayload BuildHeaderCommand(uint8_t dataType, uint8_t argument, uint16_t packetCount) {
     CablePayload payload = CableCommand(dataType);
-    payload[2] = argument;     // report byte 3
-    payload[8] = packetCount;  // report byte 9
+    payload[2] = argument;                                         // report byte 3
+    payload[8] = static_cast<uint8_t>(packetCount & 0xFF);         // report byte 9
+    payload[9] = static_cast<uint8_t>((packetCount >> 8) & 0xFF);  // report byte 10
     return payload;
 }
 
@@ -63,8 +64,8 @@ void SealBlock(std::span<uint8_t> block) {
     if (block.size() < 2) {
         return;
     }
-    block[block.size() - 2] = 0xAA;
-    block[block.size() - 1] = 0x55;
+    block[block.size() - 2] = kTrailerFirst;
+    block[block.size() - 1] = kTrailerSecond;
 }
 
 uint8_t FrameChecksum(std::span<const uint8_t> frame, size_t length) {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/Startup.h"
+#include "ui/desktop/Startup.h"
 #include "platform/SettingsStore.h"
 #include "support/TempEnvironment.h"
+#include "ui/desktop/CoreApplication.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -15,14 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QCoreApplication& Application() {
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-    return application;
-}
-
 constexpr const char* kConfig =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
     "<config><device.info/>"
@@ -32,7 +25,7 @@ constexpr const char* kConfig =
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Application();
+        test::CoreApplication();
         m_resources = m_environment.Root() / "resources";
         test::WriteFile(m_resources / "config.xml", kConfig);
         test::WriteFile(m_resources / "language" / "1033.lan", "[KB.DIALOG]\n1=One\n");

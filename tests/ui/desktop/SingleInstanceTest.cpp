@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/SingleInstance.h"
+#include "ui/desktop/SingleInstance.h"
 #include "support/TempEnvironment.h"
+#include "ui/desktop/CoreApplication.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -9,17 +10,9 @@
 namespace zephyl {
 namespace {
 
-QCoreApplication& Application() {
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-    return application;
-}
-
 TEST(SingleInstanceTest, SecondInstanceIsRefusedAndItsMessageReachesTheFirst) {
     test::TempEnvironment environment;
-    Application();
+    test::CoreApplication();
     SingleInstance first("Zephyl Keyboard Driver");
     ASSERT_TRUE(first.TryAcquire());
     QStringList received;
@@ -41,7 +34,7 @@ TEST(SingleInstanceTest, SecondInstanceIsRefusedAndItsMessageReachesTheFirst) {
 
 TEST(SingleInstanceTest, OtherNamesAndReleasedLocksDoNotCollide) {
     test::TempEnvironment environment;
-    Application();
+    test::CoreApplication();
     {
         SingleInstance first("A");
         ASSERT_TRUE(first.TryAcquire());
@@ -56,7 +49,7 @@ TEST(SingleInstanceTest, OtherNamesAndReleasedLocksDoNotCollide) {
 
 TEST(SingleInstanceTest, NobodyListeningMeansNoAnswer) {
     test::TempEnvironment environment;
-    Application();
+    test::CoreApplication();
     SingleInstance lonely("Nobody");
     EXPECT_FALSE(lonely.SendToRunning(SingleInstance::kShowMessage, 200));
 }

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "core/Core.h"
+
+#include "app/KeyboardController.h"
+
+namespace zephyl {
+
+void RegisterFeatures(KeyboardController& controller, const CoreOptions& options) {
+    RegisterKeysFeature(controller, options.keys);
+}
+
+std::shared_ptr<KeyboardController> BuildCore(DeviceManager& devices, ProfileDatabase& database,
+                                              std::shared_ptr<SettingsStore> settingsStore,
+                                              std::string resourceFolder, std::string dataFolder,
+                                              const CoreOptions& options) {
+    auto controller =
+        std::make_shared<KeyboardController>(devices, database, std::move(settingsStore),
+                                             std::move(resourceFolder), std::move(dataFolder));
+    RegisterFeatures(*controller, options);
+    return controller;
+}
+
+}  // namespace zephyl
