@@ -183,7 +183,7 @@ void KeyboardController::Work() {
     CommandHandler idleStep;
     {
         std::lock_guard lock(m_handlersMutex);
-        const auto found = m_idleSteps.find(m_currentPage.load());
+        const auto found = m_idleSteps.find(m_shownFeature.load());
         if (found != m_idleSteps.end()) {
             idleStep = found->second;
         }
@@ -272,9 +272,9 @@ void KeyboardController::SetHostActionHandler(HostActionHandler handler) {
     m_hostActionHandler = std::move(handler);
 }
 
-void KeyboardController::SetIdleStep(int page, CommandHandler step) {
+void KeyboardController::SetIdleStep(int feature, CommandHandler step) {
     std::lock_guard lock(m_handlersMutex);
-    m_idleSteps[page] = std::move(step);
+    m_idleSteps[feature] = std::move(step);
 }
 
 void KeyboardController::AddStartStep(CommandHandler step) {

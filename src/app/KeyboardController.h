@@ -91,9 +91,9 @@ public:
     void SetCommandHandler(int command, CommandHandler handler);
     void SetPageLoader(int feature, PageLoader loader);
     void SetHostActionHandler(HostActionHandler handler);
-    /// The step of the current page that runs on idle ticks (live colours, streams). It runs
-    /// only when no command waits.
-    void SetIdleStep(int page, CommandHandler step);
+    /// The step a feature runs on idle ticks while its page is shown (live colours, streams).
+    /// It runs only when no command waits, and a step that runs long ends when CommandWaiting.
+    void SetIdleStep(int feature, CommandHandler step);
     /// A step of command 1 after the first refresh (the audio analyser's start).
     void AddStartStep(CommandHandler step);
     const CommandTable& Commands() const { return m_commands; }
@@ -104,8 +104,14 @@ public:
     void OnModelChosen(int deviceType);
     /// A plug notification: posts 2 or 3 for a known interface.
     void OnDeviceChange(const std::string& path, bool arrived);
-    void SetCurrentPage(int page) { m_currentPage.store(page); }
+    /// The window's page shown (its tab item id), and the feature bit of that page (0 for the
+    /// home page and pages of no feature): the idle step of that feature runs.
+    void SetCurrentPage(int page, int feature = 0) {
+        m_currentPage.store(page);
+        m_shownFeature.store(feature);
+    }
     int CurrentPage() const { return m_currentPage.load(); }
+    int ShownFeature() const { return m_shownFeature.load(); }
 
     // ---- Worker steps ----
 
@@ -241,6 +247,7 @@ private:
     std::atomic<int> m_listSelection{kDefaultDeviceType};
     std::atomic<int> m_selectedModelIndex{-1};
     std::atomic<int> m_currentPage{0};
+    std::atomic<int> m_shownFeature{0};
     std::atomic<int> m_rememberedTab{1};
     std::atomic<int> m_batteryLevel{0};
     std::atomic<pid_t> m_externalProcess{0};

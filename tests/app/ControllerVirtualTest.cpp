@@ -328,17 +328,16 @@ TEST_F(ControllerVirtualTest, IdleStepRunsOnlyOnIdlePassesOfItsPage) {
     Start("101:0");
     m_controller->RunCommand(kCommandStart);
     Drain();
-    constexpr int kStreamingPage = 6;
     int steps = 0;
-    m_controller->SetIdleStep(kStreamingPage, [&steps](KeyboardController&) { ++steps; });
+    m_controller->SetIdleStep(kFeatureCustomLight, [&steps](KeyboardController&) { ++steps; });
 
-    m_controller->SetCurrentPage(kStreamingPage);
+    m_controller->SetCurrentPage(6, kFeatureCustomLight);
     m_controller->Work();
     EXPECT_EQ(steps, 1) << "an idle pass on its page runs the step";
-    m_controller->SetCurrentPage(kStreamingPage + 1);
+    m_controller->SetCurrentPage(7, kFeatureMusic);
     m_controller->Work();
     EXPECT_EQ(steps, 1) << "another page's idle pass does not";
-    m_controller->SetCurrentPage(kStreamingPage);
+    m_controller->SetCurrentPage(6, kFeatureCustomLight);
     m_controller->PostCommand(kCommandSendSettings);
     m_controller->Work();
     EXPECT_EQ(steps, 1) << "a pass with a command runs the command instead";
@@ -355,13 +354,13 @@ TEST_F(ControllerVirtualTest, LongIdleStepEndsWhenACommandIsPosted) {
     m_controller->RunCommand(kCommandStart);
     Drain();
     std::atomic<bool> streaming{false};
-    m_controller->SetIdleStep(6, [&streaming](KeyboardController& controller) {
+    m_controller->SetIdleStep(kFeatureCustomLight, [&streaming](KeyboardController& controller) {
         streaming = true;
         while (!controller.CommandWaiting()) {
             std::this_thread::sleep_for(1ms);
         }
     });
-    m_controller->SetCurrentPage(6);
+    m_controller->SetCurrentPage(6, kFeatureCustomLight);
     std::thread window([this, &streaming] {
         while (!streaming.load()) {
             std::this_thread::sleep_for(1ms);

@@ -4,20 +4,6 @@
 #include "catalogue/DeviceCatalogue.h"
 
 namespace zephyl {
-namespace {
-
-// Tab index → the feature bit that shows it.
-constexpr int kTabFeatures[9] = {0,
-                                 kFeatureKeys,
-                                 kFeatureMacros,
-                                 kFeatureLightModes,
-                                 kFeatureScreen,
-                                 kFeatureUserLight,
-                                 kFeatureCustomLight,
-                                 kFeatureMusic,
-                                 kFeatureSettings};
-
-}  // namespace
 
 ConnectionModeView ComputeConnectionModeView(const ConnectionState& state) {
     ConnectionModeView view;

@@ -9,6 +9,17 @@
 
 namespace zephyl {
 
+/// Tab index → the feature bit of its page (0: the home page).
+inline constexpr int kTabFeatures[9] = {0,
+                                        kFeatureKeys,
+                                        kFeatureMacros,
+                                        kFeatureLightModes,
+                                        kFeatureScreen,
+                                        kFeatureUserLight,
+                                        kFeatureCustomLight,
+                                        kFeatureMusic,
+                                        kFeatureSettings};
+
 /// One item of a list the window fills: its text id and its item value.
 struct ListItem {
     int textId = 0;

@@ -4,6 +4,7 @@
 #include "app/KeyboardController.h"
 #include "platform/Log.h"
 #include "ui/capture/XkbKeyNames.h"
+#include "ui/window/ConnectionModeView.h"
 #include "ui/window/CustomLightPage.h"
 #include "ui/window/DesktopServices.h"
 #include "ui/window/HomePage.h"
@@ -236,7 +237,7 @@ void KeyboardDlg::SwitchPage(int index) {
     }
     m_tabIndex.store(index);
     m_tabId.store(itemId);
-    m_controller->SetCurrentPage(itemId);
+    m_controller->SetCurrentPage(itemId, kTabFeatures[index]);
 }
 
 int KeyboardDlg::TabToOpen(int requested) const {

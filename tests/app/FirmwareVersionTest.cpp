@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/DeviceStatus.h"
 #include "device/KeyboardSettings.h"
 
 #include <gtest/gtest.h>
