@@ -28,7 +28,6 @@ std::unique_ptr<DeviceManager> CableManager(int pacingDelay) {
     manager->AddKnownDevices(descriptions.knownDevices);
     manager->Reopen();
     manager->SetSelectedDeviceType(101);
-    manager->ClearHandleCaches();
     manager->SetPacingDelay(pacingDelay);
     return manager;
 }

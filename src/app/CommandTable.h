@@ -11,6 +11,13 @@ namespace zephyl {
 
 class KeyboardController;
 
+/// What a command achieved. A handler that could not do its work says why with
+/// KeyboardController::FailCommand; the window shows it, zephylctl prints it and exits 1.
+struct CommandOutcome {
+    bool done = true;
+    std::string failure;  ///< one line for the user when not done
+};
+
 /// One worker command: how the queue and the worker treat it, and what it does.
 struct CommandRow {
     using Handler = std::function<void(KeyboardController&)>;

@@ -4,6 +4,8 @@
 #include "app/ConnectionState.h"
 #include "device/KeyboardSettings.h"
 
+#include <string>
+
 namespace zephyl {
 
 class LayoutView;
@@ -41,6 +43,8 @@ public:
     /// The worker loaded a feature's page (its loader ran) or changed what it shows: the page
     /// reads the store again. The feature bit names the page.
     virtual void OnPageLoaded(int /*feature*/) {}
+    /// A queued command did not do its work; `reason` is one line in the current language.
+    virtual void ShowCommandFailed(const std::string& /*reason*/) {}
 
     /// The window parts of loading a layout; null when there is no window.
     virtual LayoutView* Layout() = 0;

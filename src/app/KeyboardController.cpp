@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/KeyboardController.h"
 
+#include "app/CommandFailures.h"
 #include "app/Environment.h"
 #include "device/DeviceChange.h"
 #include "device/DeviceManager.h"
@@ -174,7 +175,11 @@ void KeyboardController::Work() {
     WaitForExternalProcess();
     int command = 0;
     if (TakeCommand(command)) {
-        RunCommand(command);
+        const CommandOutcome outcome = RunCommand(command);
+        if (!outcome.done) {
+            // Nobody waits for a queued command but the window: it tells the user.
+            WithView([&outcome](ControllerView& view) { view.ShowCommandFailed(outcome.failure); });
+        }
         return;
     }
     if (!m_connected.load()) {
@@ -195,19 +200,39 @@ void KeyboardController::Work() {
     PollNotifications();
 }
 
-void KeyboardController::RunCommand(int command) {
+CommandOutcome KeyboardController::RunCommand(int command) {
     std::lock_guard lock(m_commandMutex);
-    RunCommandLocked(command);
+    m_outcome = {};
+    return RunCommandLocked(command);
 }
 
-void KeyboardController::RunCommandLocked(int command) {
+CommandOutcome KeyboardController::RunQueuedCommands(int limit) {
+    CommandOutcome first;
+    int command = 0;
+    for (int run = 0; run < limit && TakeCommand(command); ++run) {
+        const CommandOutcome outcome = RunCommand(command);
+        if (first.done && !outcome.done) {
+            first = outcome;
+        }
+    }
+    return first;
+}
+
+void KeyboardController::FailCommand(const std::string& reason) {
+    if (m_outcome.done) {
+        m_outcome = {false, reason};
+    }
+    Log(kLogWarning, "%s", reason.c_str());
+}
+
+CommandOutcome KeyboardController::RunCommandLocked(int command) {
     const std::optional<CommandRow> row = m_commands.Find(command);
     const auto closeWaitDialog = [this] {
         WithView([](ControllerView& view) { view.CloseWaitDialog(); });
     };
     if (!row) {
         Log(kLogInfo, "command %d dropped: not a command", command);
-        return;
+        return {false, "not a command: " + std::to_string(command)};
     }
     if (row->needsReadyKeyboard && (!m_connected.load() || !m_ready.load())) {
         Log(kLogInfo, "command %d (%s) dropped: no keyboard ready", command, row->name.c_str());
@@ -215,18 +240,20 @@ void KeyboardController::RunCommandLocked(int command) {
         if (row->closesWaitDialog) {
             closeWaitDialog();
         }
-        return;
+        return {false, FailureMessage(kTextNoKeyboardReady)};
     }
     if (row->handler) {
         row->handler(*this);
     } else {
         Log(kLogWarning, "command %d (%s) has no handler in this build", command,
             row->name.c_str());
+        FailCommand(row->name + ": not in this build");
     }
     if (row->closesWaitDialog) {
         closeWaitDialog();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    return m_outcome;
 }
 
 void KeyboardController::AddOwnCommands() {
@@ -244,8 +271,12 @@ void KeyboardController::AddOwnCommands() {
     own(kCommandLoadPages, &KeyboardController::LoadPages);
     own(kCommandResetKeysReceiver, &KeyboardController::RunResetKeysReceiver);
     own(kCommandRestoreDefaults, &KeyboardController::RunRestoreDefaults);
-    m_commands.SetHandler(kCommandSendSettings,
-                          [](KeyboardController& controller) { controller.SendSettings(); });
+    m_commands.SetHandler(kCommandSendSettings, [](KeyboardController& controller) {
+        // Nothing goes over Bluetooth: the settings wait in the store for the cable or receiver.
+        if (controller.ConnectionMode() != kModeBluetooth && !controller.SendSettings()) {
+            controller.FailCommand(FailureMessage(kTextKeyboardRefused));
+        }
+    });
 }
 
 void KeyboardController::AddCommand(CommandRow row) {
@@ -307,8 +338,9 @@ void KeyboardController::RunRemoval() {
 }
 
 void KeyboardController::RunResetKeysReceiver() {
-    if (m_connectionMode.load() == kModeReceiver) {
-        m_devices.SendReceiverFrame(BuildResetKeysFrame());
+    if (m_connectionMode.load() == kModeReceiver &&
+        !m_devices.SendReceiverFrame(BuildResetKeysFrame())) {
+        FailCommand(FailureMessage(kTextKeyboardRefused));
     }
 }
 

@@ -79,8 +79,16 @@ public:
     bool CommandWaiting() const { return QueueLength() > 0; }
     /// One worker tick: the external-process wait, then one command or the idle step.
     void Work();
-    /// Runs one command at once on the calling thread, by the same rules as a queued one.
-    void RunCommand(int command);
+    /// Runs one command at once on the calling thread, by the same rules as a queued one, and
+    /// says whether it did its work.
+    CommandOutcome RunCommand(int command);
+    /// Runs the queued commands one after another on the calling thread (at most `limit`), as
+    /// the command line does instead of the worker; the first that did not do its work.
+    CommandOutcome RunQueuedCommands(int limit = 64);
+    /// Called by a handler whose work did not happen (a write the keyboard refused or lost,
+    /// data too large): the command's outcome becomes a failure with this reason. The first
+    /// reason of a command is kept.
+    void FailCommand(const std::string& reason);
 
     // ---- What features register (see app/Feature.h) ----
 
@@ -173,7 +181,7 @@ private:
 
     /// Calls `action` with the view unless the window is gone.
     void WithView(const std::function<void(ControllerView&)>& action);
-    void RunCommandLocked(int command);
+    CommandOutcome RunCommandLocked(int command);
     void WaitForExternalProcess();
     void LoadLayoutFor(int deviceType);
     bool TakeCommand(int& command);
@@ -228,6 +236,7 @@ private:
     mutable std::mutex m_queueMutex;
     std::deque<int> m_queue;
     std::mutex m_commandMutex;  ///< one command at a time, queued or run directly
+    CommandOutcome m_outcome;   ///< of the command running; under m_commandMutex
 
     std::mutex m_viewMutex;
     ControllerView* m_view = nullptr;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The settings page: stored values, the settings block, the resets and the firmware hand-over.
 #include "app/Autostart.h"
+#include "app/CommandFailures.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
 #include "device/DeviceManager.h"
@@ -150,10 +151,14 @@ void KeyboardController::RunRestoreDefaults() {
             if (layout.HasCableFeature(kFeatureSideLight)) {
                 RunHandler(kCommandSendSideLight);
             }
-            SendSettings();
+            if (!SendSettings()) {
+                FailCommand(FailureMessage(kTextKeyboardRefused));
+            }
             break;
         case kModeReceiver: {
-            m_devices.SendReceiverFrame(BuildRestoreDefaultsFrame());
+            if (!m_devices.SendReceiverFrame(BuildRestoreDefaultsFrame())) {
+                FailCommand(FailureMessage(kTextKeyboardRefused));
+            }
             if (layout.HasCableFeature(kFeatureLightModes)) {
                 Pause(50);
                 RunHandler(kCommandSendLightEffect);

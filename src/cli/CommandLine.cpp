@@ -21,6 +21,8 @@ constexpr NumberOption kNumberOptions[] = {
     {"--model", "a model id", 1, 100000, &Invocation::model},
     {"--profile", "a profile id", 1, 1000000000, &Invocation::profile},
     {"--layer", "a layer (0 base, 1 Fn)", 0, 1, &Invocation::layer},
+    {"--set", "a lighting set id", 1, 1000000000, &Invocation::set},
+    {"--seconds", "a number of seconds (1..3600)", 1, 3600, &Invocation::seconds},
 };
 
 const NumberOption* FindNumberOption(const std::string& argument) {
@@ -147,6 +149,44 @@ std::string HelpText(const std::string& command) {
                "Macros are stored per keyboard model and written into the keyboard's macro\n"
                "memory (at most 100).\n";
     }
+    if (command == "light") {
+        return "Usage: zephylctl [OPTIONS] light effect MODE [--brightness N] [--speed N]\n"
+               "                 [--direction left|right|up|down] [--colour RRGGBB] "
+               "[--multicolour]\n"
+               "       zephylctl [OPTIONS] light side N\n"
+               "       zephylctl [OPTIONS] light live\n"
+               "effect makes built-in effect MODE (0..19, 0 turns the light off) the active one,\n"
+               "changes the settings given (brightness and speed up to the model's maxima;\n"
+               "--colour, red first, ends multicolour) and sends it. side stores and sends side\n"
+               "light mode N (1..10). live prints the colour every key shows now (key code and\n"
+               "RRGGBB; cable only). Over Bluetooth the change is stored, not sent.\n";
+    }
+    if (command == "userlight") {
+        return "Usage: zephylctl [OPTIONS] userlight [list]\n"
+               "       zephylctl [OPTIONS] userlight new\n"
+               "       zephylctl [OPTIONS] userlight set-key KEY RRGGBB [--set ID]\n"
+               "       zephylctl [OPTIONS] userlight fill RRGGBB [--set ID]\n"
+               "       zephylctl [OPTIONS] userlight send [--set ID]\n"
+               "       zephylctl [OPTIONS] userlight import FILE\n"
+               "       zephylctl [OPTIONS] userlight export FILE [--set ID]\n"
+               "User lighting: named sets of one fixed colour per key, written into the\n"
+               "keyboard. new adds a set with every key dark; set-key gives one key (its code or\n"
+               "name) a colour, fill gives every key one; both store the set and write it to the\n"
+               "keyboard, as send does. Without --set the first set is used, as the page\n"
+               "selects it.\n";
+    }
+    if (command == "customlight") {
+        return "Usage: zephylctl [OPTIONS] customlight [list]\n"
+               "       zephylctl [OPTIONS] customlight import FILE\n"
+               "       zephylctl [OPTIONS] customlight export FILE [--set ID]\n"
+               "       zephylctl [OPTIONS] customlight stream --seconds N [--set ID]\n"
+               "Real-time lighting: named sets that give every key its own animated effect.\n"
+               "The keyboard keeps nothing of them; the program streams the animation while\n"
+               "it runs. list shows the sets; import reads a set file into a new set; export\n"
+               "writes a set (\".xml\" is added when missing); stream animates the set and\n"
+               "sends its frames to the keyboard on the cable for N seconds (1..3600). Without\n"
+               "--set the first set is used, as the page selects it.\n";
+    }
     return "Usage: zephylctl [OPTIONS] COMMAND [ARGUMENTS]\n"
            "Configure Zephyl keyboards from the command line.\n"
            "\n"
@@ -158,10 +198,14 @@ std::string HelpText(const std::string& command) {
            "  profiles            list, add, rename, delete and select key profiles\n"
            "  keys                show, assign, export and import key assignments\n"
            "  macros              list, add, show, export, import and send macros\n"
+           "  light               built-in lighting effects, side light, live key colours\n"
+           "  userlight           list, add, colour, send, import and export user lighting\n"
+           "  customlight         list, import, export and stream real-time lighting sets\n"
            "\n"
            "Options:\n"
            "  --model ID                  act on this model (default: the last one selected)\n"
            "  --profile ID, --layer 0|1   the profile and layer the keys commands act on\n"
+           "  --set ID, --seconds N       the set and time the customlight commands act on\n"
            "  --json                      print JSON instead of text\n"
            "  --virtual-keyboard[=SCEN]   use the built-in virtual keyboard (SCEN: a model id\n"
            "                              with connection modes such as 101:0,2, or a scenario\n"

@@ -16,6 +16,8 @@ struct Invocation {
     std::optional<int> model;        ///< --model ID
     std::optional<int> profile;      ///< --profile ID (keys commands)
     std::optional<int> layer;        ///< --layer 0|1 (keys commands)
+    std::optional<int> set;          ///< --set ID (customlight commands)
+    std::optional<int> seconds;      ///< --seconds N (customlight stream)
     std::vector<std::string> words;  ///< the command and its arguments
 };
 

@@ -4,7 +4,9 @@
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
 #include "cli/CommandLine.h"
+#include "cli/CustomLightCli.h"
 #include "cli/KeysCli.h"
+#include "cli/LightCli.h"
 #include "cli/Output.h"
 #include "device/DeviceManager.h"
 #include "device/KeyboardSettings.h"
@@ -35,10 +37,14 @@ const char* ModeName(int mode) {
 }
 
 /// Runs what the worker would have run by now: the queued commands, oldest first.
-void DrainQueue(KeyboardController& controller) {
-    for (int guard = 0; guard < 64 && controller.QueueLength() > 0; ++guard) {
-        controller.Work();
+/// Runs what the operation queued; exit 1 with the reason when a write did not happen.
+int DrainQueue(KeyboardController& controller, std::ostream& err) {
+    const CommandOutcome outcome = controller.RunQueuedCommands();
+    if (!outcome.done) {
+        err << "zephylctl: " << outcome.failure << "\n";
+        return kExitFailed;
     }
+    return kExitOk;
 }
 
 bool RequireReady(KeyboardController& controller, std::ostream& err) {
@@ -241,13 +247,21 @@ int RunCommand(const Invocation& invocation, KeyboardController& controller, std
     if (command == "macros") {
         return RunMacros(invocation, controller, out, err);
     }
+    if (command == "customlight") {
+        return RunCustomLight(invocation, controller, out, err);
+    }
+    if (command == "light") {
+        return RunLight(invocation, controller, out, err);
+    }
+    if (command == "userlight") {
+        return RunUserLight(invocation, controller, out, err);
+    }
     if (command == "reset-keys") {
         if (!RequireReady(controller, err)) {
             return kExitFailed;
         }
         controller.ResetKeyAssignments();
-        DrainQueue(controller);
-        return kExitOk;
+        return DrainQueue(controller, err);
     }
     if (command == "restore-defaults") {
         if (!RequireReady(controller, err)) {
@@ -257,8 +271,7 @@ int RunCommand(const Invocation& invocation, KeyboardController& controller, std
                                         ? controller.Descriptions().defaultLanguage
                                         : kEnglishLanguageId;
         controller.RestoreDefaults(defaultLanguage);
-        DrainQueue(controller);
-        return kExitOk;
+        return DrainQueue(controller, err);
     }
     err << "zephylctl: unknown command: " << command << " (see zephylctl --help)\n";
     return kExitUsage;

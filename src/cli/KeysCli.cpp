@@ -63,7 +63,12 @@ int Finish(const PageOutcome& outcome, KeyboardController& controller, std::ostr
         return kExitFailed;
     }
     for (int command : outcome.commands) {
-        controller.RunCommand(command == kCommandWriteKeyLayer ? kCommandWriteKeyLayers : command);
+        const CommandOutcome result = controller.RunCommand(
+            command == kCommandWriteKeyLayer ? kCommandWriteKeyLayers : command);
+        if (!result.done) {
+            err << "zephylctl: " << result.failure << "\n";
+            return kExitFailed;
+        }
     }
     return kExitOk;
 }

@@ -2,11 +2,14 @@
 #include "core/Core.h"
 
 #include "app/KeyboardController.h"
+#include "lighting/LightingFeature.h"
 
 namespace zephyl {
 
 void RegisterFeatures(KeyboardController& controller, const CoreOptions& options) {
     RegisterKeysFeature(controller, options.keys);
+    RegisterLightingFeature(controller, options.lighting);
+    RegisterCustomLightingFeature(controller, options.customLight);
 }
 
 std::shared_ptr<KeyboardController> BuildCore(DeviceManager& devices, ProfileDatabase& database,

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "keys/KeyCommands.h"
+#include "lighting/CustomLightFeature.h"
+#include "lighting/LightingFeature.h"
 
 #include <memory>
 #include <string>
@@ -16,6 +18,8 @@ class SettingsStore;
 /// What the programs and tests may change in the features they get.
 struct CoreOptions {
     KeysFeatureOptions keys;
+    LightingFeatureOptions lighting;
+    CustomLightFeatureOptions customLight;
 };
 
 /// Registers every feature of the program on `controller`: its worker commands, page loaders,

@@ -29,7 +29,8 @@ Table& TheTable() {
                     CHelpButton, UpgradeButton, CCheckButton, CRadioButton, KeyLayerButton, MEdit,
                     MSlider, MProgress, CColorButton, CirclePalette, LCDPalette2, LCDPalette3,
                     BatteryCtrl, CDeviceCtrl, CDeviceList, MTabCtrl, MTabLayout, MListBox,
-                    MComboBox, KeyboardCtrl, KeyFuncControl, CRecordList>(built->creators);
+                    MComboBox, KeyboardCtrl, CustomLightMode, KeyFuncControl, CRecordList>(
+            built->creators);
         return built;
     }();
     return *table;

@@ -15,6 +15,7 @@
 #include "glint/CTextButton.h"
 #include "glint/CirclePalette.h"
 #include "glint/ControlFactory.h"
+#include "glint/CustomLightMode.h"
 #include "glint/KeyFuncControl.h"
 #include "glint/KeyLayerButton.h"
 #include "glint/KeyboardCtrl.h"

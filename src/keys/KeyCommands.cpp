@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "keys/KeyCommands.h"
 
+#include "app/CommandFailures.h"
 #include "app/KeyboardController.h"
 #include "app/WorkerCommand.h"
 #include "device/DeviceManager.h"
@@ -47,12 +48,13 @@ void WriteKeyLayers(KeyboardController& controller, const PauseFunction& pause) 
     const std::shared_ptr<const KeyboardLayout> shared = controller.Layout();
     const KeyboardLayout& layout = *shared;
     const int profile = controller.CurrentProfile();
+    bool sent = true;
     switch (controller.ConnectionMode()) {
         case kModeCable:
             for (int layer = 0; layer < LayerCount(layout); ++layer) {
                 const PreparedKeyTable prepared =
                     PrepareKeyTable(controller.Database(), layout, profile, layer);
-                SendKeyTable(controller.Devices(), layer, prepared.build.table);
+                sent = SendKeyTable(controller.Devices(), layer, prepared.build.table) && sent;
             }
             break;
         case kModeReceiver:
@@ -62,11 +64,14 @@ void WriteKeyLayers(KeyboardController& controller, const PauseFunction& pause) 
             for (int layer = 0; layer < LayerCount(layout); ++layer) {
                 const PreparedKeyTable prepared =
                     PrepareKeyTable(controller.Database(), layout, profile, layer);
-                SendKeyTableReceiver(controller.Devices(), layer, prepared, pause);
+                sent = SendKeyTableReceiver(controller.Devices(), layer, prepared, pause) && sent;
             }
             break;
         default:
             break;
+    }
+    if (!sent) {
+        controller.FailCommand(FailureMessage(kTextKeyboardRefused));
     }
 }
 
@@ -76,23 +81,28 @@ void WriteKeyLayer(KeyboardController& controller) {
     const KeySelection& selection = controller.Selection();
     const int profile = selection.CurrentProfile();
     const int layer = selection.CurrentLayer();
+    bool sent = true;
     switch (controller.ConnectionMode()) {
         case kModeCable:
             if (layer == 0 || (layer == 1 && layout.secondFnLayer)) {
                 const PreparedKeyTable prepared =
                     PrepareKeyTable(controller.Database(), layout, profile, layer);
-                SendKeyTable(controller.Devices(), layer, prepared.build.table);
+                sent = SendKeyTable(controller.Devices(), layer, prepared.build.table);
             }
             break;
         case kModeReceiver:
             if (layer == 0 || layer == 1) {
-                SendKeySlotReceiver(controller.Devices(), layer,
-                                    PrepareKeySlot(controller.Database(), layout, profile, layer,
-                                                   selection.SelectedKey()));
+                // No key selected, or one without a slot: there is nothing to write.
+                const auto write = PrepareKeySlot(controller.Database(), layout, profile, layer,
+                                                  selection.SelectedKey());
+                sent = !write || SendKeySlotReceiver(controller.Devices(), layer, write);
             }
             break;
         default:
             break;
+    }
+    if (!sent) {
+        controller.FailCommand(FailureMessage(kTextKeyboardRefused));
     }
 }
 
@@ -101,10 +111,19 @@ void WriteMacros(KeyboardController& controller, const PauseFunction& pause) {
     if ((MacroFeatures(*controller.Layout(), mode) & kFeatureMacros) == 0) {
         return;
     }
-    const MacroUpload result =
-        SendMacros(controller.Devices(), mode, PrepareMacros(controller.Database()), pause);
-    if (result == MacroUpload::kTooLarge) {
-        Log(kLogWarning, "the macros exceed the keyboard's macro memory; nothing was sent");
+    const PreparedMacros macros = PrepareMacros(controller.Database());
+    switch (SendMacros(controller.Devices(), mode, macros, pause)) {
+        case MacroUpload::kTooLarge:
+            controller.FailCommand(FailureMessage(
+                kTextMacrosTooLarge, StepsOverUpload(mode == kModeReceiver, macros.totalSteps,
+                                                     static_cast<int>(macros.macros.size()))));
+            break;
+        case MacroUpload::kFailed:
+            controller.FailCommand(FailureMessage(kTextKeyboardRefused));
+            break;
+        case MacroUpload::kSent:
+        case MacroUpload::kNotSent:
+            break;
     }
 }
 

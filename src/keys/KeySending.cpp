@@ -47,9 +47,6 @@ bool SendKeyTable(DeviceManager& devices, int layer, const KeyTable& table) {
 
 bool SendKeyTableReceiver(DeviceManager& devices, int layer, const PreparedKeyTable& prepared,
                           const PauseFunction& pause) {
-    if (!prepared.hasAssignments) {
-        return true;
-    }
     std::vector<ReceiverFrame> frames = BuildKeyTableFrames(layer, prepared.build.table);
     return devices.SendReceiverFrames(frames, kFramePauseMs, pause);
 }

@@ -24,9 +24,9 @@ PreparedKeyTable PrepareKeyTable(ProfileDatabase& database, const KeyboardLayout
 /// True when every step was accepted.
 bool SendKeyTable(DeviceManager& devices, int layer, const KeyTable& table);
 
-/// Receiver: the layer's table in 21 frames, 2 ms apart. A layer without any assignment is not
-/// sent (the keyboard's table of it is already empty after a reset). True when every frame was
-/// answered.
+/// Receiver: the layer's table in 21 frames, 2 ms apart. A layer without any assignment is sent
+/// as the empty table it is, so a profile without remaps clears the previous profile's. True
+/// when every frame was answered.
 bool SendKeyTableReceiver(DeviceManager& devices, int layer, const PreparedKeyTable& prepared,
                           const PauseFunction& pause = SleepPause);
 

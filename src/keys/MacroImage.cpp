@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "keys/MacroImage.h"
 
+#include <algorithm>
+
 #include "keys/KeyCodes.h"
 #include "keys/MacroStepRow.h"
 
@@ -68,6 +70,12 @@ bool FitsCableUpload(int totalSteps, int macroCount) {
 
 bool FitsReceiverUpload(int totalSteps, int macroCount) {
     return 8 * (totalSteps + macroCount) <= 3600;
+}
+
+int StepsOverUpload(bool receiver, int totalSteps, int macroCount) {
+    // Entries of eight bytes each: the cable takes fewer than 2700 bytes, the receiver 3600.
+    const int mostEntries = receiver ? 3600 / 8 : (2700 - 1) / 8;
+    return std::max(0, totalSteps + macroCount - mostEntries);
 }
 
 }  // namespace zephyl

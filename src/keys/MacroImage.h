@@ -30,5 +30,7 @@ std::vector<std::uint8_t> BuildMacroImageBody(std::span<const MacroImageInput> m
 bool FitsCableUpload(int totalSteps, int macroCount);
 /// The receiver takes it when 8 × (steps + macros) is at most 3600.
 bool FitsReceiverUpload(int totalSteps, int macroCount);
+/// How many steps the set must lose to fit the connection's upload; 0 when it fits.
+int StepsOverUpload(bool receiver, int totalSteps, int macroCount);
 
 }  // namespace zephyl

@@ -147,6 +147,7 @@ public:
     /// Replaces every row's key, whatever its light_mode. Returns the number of rows given.
     int SaveCustomLightKeys(const std::vector<CustomLightKey>& list);
     int ListCustomLightKeys(int id, std::vector<CustomLightKey>& list);
+    bool RenameCustomLight(int id, const std::string& name);
 
     // t_musiclayer_data, rows of profile 1
     int CountMusicLayers();

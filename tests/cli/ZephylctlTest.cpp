@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <sys/wait.h>
@@ -70,6 +71,52 @@ TEST_F(ZephylctlTest, SettingsSetReachesTheKeyboardsMemory) {
     const Result receiver = Run("--virtual-keyboard=101:2 settings set disable_win 1");
     EXPECT_EQ(receiver.exitCode, 0) << receiver.err;
     EXPECT_EQ(StoredSettingsBlock().substr(0, 18), "000100000100030002");
+}
+
+// A write the keyboard refused or lost is never reported as done.
+TEST_F(ZephylctlTest, WritesTheKeyboardDidNotTakeExitWithTheReason) {
+    struct Case {
+        const char* fault;
+        int value;
+        int mode;
+        const char* arguments;
+    };
+    const Case cases[] = {
+        {"busy", 1000, 0, "keys assign A disable"},
+        {"unplug_in_block", 1, 0, "keys assign A disable"},
+        {"unplug_in_block", 3, 0, "keys assign A disable"},
+        {"unplug_after", 2, 0, "keys assign A disable"},
+        {"unplug_after", 5, 0, "keys assign A disable"},
+        {"unplug_after", 6, 0, "keys assign A disable"},
+        {"lost_answer", 1000, 2, "keys assign A disable"},
+        {"busy", 1, 0, "macros send"},
+        {"busy", 3, 0, "macros send"},
+        {"lost_answer", 1000, 2, "macros send"},
+        {"busy", 1000, 0, "reset-keys"},
+        {"lost_answer", 1000, 2, "reset-keys"},
+        {"busy", 1000, 0, "profiles select 2"},
+        {"busy", 1000, 0, "settings set sleep_time 1"},
+    };
+    const auto scenario = m_environment.Root() / "scenario.json";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.fault << " " << c.value << " mode " << c.mode << ": " << c.arguments);
+        std::filesystem::remove(m_statePath);
+        test::WriteFile(scenario, "{\"keyboards\": [{\"model\": 101, \"modes\": [" +
+                                      std::to_string(c.mode) + "]}], \"faults\": [{\"fault\": \"" +
+                                      c.fault + "\", \"value\": " + std::to_string(c.value) +
+                                      "}]}");
+        const Result result = Run("--virtual-keyboard='" + scenario.string() + "' " + c.arguments);
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        EXPECT_NE(result.err.find("zephylctl: "), std::string::npos);
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "one line: " << result.err;
+
+        // The same without the fault succeeds: the failure came from the keyboard.
+        std::filesystem::remove(m_statePath);
+        const Result clean =
+            Run("--virtual-keyboard=101:" + std::to_string(c.mode) + " " + c.arguments);
+        EXPECT_EQ(clean.exitCode, 0) << clean.err;
+    }
 }
 
 TEST_F(ZephylctlTest, ClearErrorsAndExitCodes) {

@@ -124,7 +124,7 @@ int FakeKeyboard::GetFeature(unsigned char* data, size_t length) {
     for (size_t i = 1; i < 4 && i < m_lastFeature.size(); ++i) {
         report[i] = m_lastFeature[i];
     }
-    report[4] = 1;
+    report[4] = m_refuseAll ? 0 : 1;
     const size_t count = std::min(length, sizeof report);
     std::memcpy(data, report, count);
     return static_cast<int>(count);  // hidraw counts the report-id byte
@@ -132,6 +132,9 @@ int FakeKeyboard::GetFeature(unsigned char* data, size_t length) {
 
 int FakeKeyboard::Write(const unsigned char* data, size_t length) {
     m_sent.emplace_back(data + 1, data + length);
+    if (m_refuseAll) {
+        return static_cast<int>(length);
+    }
     if (m_unansweredFrames > 0) {
         --m_unansweredFrames;
         return static_cast<int>(length);

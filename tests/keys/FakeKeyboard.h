@@ -42,7 +42,8 @@ public:
     /// Report payloads sent (cable: bytes after the report id; receiver: the 33-byte frame
     /// after the report id, checksum included).
     std::vector<std::vector<uint8_t>> m_sent;
-    int m_unansweredFrames = 0;                        ///< receiver frames left without an answer
+    int m_unansweredFrames = 0;  ///< receiver frames left without an answer
+    bool m_refuseAll = false;    ///< cable reports read back refused, receiver frames unanswered
     std::deque<std::vector<uint8_t>> m_notifications;  ///< input reports, report id first
 
     // Handlers of the C table.

@@ -102,10 +102,12 @@ TEST(KeyCommandsTest, ReceiverWritesLayersWithAssignmentsAndSingleKeys) {
     Program p(true);
     ASSERT_EQ(p.controller->ConnectionMode(), kModeReceiver);
     p.Assign(1, kKeyA, ItemRecord(kKindMedia, 7, "Mute"));
-    p.controller->RunCommand(kCommandWriteKeyLayers);
-    // Layer 0 has no assignment: only the Fn layer's 21 frames, after the 10 ms pause.
-    ASSERT_EQ(p.keyboard.m_sent.size(), 21u);
-    EXPECT_EQ(Hex(p.keyboard.m_sent[0], 0, 3), "12 1C 00");
+    EXPECT_TRUE(p.controller->RunCommand(kCommandWriteKeyLayers).done);
+    // Layer 0 has no assignment and still goes out, empty, before the Fn layer: 21 frames
+    // each, after the 10 ms pause.
+    ASSERT_EQ(p.keyboard.m_sent.size(), 42u);
+    EXPECT_EQ(Hex(p.keyboard.m_sent[0], 0, 3), "10 1C 00");
+    EXPECT_EQ(Hex(p.keyboard.m_sent[21], 0, 3), "12 1C 00");
     ASSERT_FALSE(p.pauses.empty());
     EXPECT_EQ(p.pauses.front(), 10);
 
@@ -137,6 +139,43 @@ TEST(KeyCommandsTest, MacrosAndThePageLoad) {
     EXPECT_EQ(Commands(p.keyboard.m_sent),
               (std::vector<std::string>{"04 19", "04 15", "FF FF", "00 00", "00 00", "00 00",
                                         "00 00", "00 00", "00 00", "00 00", "04 02"}));
+}
+
+TEST(KeyCommandsTest, WritesTheKeyboardDidNotTakeAreReportedNotDone) {
+    struct Case {
+        bool receiver;
+        int command;
+    };
+    const Case cases[] = {{false, kCommandWriteKeyLayers},
+                          {false, kCommandWriteMacros},
+                          {true, kCommandWriteKeyLayers},
+                          {true, kCommandWriteMacros}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "receiver " << c.receiver << " command " << c.command);
+        Program p(c.receiver);
+        EXPECT_TRUE(p.controller->RunCommand(c.command).done);
+        p.keyboard.m_refuseAll = true;
+        const CommandOutcome refused = p.controller->RunCommand(c.command);
+        EXPECT_FALSE(refused.done);
+        EXPECT_NE(refused.failure.find("did not take"), std::string::npos) << refused.failure;
+    }
+}
+
+TEST(KeyCommandsTest, MacrosTooLargeAreRefusedWithTheExcess) {
+    Program p(false);
+    const int macro = p.database.AddMacro("Long");
+    std::vector<MacroStep> steps(340);
+    for (MacroStep& step : steps) {
+        step.macro_id = macro;
+        step.type = 1;
+        step.value = 4;
+    }
+    p.database.AddMacroSteps(steps);
+    // 340 steps and one macro are 341 entries; the cable takes 337.
+    const CommandOutcome outcome = p.controller->RunCommand(kCommandWriteMacros);
+    EXPECT_FALSE(outcome.done);
+    EXPECT_NE(outcome.failure.find(" 4 steps too large"), std::string::npos) << outcome.failure;
+    EXPECT_TRUE(p.keyboard.m_sent.empty()) << "nothing of it was sent";
 }
 
 class Desktop : public HostActionExecutor {

@@ -71,11 +71,18 @@ TEST_F(SendingTest, CableLayerWithALockedKeyStillCarriesTheOthers) {
     EXPECT_EQ(Hex(sent[2], 0, 16), "00 00 00 00 07 04 00 00 00 00 00 00 00 00 00 00");
 }
 
-TEST_F(SendingTest, ReceiverSendsNothingForAnEmptyLayer) {
+// A profile without remaps must clear the previous profile's table in the keyboard.
+TEST_F(SendingTest, ReceiverSendsAnEmptyLayerAsTheEmptyTableItIs) {
     FakeTransport t(true);
-    EXPECT_TRUE(
-        SendKeyTableReceiver(t.manager, 0, PrepareKeyTable(m_db, m_layout, 1, 0), Pauses()));
-    EXPECT_TRUE(t.keyboard.m_sent.empty());
+    const PreparedKeyTable prepared = PrepareKeyTable(m_db, m_layout, 1, 0);
+    EXPECT_FALSE(prepared.hasAssignments);
+    EXPECT_TRUE(SendKeyTableReceiver(t.manager, 0, prepared, Pauses()));
+    const auto& sent = t.keyboard.m_sent;
+    ASSERT_EQ(sent.size(), 21u);
+    EXPECT_EQ(Head(sent[0], 3), "10 1C 00");
+    EXPECT_EQ(Hex(sent[0], 3, 13), "00 00 00 00 00 00 00 00 00 00 00 00 00");
+    EXPECT_EQ(Head(sent[20], 3), "10 10 14");
+    EXPECT_EQ(Hex(sent[20], 17, 2), "AA 55");
 }
 
 TEST_F(SendingTest, ReceiverSendsTheTableInPieces) {

@@ -2,6 +2,7 @@
 #include "ui/window/ColourControls.h"
 
 #include "glint/Glint.h"
+#include "lighting/LightModes.h"
 #include "ui/window/Page.h"
 
 #include <algorithm>
@@ -82,6 +83,66 @@ void LayoutColourControls(const ColourControls& controls, const QRect& area) {
     for (int i = 0; i < count; ++i) {
         Place(controls.swatches[size_t(i)], QRect(rows.left() + i * pitch, y, side, side));
     }
+}
+
+void ShowColourComponents(const ColourControls& controls, std::uint32_t bgr) {
+    for (int i = 0; i < 3; ++i) {
+        const int component = int((bgr >> (8 * i)) & 0xFF);
+        if (controls.sliders[size_t(i)]) {
+            controls.sliders[size_t(i)]->SetProgress(component);
+        }
+        if (controls.fields[size_t(i)]) {
+            controls.fields[size_t(i)]->SetEditText(QString::number(component));
+        }
+    }
+}
+
+std::uint32_t FieldsColour(const ColourControls& controls) {
+    std::array<int, 3> components{};
+    for (size_t i = 0; i < 3; ++i) {
+        components[i] = controls.fields[i]
+                            ? ClampComponent(controls.fields[i]->GetEditText().toStdString())
+                            : 0;
+    }
+    return ComposeColour(components[0], components[1], components[2]);
+}
+
+int ClampField(const ColourControls& controls, int index) {
+    glint::MEdit* field = controls.fields[size_t(index)];
+    const QString text = field->GetEditText();
+    const int value = ClampComponent(text.toStdString());
+    bool number = false;
+    const long long typed = text.trimmed().toLongLong(&number);
+    // A number out of range is shown as the value it became; other text is left to the user.
+    if (number && typed != value) {
+        field->SetEditText(QString::number(value));
+    }
+    return value;
+}
+
+std::optional<std::uint32_t> TakeColourFrom(const ColourControls& controls,
+                                            const ColourControlIds& ids, int id) {
+    if (id == ids.wheel && controls.wheel) {
+        const std::uint32_t colour = controls.wheel->GetColor();
+        ShowColourComponents(controls, colour);
+        return colour;
+    }
+    if (id >= ids.firstSwatch && id < ids.firstSwatch + ids.swatchCount) {
+        const std::uint32_t colour = controls.swatches[size_t(id - ids.firstSwatch)]->GetColor();
+        ShowColourComponents(controls, colour);
+        return colour;
+    }
+    if (id >= ids.firstSlider && id < ids.firstSlider + 3) {
+        const size_t i = size_t(id - ids.firstSlider);
+        controls.fields[i]->SetEditText(QString::number(controls.sliders[i]->GetProgress()));
+        return FieldsColour(controls);
+    }
+    if (id >= ids.firstField && id < ids.firstField + 3) {
+        const int i = id - ids.firstField;
+        controls.sliders[size_t(i)]->SetProgress(ClampField(controls, i));
+        return FieldsColour(controls);
+    }
+    return std::nullopt;
 }
 
 }  // namespace zephyl::window

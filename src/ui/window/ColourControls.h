@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace zephyl::glint {
@@ -46,5 +47,21 @@ inline constexpr std::array<std::uint32_t, 9> kSwatchColours = {
 /// Places a colour chooser in `area`: the wheel on the left, the three rows beside it, the
 /// swatches below the rows.
 void LayoutColourControls(const ColourControls& controls, const QRect& area);
+
+/// Shows `bgr` (0x00BBGGRR) in the sliders and, as decimal text, in the number fields.
+void ShowColourComponents(const ColourControls& controls, std::uint32_t bgr);
+
+/// The colour the three number fields compose (text that is no number counts as 0).
+std::uint32_t FieldsColour(const ColourControls& controls);
+
+/// Clamps the number of field `index` to 0..255, rewriting its text when clamping changed it;
+/// returns the value.
+int ClampField(const ColourControls& controls, int index);
+
+/// Control `id` of the chooser changed: the other sources follow it (a field is clamped first,
+/// a slider's position becomes its field's text) and the colour chosen is returned. Nothing
+/// when `id` is not one of the chooser's sources.
+std::optional<std::uint32_t> TakeColourFrom(const ColourControls& controls,
+                                            const ColourControlIds& ids, int id);
 
 }  // namespace zephyl::window

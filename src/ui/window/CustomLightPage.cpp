@@ -1,13 +1,24 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/window/CustomLightPage.h"
 
+#include "app/KeyboardController.h"
+#include "lighting/CustomLightEngine.h"
+#include "lighting/CustomLightExchange.h"
+#include "lighting/CustomLightFeature.h"
+#include "lighting/CustomLightSets.h"
 #include "text/DefaultNames.h"
+#include "text/LanguageText.h"
+#include "ui/window/WindowServices.h"
+
+#include <QTimer>
+
+#include <algorithm>
 
 namespace zephyl::window {
 namespace {
 
-constexpr int kFirstEffectText = 370;
-constexpr int kEffectCount = 9;
+constexpr int kFirstEffectText = kCustomLightFirstEffectText;
+constexpr int kEffectCount = kCustomLightEffectCount;
 
 }  // namespace
 
@@ -33,23 +44,29 @@ void CustomLightPage::BuildControls() {
         }
     });
     m_effects->SetCurSel(0);
-    MakeCheck(kAllKeys, 70);
-    MakeCheck(kNumberKeys, 71);
-    MakeCheck(kWasd, 0)->SetTitle(QStringLiteral("WASD"));
-    m_lightMode = MakeLater("CustomLightMode", kLightMode);
-    if (m_lightMode) {
-        m_lightMode->AddMTimer();
-    }
+    m_selections[0] = MakeCheck(kAllKeys, 70);
+    m_selections[1] = MakeCheck(kNumberKeys, 71);
+    m_selections[2] = MakeCheck(kWasd, 0);
+    m_selections[2]->SetTitle(QStringLiteral("WASD"));
+    m_lightMode = Make<glint::CustomLightMode>(kLightMode);
+    m_lightMode->SetAnimateRun(1);
     MakeText(kSpeedText, 83);
-    auto* speed = MakeColourSlider(kSpeed, 15);
-    speed->SetMaxProgress(15);
-    auto* colour = Make<glint::CColorButton>(kColour);
-    colour->SetGroupName(QStringLiteral("IDC_CUSTOMLIGHT_STC_LIGHTCOLOR"));
-    colour->SetColor(0xFF);
-    MakeCheck(kMulticolour, 80);
+    m_speed = MakeColourSlider(kSpeed, kCustomLightDefaultSpeed);
+    m_speed->SetMaxProgress(kCustomLightMaxSpeed);
+    m_colour = Make<glint::CColorButton>(kColour);
+    m_colour->SetGroupName(QStringLiteral("IDC_CUSTOMLIGHT_STC_LIGHTCOLOR"));
+    m_colour->SetColor(0xFF);
+    m_multicolour = MakeCheck(kMulticolour, 80);
     m_colourText = MakeText(kColourText, 81);
     m_colours = MakeColourControls({kWheel, kFirstLabel, kFirstSlider, kFirstField, kFirstSwatch,
                                     kLastSwatch - kFirstSwatch + 1, ""});
+    m_model = std::make_unique<CustomLightSets>(Controller().Database(),
+                                                [](int entry) { return LanguageText(entry); });
+    // The animation ticks only while the page is shown (SetShown).
+    m_timer = std::make_unique<QTimer>();
+    m_timer->setTimerType(Qt::PreciseTimer);
+    m_timer->setInterval(kAnimationStepMs);
+    QObject::connect(m_timer.get(), &QTimer::timeout, [this] { AnimationTick(); });
 }
 
 void CustomLightPage::Layout(const QSize& size) {
@@ -108,28 +125,41 @@ bool CustomLightPage::AcceptsEvent(int id, int code) const {
            Page::AcceptsEvent(id, code);
 }
 
+CustomLightPage::CustomLightPage(const PageContext& context) : Page(context, kContainer) {
+    m_engine = context.controller ? CustomLightEngineOf(*context.controller) : nullptr;
+    if (!m_engine) {
+        m_engine = std::make_shared<CustomLightEngine>();
+        m_ownEngine = true;
+    }
+}
+
+CustomLightPage::~CustomLightPage() = default;
+
 int CustomLightPage::OnEvent(int id, int code, int) {
     switch (id) {
         case kSets:
-            return code == glint::kEventClick ? OnSetChosen() : 0;
+            if (code == glint::kEventClick) {
+                return OnSetChosen();
+            }
+            return code == glint::kEventEditFinished ? OnSetRenamed() : 0;
         case kEffects:
             return code == glint::kEventClick ? OnEffectChosen() : 0;
         case kWheel:
-            return OnColourChosen();  // only its release comes through
+            return OnColourChosen(id);  // only its release comes through
         default:
             break;
     }
     if (id >= kFirstField && id < kFirstField + 3) {
-        return code == glint::kEventTextChanged ? OnColourChosen() : 0;
+        return code == glint::kEventTextChanged ? OnColourChosen(id) : 0;
     }
     if (code != glint::kEventClick) {
         return 0;
     }
     if (id >= kAdd && id <= kExport) {
-        return OnSetListTool();
+        return OnSetListTool(id);
     }
     if (id >= kAllKeys && id <= kWasd) {
-        return OnKeySelection();
+        return OnKeySelection(id);
     }
     if (id == kSpeed) {
         return OnSpeed();
@@ -139,7 +169,7 @@ int CustomLightPage::OnEvent(int id, int code, int) {
     }
     if ((id >= kFirstSlider && id < kFirstSlider + 3) ||
         (id >= kFirstSwatch && id <= kLastSwatch)) {
-        return OnColourChosen();
+        return OnColourChosen(id);
     }
     return 0;
 }
@@ -150,10 +180,9 @@ void CustomLightPage::Refresh() {
 
 void CustomLightPage::SetKeyMap(const std::array<std::uint8_t, kMatrixSize>& workMap, int rows,
                                 int columns) {
-    std::lock_guard lock(m_keyMapMutex);
-    m_workMap = workMap;
-    m_rows = rows;
-    m_columns = columns;
+    if (m_lightMode) {
+        m_lightMode->SetKeyMap(workMap, rows, columns);
+    }
 }
 
 void CustomLightPage::ApplyLanguageTexts() {
@@ -161,32 +190,345 @@ void CustomLightPage::ApplyLanguageTexts() {
     LocalizeDefaultNames(m_sets, DefaultNameList::kCustomLighting);
 }
 
-int CustomLightPage::OnSetListTool() {
-    return NotInThisBuild("custom lighting: set list tools");
+void CustomLightPage::OnFeatureLoaded(int feature) {
+    if (feature == kFeatureCustomLight) {
+        std::lock_guard lock(m_mutex);
+        LoadPageLocked();
+    }
+}
+
+// ---- Animation ----
+
+void CustomLightPage::SetShown(bool shown) {
+    if (!m_timer) {
+        return;
+    }
+    if (shown && !m_timer->isActive()) {
+        m_timer->start();
+    } else if (!shown && m_timer->isActive()) {
+        m_timer->stop();
+    }
+}
+
+bool CustomLightPage::AnimationRunning() const {
+    return m_timer && m_timer->isActive();
+}
+
+void CustomLightPage::AnimationTick() {
+    // A fixed step per tick: a late tick slows the picture a little instead of making it jump.
+    m_engine->Advance(kAnimationStepMs);
+    ShowSnapshot();
+}
+
+void CustomLightPage::ShowSnapshot() {
+    if (!m_lightMode) {
+        return;
+    }
+    const std::shared_ptr<const CustomLightSnapshot> snapshot = m_engine->Snapshot();
+    if (snapshot->sequence == m_shownSequence) {
+        return;
+    }
+    m_shownSequence = snapshot->sequence;
+    std::vector<glint::LightKeyRecord> records(snapshot->codes.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        const StreamKey& light = snapshot->lights[i];
+        records[i] = {snapshot->codes[i], light.colour, light.level, light.lit};
+    }
+    m_lightMode->SetKeyRecords(records);
+}
+
+// ---- Page load and sets ----
+
+void CustomLightPage::LoadPageLocked() {
+    if (m_ownEngine) {
+        if (const auto layout = Controller().Layout()) {
+            m_engine->SetKeys(layout->keys);
+        }
+    }
+    m_sets->DeleteAllItems();
+    for (const CustomLightSetEntry& entry : m_model->Entries()) {
+        m_sets->AddString(QString::fromStdString(entry.shownName), entry.id);
+    }
+    m_sets->SetCurSel(0);
+    m_effects->SetCurSel(0);
+    LoadSetLocked(m_sets->GetItemData(0));
+}
+
+void CustomLightPage::LoadSetLocked(int id) {
+    if (m_lightMode) {
+        m_lightMode->ResetAllItemCheck(0);
+    }
+    for (glint::CCheckButton* box : m_selections) {
+        box->SetCheck(0);
+    }
+    m_model->LoadSet(*m_engine, id);
+    m_speed->SetProgress(m_engine->Speed());
+    m_shownSequence = 0;
+    ShowSnapshot();
+}
+
+int CustomLightPage::SelectedSetLocked() const {
+    const int id = m_sets->GetCurData();
+    return id > 0 ? id : 0;
+}
+
+int CustomLightPage::CurrentEffectLocked() const {
+    const int index = m_effects->GetCurSel();
+    return kCustomLightEffects[index >= 0 && index < kCustomLightEffectCount ? index : 0];
+}
+
+std::vector<int> CustomLightPage::CheckedKeys() const {
+    return m_lightMode ? m_lightMode->GetCheckedKeys() : std::vector<int>{};
+}
+
+int CustomLightPage::OnSetListTool(int id) {
+    std::lock_guard lock(m_mutex);
+    switch (id) {
+        case kAdd:
+            NewSetLocked();
+            break;
+        case kDelete:
+            DeleteSetLocked();
+            break;
+        case kRename:
+            m_sets->ShowEdit();
+            break;
+        case kImport:
+            ImportLocked();
+            break;
+        case kExport:
+            ExportLocked();
+            break;
+        default:
+            return 0;
+    }
+    return 1;
+}
+
+void CustomLightPage::NewSetLocked() {
+    const CustomLightSetEntry entry = m_model->AddSet(m_sets->GetItemCount() + 1);
+    if (entry.id <= 0) {
+        return;
+    }
+    const int index = m_sets->AddString(QString::fromStdString(entry.shownName), entry.id);
+    m_sets->SetCurSel(index);
+    // The picture shows the set that effects are written to: the new, empty one.
+    LoadSetLocked(entry.id);
+}
+
+void CustomLightPage::DeleteSetLocked() {
+    const int index = m_sets->GetCurSel();
+    if (index < 0) {
+        return;
+    }
+    m_model->DeleteSet(m_sets->GetItemData(index));
+    m_sets->DeleteItem(index);
+    if (m_sets->GetItemCount() == 0) {
+        m_effects->SetCurSel(0);
+        LoadSetLocked(0);
+        return;
+    }
+    const int previous = index > 0 ? index - 1 : 0;
+    m_sets->SetCurSel(previous);
+    LoadSetLocked(m_sets->GetItemData(previous));
+}
+
+void CustomLightPage::ImportLocked() {
+    const QString path = Services().ChooseOpenFile(QStringLiteral("light (*.xml)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    const CustomLightImport result = ImportCustomLight(Controller().Database(), path.toStdString());
+    if (result.messageText != 0) {
+        Services().ShowMessageBox(Text(kTextCustomLightName), Text(result.messageText), kMessageOk);
+        return;
+    }
+    if (result.setId > 0) {
+        // Added, not selected: the picture keeps the set it shows.
+        m_sets->AddString(QString::fromStdString(m_model->ShownName(result.name)), result.setId);
+    }
+}
+
+void CustomLightPage::ExportLocked() {
+    const int index = m_sets->GetCurSel();
+    if (index < 0) {
+        Services().ShowMessageBox(Text(kTextExportLighting), Text(kTextSelectSetFirst), kMessageOk);
+        return;
+    }
+    const std::string shown = m_sets->GetItemText(index).toStdString();
+    const QString path = Services().ChooseSaveFile(
+        QString::fromStdString(CustomLightFileName(shown)), QStringLiteral("Profile (*.xml)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (ExportCustomLight(Controller().Database(), m_sets->GetItemData(index), shown,
+                          path.toStdString())
+            .empty()) {
+        Services().ShowMessageBox(Text(kTextExportLighting), Text(kTextFileUnreadable), kMessageOk);
+    }
 }
 
 int CustomLightPage::OnSetChosen() {
-    return NotInThisBuild("custom lighting: set chosen");
+    std::lock_guard lock(m_mutex);
+    const int id = SelectedSetLocked();
+    if (m_sets->GetCurSel() < 0) {
+        return 1;
+    }
+    LoadSetLocked(id);
+    m_effects->SetCurSel(0);
+    return 1;
+}
+
+int CustomLightPage::OnSetRenamed() {
+    std::lock_guard lock(m_mutex);
+    const int index = m_sets->GetCurSel();
+    if (index >= 0) {
+        m_model->RenameSet(m_sets->GetItemData(index), m_sets->GetItemText(index).toStdString());
+    }
+    return 1;
+}
+
+// ---- Effects and colours ----
+
+void CustomLightPage::ShowEffectControlsLocked(int lightMode) {
+    const int hidden = EffectHiddenControls(lightMode);
+    const bool wholeGroup = (hidden & kHideWholeGroup) != 0;
+    for (int id = kSpeedText; id <= kLastSwatch; ++id) {
+        if (id == kLightMode) {
+            continue;
+        }
+        // Ids 212 and 213 exist on the user lighting page too: the page's own are used.
+        glint::MControl* control = id == kColourText    ? m_colourText
+                                   : id == kColourPanel ? m_panels[3]
+                                                        : Window().GetControl(id);
+        if (control) {
+            control->SetVisible(!wholeGroup);
+        }
+    }
+    if (wholeGroup) {
+        return;
+    }
+    m_multicolour->SetCheck(1);
+    if (hidden & kHideSpeed) {
+        Window().GetControl(kSpeedText)->SetVisible(false);
+        m_speed->SetVisible(false);
+    }
+    if (hidden & kHideColourButton) {
+        m_colour->SetVisible(false);
+    }
+    if (hidden & kHideMulticolour) {
+        m_multicolour->SetVisible(false);
+    }
+    if (hidden & kClearMulticolour) {
+        m_multicolour->SetCheck(0);
+    }
+}
+
+void CustomLightPage::ApplyEffectLocked(int lightMode, std::uint32_t colour, int multicolour) {
+    const std::vector<int> checked = CheckedKeys();
+    m_model->ApplyEffect(*m_engine, SelectedSetLocked(), checked, lightMode, colour, multicolour);
+    ShowSnapshot();
 }
 
 int CustomLightPage::OnEffectChosen() {
-    return NotInThisBuild("custom lighting: effect chosen");
+    std::lock_guard lock(m_mutex);
+    const int lightMode = CurrentEffectLocked();
+    ShowEffectControlsLocked(lightMode);
+    ApplyEffectLocked(lightMode, m_colour->GetColor(), m_multicolour->GetCheck());
+    return 1;
 }
 
-int CustomLightPage::OnKeySelection() {
-    return NotInThisBuild("custom lighting: key selection");
+int CustomLightPage::OnKeySelection(int id) {
+    std::lock_guard lock(m_mutex);
+    if (!m_lightMode) {
+        return 1;
+    }
+    const int state = m_selections[id - kAllKeys]->GetCheck();
+    if (id == kAllKeys) {
+        m_lightMode->ResetAllItemCheck(state);
+        m_selections[1]->SetCheck(state);
+        m_selections[2]->SetCheck(state);
+    } else {
+        static constexpr int kDigitRow[] = {30, 31, 32, 33, 34, 35, 36, 37, 38, 39};
+        static constexpr int kWasdKeys[] = {26, 4, 22, 7};
+        const std::span<const int> codes =
+            id == kNumberKeys ? std::span<const int>(kDigitRow) : std::span<const int>(kWasdKeys);
+        for (int code : codes) {
+            m_lightMode->SetKeyCheck(code, state);
+        }
+    }
+    m_lightMode->UpdateControl(1, 0);
+    return 1;
 }
 
 int CustomLightPage::OnSpeed() {
-    return NotInThisBuild("custom lighting: speed");
+    std::lock_guard lock(m_mutex);
+    const int speed = m_speed->GetProgress();
+    m_engine->SetSpeed(speed);
+    m_model->StoreSpeed(SelectedSetLocked(), speed);
+    return 1;
 }
 
 int CustomLightPage::OnMulticolour() {
-    return NotInThisBuild("custom lighting: multicolour");
+    std::lock_guard lock(m_mutex);
+    if (m_multicolour->GetCheck() == 0) {
+        // Back to one colour: red, stored as a colour choice.
+        constexpr std::uint32_t kRed = 0x0000FF;
+        ShowColourLocked(kRed, 0);
+        ApplyEffectLocked(CurrentEffectLocked(), kRed, 0);
+        return 1;
+    }
+    const std::vector<int> checked = CheckedKeys();
+    m_engine->SetCheckKeyColor(checked, m_colour->GetColor(), 1);
+    m_engine->SetCheckColorType(checked, 1);
+    ShowSnapshot();
+    return 1;
 }
 
-int CustomLightPage::OnColourChosen() {
-    return NotInThisBuild("custom lighting: key colour");
+void CustomLightPage::ShowColourLocked(std::uint32_t colour, int source) {
+    for (int i = 0; i < 3; ++i) {
+        const int channel = static_cast<int>((colour >> (8 * i)) & 0xFF);
+        if (source != kFirstSlider + i) {
+            m_colours.sliders[i]->SetProgress(channel);
+        }
+        if (source != kFirstField + i) {
+            m_colours.fields[i]->SetEditText(QString::number(channel));
+        }
+    }
+    if (source != kWheel && m_colours.wheel) {
+        m_colours.wheel->SetColor(colour);
+    }
+    m_colour->SetColor(colour);
+}
+
+int CustomLightPage::OnColourChosen(int id) {
+    std::lock_guard lock(m_mutex);
+    std::uint32_t colour = 0;
+    if (id == kWheel) {
+        colour = m_colours.wheel->GetColor() & 0xFFFFFF;
+    } else if (id >= kFirstSwatch && id <= kLastSwatch) {
+        colour = m_colours.swatches[static_cast<size_t>(id - kFirstSwatch)]->GetColor() & 0xFFFFFF;
+    } else {
+        for (int i = 0; i < 3; ++i) {
+            int channel = m_colours.sliders[i]->GetProgress();
+            if (id == kFirstField + i) {
+                glint::MEdit* field = m_colours.fields[i];
+                const QString text = field->GetEditText();
+                channel = std::clamp(text.toInt(), 0, 255);
+                if (QString::number(channel) != text && !text.isEmpty()) {
+                    field->SetEditText(QString::number(channel));
+                }
+            }
+            colour |= static_cast<std::uint32_t>(channel) << (8 * i);
+        }
+    }
+    ShowColourLocked(colour, id);
+    // A chosen colour is one colour: a multicolour box still checked gives way to it.
+    if (m_multicolour->GetCheck() != 0) {
+        m_multicolour->SetCheck(0);
+    }
+    ApplyEffectLocked(CurrentEffectLocked(), colour, 0);
+    return 1;
 }
 
 }  // namespace zephyl::window

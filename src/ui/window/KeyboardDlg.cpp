@@ -235,6 +235,8 @@ void KeyboardDlg::SwitchPage(int index) {
         }
         m_rememberedTab.store(index);
     }
+    // The custom lighting picture animates only while it is the page shown.
+    m_customLight->SetShown(itemId != 0 && index == kTabCustomLight);
     m_tabIndex.store(index);
     m_tabId.store(itemId);
     m_controller->SetCurrentPage(itemId, kTabFeatures[index]);

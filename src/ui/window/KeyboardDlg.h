@@ -116,6 +116,7 @@ public:
     void CloseWaitDialog() override;
     void SetUpdaterRunning(bool running) override;
     void OnPageLoaded(int feature) override;
+    void ShowCommandFailed(const std::string& reason) override;
     LayoutView* Layout() override { return this; }
 
     // ---- LayoutView (any thread) ----

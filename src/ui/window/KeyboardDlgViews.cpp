@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // What the controller shows in the window. The worker calls these from its own thread: they
 // only use the controls' thread-safe setters and the window's atomics, and never wait.
+#include "text/LanguageText.h"
 #include "ui/window/ConnectionModeView.h"
 #include "ui/window/CustomLightPage.h"
 #include "ui/window/HomePage.h"
@@ -79,6 +80,15 @@ void KeyboardDlg::OnPageLoaded(int feature) {
     for (Page* page : m_pages) {
         page->OnFeatureLoaded(feature);
     }
+}
+
+void KeyboardDlg::ShowCommandFailed(const std::string& reason) {
+    // The worker must not wait for the user: the message opens on the window thread.
+    const QString message = QString::fromStdString(reason);
+    RunOnWindowThread([this, message] {
+        m_services->ShowMessageBox(QString::fromStdString(LanguageText(kCaptionSection, 1)),
+                                   message, kMessageOk);
+    });
 }
 
 void KeyboardDlg::CloseWaitDialog() {

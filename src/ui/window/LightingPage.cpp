@@ -1,12 +1,35 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/window/LightingPage.h"
 
+#include "app/KeyboardController.h"
+#include "app/WorkerCommand.h"
+#include "catalogue/KeyboardLayout.h"
+#include "lighting/LightModes.h"
+#include "lighting/LightingFeature.h"
+#include "store/ConfigValues.h"
+#include "store/ProfileDatabase.h"
+
+#include <cstdlib>
+
 namespace zephyl::window {
 namespace {
 
 constexpr int kFirstSideLightText = 661;
-constexpr int kFirstSideLightValue = 32;
-constexpr int kSideLightModes = 10;
+constexpr int kFirstSideLightValue = kSideLightFirstItem;
+// The red/green/blue editor: its text, panel, wheel, rows and swatches.
+constexpr int kFirstEditorControl = LightingPage::kColourText;
+constexpr int kLastEditorControl = LightingPage::kUserColour;
+// Radio buttons in id order, with the direction each stands for.
+constexpr int kDirectionOfButton[] = {kDirectionRight, kDirectionLeft, kDirectionUp,
+                                      kDirectionDown};
+
+const ColourControlIds kColourIds = {LightingPage::kWheel,
+                                     LightingPage::kFirstLabel,
+                                     LightingPage::kFirstSlider,
+                                     LightingPage::kFirstField,
+                                     LightingPage::kFirstSwatch,
+                                     9,
+                                     ""};
 
 }  // namespace
 
@@ -25,14 +48,13 @@ void LightingPage::BuildControls() {
     m_keyboard->SetKeyboardCtrlMode(glint::kKeyboardModeColour);
 
     MakePanel(kSettingsPanel);
-    auto* colour = Make<glint::CColorButton>(kColour);
-    colour->SetGroupName(QStringLiteral("IDC_CUSTOMLIGHT_STC_LIGHTCOLOR"));
-    colour->SetColor(0xFF);
-    MakeCheck(kMulticolour, 80);
+    m_colour = Make<glint::CColorButton>(kColour);
+    m_colour->SetGroupName(QStringLiteral("IDC_CUSTOMLIGHT_STC_LIGHTCOLOR"));
+    m_colour->SetColor(0xFF);
+    m_multicolour = MakeCheck(kMulticolour, 80);
     MakeText(kColourText, 81);
     MakePanel(kColourPanel);
-    m_colours =
-        MakeColourControls({kWheel, kFirstLabel, kFirstSlider, kFirstField, kFirstSwatch, 9, ""});
+    m_colours = MakeColourControls(kColourIds);
 
     MakeText(kBrightnessText, 82);
     m_brightness = MakeColourSlider(kBrightness, 3);
@@ -49,7 +71,18 @@ void LightingPage::BuildControls() {
         auto* direction = Make<glint::CRadioButton>(kFirstDirection + i);
         direction->SetImage(QString::fromLatin1(kDirections[i]), 8);
         direction->SetGroupName(QStringLiteral("GROUP_LIGHT_DIRECTION"));
+        m_directions[size_t(i)] = direction;
     }
+
+    // The worker paints the colours the keyboard shows while this page is open.
+    std::weak_ptr<PageGate> gate = m_context.gate;
+    glint::KeyboardCtrl* keyboard = m_keyboard;
+    LightingStateOf(Controller())
+        ->SetLiveColourSink([gate, keyboard](const std::vector<std::pair<int, std::uint32_t>>& c) {
+            if (const auto open = gate.lock()) {
+                open->Run([keyboard, &c] { keyboard->SetKeyColors(c); });
+            }
+        });
 }
 
 void LightingPage::Layout(const QSize& size) {
@@ -100,19 +133,23 @@ bool LightingPage::AcceptsEvent(int id, int code) const {
 }
 
 int LightingPage::OnEvent(int id, int code, int) {
-    // Lists, fields and the wheel hear every event; they act on choices and finished edits.
-    const bool acts = code == glint::kEventClick || code == glint::kEventWheelReleased ||
-                      code == glint::kEventTextChanged || code == glint::kEventEditFinished;
-    if (!acts) {
+    if (id == kEffects || id == kSideLight) {
+        if (code != glint::kEventClick) {
+            return 0;
+        }
+        return id == kEffects ? OnEffectChosen() : OnSideLightChosen();
+    }
+    if (id >= kFirstField && id < kFirstField + 3) {
+        // Clamped and applied as typed.
+        return code == glint::kEventTextChanged ? OnColourChosen(id) : 0;
+    }
+    if (id == kWheel) {
+        return OnColourChosen(id);
+    }
+    if (code != glint::kEventClick) {
         return 0;
     }
     switch (id) {
-        case kEffects:
-            return code == glint::kEventClick ? OnEffectChosen() : 0;
-        case kSideLight:
-            return code == glint::kEventClick ? OnSideLightChosen() : 0;
-        case kKeyboard:
-            return OnKeysChosen();
         case kMulticolour:
             return OnMulticolour();
         case kBrightness:
@@ -123,12 +160,11 @@ int LightingPage::OnEvent(int id, int code, int) {
             break;
     }
     if (id >= kFirstDirection && id < kFirstDirection + 4) {
-        return OnDirection();
+        return OnDirection(id);
     }
-    const bool colourControl =
-        id == kColour || id == kWheel || (id >= kFirstSlider && id < kFirstSlider + 3) ||
-        (id >= kFirstField && id < kFirstField + 3) || (id >= kFirstSwatch && id <= kUserColour);
-    return colourControl ? OnColourChosen() : 0;
+    const bool colourSource =
+        (id >= kFirstSlider && id < kFirstSlider + 3) || (id >= kFirstSwatch && id <= kUserColour);
+    return colourSource ? OnColourChosen(id) : 0;
 }
 
 void LightingPage::Refresh() {
@@ -149,36 +185,180 @@ void LightingPage::ShowSideLight(bool shown) {
     m_sideLight->SetVisible(shown);
 }
 
+void LightingPage::OnFeatureLoaded(int feature) {
+    if (feature == kFeatureLightModes) {
+        LoadEffects();
+    } else if (feature == kFeatureSideLight) {
+        LoadSideLight();
+    }
+}
+
+void LightingPage::LoadEffects() {
+    std::lock_guard lock(m_mutex);
+    ProfileDatabase& database = Controller().Database();
+    std::vector<LightEffect> effects;
+    database.ListLightEffects(kSettingsProfile, effects);
+    m_effects->DeleteAllItems();
+    for (const LightEffect& effect : effects) {
+        m_effects->AddString(Text(std::atoi(effect.name.c_str())), effect.mode);
+    }
+    // Showing what the keyboard already runs sends nothing: the keyboard has it.
+    const int active = database.GetActiveLightEffect(kSettingsProfile);
+    LightEffect effect;
+    if (m_effects->SetCurData(active) && database.GetLightEffect(active, effect)) {
+        m_configFunc.store(effect.config_func);
+        ShowEffect(effect);
+    }
+}
+
+void LightingPage::LoadSideLight() {
+    std::string stored;
+    Controller().Database().GetConfigValue(kSettingsProfile, kConfigLightMode, stored);
+    m_sideLight->SelectData(SideLightItem(stored));
+}
+
+void LightingPage::ShowEffect(const LightEffect& effect) {
+    const EffectControls shown = ControlsOf(effect.config_func);
+    auto show = [this](int id, bool visible) {
+        if (glint::MControl* control = Window().GetControl(id)) {
+            control->SetVisible(visible);
+        }
+    };
+    show(kBrightnessText, shown.brightness);
+    show(kBrightness, shown.brightness);
+    m_brightness->SetProgress(shown.brightness ? effect.brightness : 0);
+    show(kSpeedText, shown.speed);
+    show(kSpeed, shown.speed);
+    m_speed->SetProgress(shown.speed ? effect.speed : 0);
+
+    show(kDirectionText, shown.leftRight || shown.upDown);
+    for (size_t i = 0; i < m_directions.size(); ++i) {
+        const int direction = kDirectionOfButton[i];
+        const bool sideways = direction == kDirectionLeft || direction == kDirectionRight;
+        m_directions[i]->SetVisible(sideways ? shown.leftRight : shown.upDown);
+    }
+    if (shown.leftRight) {
+        const bool right = effect.direction == kDirectionRight;
+        m_directions[0]->SetCheck(right ? 1 : 0);
+        m_directions[1]->SetCheck(right ? 0 : 1);
+    } else if (shown.upDown) {
+        const bool up = effect.direction == kDirectionUp;
+        m_directions[2]->SetCheck(up ? 1 : 0);
+        m_directions[3]->SetCheck(up ? 0 : 1);
+    }
+
+    m_colour->SetVisible(shown.colour);
+    m_multicolour->SetVisible(shown.colour);
+    if (shown.colour) {
+        m_colour->SetColor(std::uint32_t(effect.color_value));
+        m_multicolour->SetCheck(effect.colorful == 1 ? 1 : 0);
+        m_keyboard->SetLightModeColor(effect.colorful == 1 ? 1 : 0,
+                                      std::uint32_t(effect.color_value));
+    }
+    for (int id = kFirstEditorControl; id <= kLastEditorControl; ++id) {
+        show(id, shown.rgbEditor);
+    }
+    if (shown.rgbEditor) {
+        ShowColourComponents(m_colours, EditorColour(effect));
+    }
+}
+
 int LightingPage::OnEffectChosen() {
-    return NotInThisBuild("lighting: effect chosen");
+    std::lock_guard lock(m_mutex);
+    const int mode = m_effects->GetCurData();
+    ProfileDatabase& database = Controller().Database();
+    LightEffect effect;
+    if (m_effects->GetCurSel() < 0 || !database.GetLightEffect(mode, effect)) {
+        return 1;
+    }
+    m_configFunc.store(effect.config_func);
+    database.SetActiveLightEffect(mode);
+    ShowEffect(effect);
+    Controller().PostCommand(kCommandSendLightEffect);
+    return 1;
 }
 
 int LightingPage::OnSideLightChosen() {
-    return NotInThisBuild("lighting: side light chosen");
+    const auto stored = StoredSideLight(m_sideLight->GetCurData());
+    if (!stored) {
+        return 1;
+    }
+    Controller().Database().SetConfigValue(kSettingsProfile, kConfigLightMode, *stored);
+    Controller().PostCommand(kCommandSendSideLight);
+    return 1;
 }
 
-int LightingPage::OnKeysChosen() {
-    return NotInThisBuild("lighting: keys chosen on the picture");
-}
-
-int LightingPage::OnColourChosen() {
-    return NotInThisBuild("lighting: effect colour");
-}
-
-int LightingPage::OnMulticolour() {
-    return NotInThisBuild("lighting: multicolour");
+bool LightingPage::ChangeActive(const std::function<void(LightEffect&)>& change) {
+    ProfileDatabase& database = Controller().Database();
+    LightEffect effect;
+    if (!database.GetLightEffect(database.GetActiveLightEffect(kSettingsProfile), effect)) {
+        return false;
+    }
+    change(effect);
+    database.UpdateLightEffect(effect.mode, effect);
+    Controller().PostCommand(kCommandSendLightEffect);
+    return true;
 }
 
 int LightingPage::OnBrightness() {
-    return NotInThisBuild("lighting: brightness");
+    const int position = m_brightness->GetProgress();
+    ChangeActive([position](LightEffect& effect) { effect.brightness = position; });
+    return 1;
 }
 
 int LightingPage::OnSpeed() {
-    return NotInThisBuild("lighting: speed");
+    const int position = m_speed->GetProgress();
+    ChangeActive([position](LightEffect& effect) { effect.speed = position; });
+    return 1;
 }
 
-int LightingPage::OnDirection() {
-    return NotInThisBuild("lighting: direction");
+int LightingPage::OnDirection(int id) {
+    const int direction = kDirectionOfButton[id - kFirstDirection];
+    ChangeActive([direction](LightEffect& effect) { effect.direction = direction; });
+    return 1;
+}
+
+void LightingPage::SetColour(std::uint32_t colour) {
+    m_colour->SetColor(colour);
+    if ((m_configFunc.load() & kEffectColourShownOnly) != 0) {
+        return;
+    }
+    const bool changed = ChangeActive(
+        [colour](LightEffect& effect) { effect.color_value = static_cast<int>(colour); });
+    if (changed) {
+        m_keyboard->SetLightModeColor(0, colour);
+    }
+}
+
+int LightingPage::OnColourChosen(int id) {
+    const std::optional<std::uint32_t> colour = TakeColourFrom(m_colours, kColourIds, id);
+    if (!colour) {
+        return 0;
+    }
+    SetColour(*colour);
+    // A chosen colour ends multicolour; the colour stays.
+    if (m_multicolour->GetCheck() != 0) {
+        m_multicolour->SetCheck(0);
+        ChangeActive([](LightEffect& effect) { effect.colorful = 0; });
+    }
+    return 1;
+}
+
+int LightingPage::OnMulticolour() {
+    const bool colorful = m_multicolour->GetCheck() != 0;
+    std::uint32_t colour = m_colour->GetColor();
+    ChangeActive([colorful, &colour](LightEffect& effect) {
+        effect.colorful = colorful ? 1 : 0;
+        // Clearing the box by hand starts again from red.
+        if (!colorful) {
+            effect.color_value = static_cast<int>(kDefaultEffectColour);
+        }
+        colour = std::uint32_t(effect.color_value);
+    });
+    m_colour->SetColor(colour);
+    ShowColourComponents(m_colours, colorful ? kDefaultEffectColour : colour);
+    m_keyboard->SetLightModeColor(colorful ? 1 : 0, colour);
+    return 1;
 }
 
 }  // namespace zephyl::window

@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "store/ProfileRecords.h"
 #include "ui/window/ColourControls.h"
 #include "ui/window/Page.h"
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <mutex>
 
 namespace zephyl::window {
 
 /// The lighting modes page: the built-in effects, the side light, the keyboard's live colours,
-/// and the effect's colour, brightness, speed and direction. The effects themselves come with
-/// a later feature; until then every action says so in the trace.
+/// and the effect's colour, brightness, speed and direction. Every change is stored first and
+/// then sent by the worker (command 9 for the effect, 10 for the side light).
 class LightingPage : public Page {
 public:
     static constexpr int kContainer = 52;
@@ -48,6 +54,7 @@ public:
     /// Any thread.
     void SetSliderMaxima(int brightnessMax, int speedMax);
     void ShowSideLight(bool shown);
+    void OnFeatureLoaded(int feature) override;
 
     glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
 
@@ -57,12 +64,28 @@ protected:
 private:
     int OnEffectChosen();
     int OnSideLightChosen();
-    int OnKeysChosen();
-    int OnColourChosen();
+    int OnColourChosen(int id);
     int OnMulticolour();
     int OnBrightness();
     int OnSpeed();
-    int OnDirection();
+    int OnDirection(int id);
+
+    /// Fills the effect list from the store and shows the active effect; worker or window.
+    void LoadEffects();
+    void LoadSideLight();
+    /// Shows the controls the effect offers, filled with its values.
+    void ShowEffect(const LightEffect& effect);
+    /// Stores the colour in the active effect and sends it, unless the effect only shows it.
+    void SetColour(std::uint32_t colour);
+    /// Changes the active effect's row, stores it and sends it; false without an active row.
+    bool ChangeActive(const std::function<void(LightEffect&)>& change);
+    const ColourControlIds& ColourIds() const;
+
+    std::mutex m_mutex;  ///< the list and the controls: loaded on the worker, used by the window
+    std::atomic<int> m_configFunc{0};
+    glint::CColorButton* m_colour = nullptr;
+    glint::CCheckButton* m_multicolour = nullptr;
+    std::array<glint::CRadioButton*, 4> m_directions{};
 
     glint::MListBox* m_effects = nullptr;
     glint::MText* m_sideLightText = nullptr;

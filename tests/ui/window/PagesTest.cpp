@@ -98,6 +98,30 @@ TEST_F(PagesTest, LayerButtonsSwapImagesAndFnArrangementIsStored) {
     EXPECT_EQ(Control<glint::KeyLayerButton>(79)->GetCheck(), 1);
 }
 
+// A key write the keyboard refused is told to the user and the assignment stays stored.
+TEST_F(PagesTest, KeyWriteTheKeyboardRefusedIsShownAndKept) {
+    Start(R"({"keyboards": [{"model": 101, "modes": [0]}]})");
+    Connect();
+    auto* keyboard = Control<glint::KeyboardCtrl>(74);
+    const int code = keyboard->GetKeyItems().front().code;
+    keyboard->SetCurKey(code);
+    auto setFault = reinterpret_cast<int (*)(const char*, int)>(
+        m_devices->Library().Symbol("zephyl_virtual_inject_fault"));
+    ASSERT_NE(setFault, nullptr);
+    ASSERT_EQ(setFault("busy", 1000), 0);
+    m_services->Clear();
+    m_services->menuChoice = KeyPage::kMenuDisable;
+    m_window->OnMessage(74, 5, code);
+    Drain();
+    const auto calls = m_services->Calls();
+    EXPECT_TRUE(std::any_of(calls.begin(), calls.end(), [](const std::string& call) {
+        return call.find("did not take the change") != std::string::npos;
+    })) << (calls.empty() ? "no call" : calls.back());
+    KeyAssignment stored;
+    EXPECT_TRUE(m_database.GetKeyAssignment(m_controller->CurrentProfile(), 0, code, stored))
+        << "kept for the next write";
+}
+
 TEST_F(PagesTest, KeyContextMenuDisablesAndRestoresAKey) {
     Start("101:0");
     Connect();

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <string>
+
+namespace zephyl {
+
+/// Language texts of the reasons a command did not do its work.
+enum CommandFailureText : int {
+    kTextKeyboardRefused = 910,  ///< the keyboard refused or lost a report of the write
+    kTextNoKeyboardReady = 911,
+    kTextMacrosTooLarge = 912,  ///< "%d": the steps over the keyboard's limit
+    kTextDatabaseBusy = 913,
+};
+
+/// The reason in the current language, with `count` in place of "%d"; the English text when the
+/// language file lacks it.
+std::string FailureMessage(int textId, int count = 0);
+
+}  // namespace zephyl

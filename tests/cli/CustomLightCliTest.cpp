@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// zephylctl customlight as a user runs it, against the virtual keyboard.
+#include "support/TempEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sys/wait.h>
+
+namespace zephyl {
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class CustomLightCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_environment.SetVariable("ZEPHYL_RESOURCE_DIR", std::nullopt);
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_KEYBOARD", std::nullopt);
+        m_statePath = (m_environment.Root() / "keyboard.json").string();
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_STATE", m_statePath);
+        m_logPath = (m_environment.Root() / "reports.jsonl").string();
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", m_logPath);
+    }
+
+    Result Run(const std::string& arguments) {
+        const auto out = m_environment.Root() / "out.txt";
+        const auto err = m_environment.Root() / "err.txt";
+        const std::string command = std::string(ZEPHYL_RUNTIME_DIR) +
+                                    "/zephylctl --virtual-keyboard=101:0 " + arguments + " >'" +
+                                    out.string() + "' 2>'" + err.string() + "'";
+        const int status = std::system(command.c_str());
+        Result result;
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = test::ReadFile(out);
+        result.err = test::ReadFile(err);
+        return result;
+    }
+
+    /// Frame commands (04 20) in the report log.
+    int FrameCommands() {
+        std::ifstream log(m_logPath);
+        std::string line;
+        int count = 0;
+        while (std::getline(log, line)) {
+            count += line.find("\"op\":\"set_feature\",\"hex\":\"000420") != std::string::npos;
+        }
+        return count;
+    }
+
+    std::string Path(const std::string& name) { return (m_environment.Root() / name).string(); }
+
+    test::TempEnvironment m_environment;
+    std::string m_statePath;
+    std::string m_logPath;
+};
+
+TEST_F(CustomLightCliTest, ListExportImportRoundTrip) {
+    const Result list = Run("--json customlight list");
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_EQ(list.out, "[{\"id\":1,\"name\":\"Real-time Lighting 1\",\"speed\":15,\"keys\":0}]\n");
+
+    std::ofstream(Path("in.xml"))
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<customlight><lightinfo name=\"Night\" "
+           "speed=\"3\"/><keyinfo><item keycode=\"4\" lightmode=\"4\" rgbvalue=\"255\" "
+           "type=\"2\"/><item keycode=\"7\" lightmode=\"0\" rgbvalue=\"0\" "
+           "type=\"0\"/></keyinfo></customlight>";
+    const Result imported = Run("--json customlight import '" + Path("in.xml") + "'");
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_EQ(imported.out, "{\"id\":2,\"name\":\"Night\",\"speed\":3,\"keys\":1}\n");
+
+    const Result exported = Run("customlight export '" + Path("out") + "' --set 2");
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    EXPECT_EQ(test::ReadFile(Path("out.xml")),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<customlight>\r\n<lightinfo "
+              "name=\"Night\" speed=\"3\"/>\r\n<keyinfo>\r\n<item keycode=\"4\" lightmode=\"4\" "
+              "rgbvalue=\"255\" type=\"2\"/>\r\n</keyinfo>\r\n</customlight>\r\n");
+}
+
+TEST_F(CustomLightCliTest, StreamSendsFramesAndBadValuesSendNothing) {
+    const struct {
+        const char* arguments;
+        int exitCode;
+    } bad[] = {{"customlight stream", 2},
+               {"customlight stream --seconds 0", 2},
+               {"customlight stream --seconds 1 --set 77", 2},
+               {"customlight export", 2},
+               {"customlight wobble", 2},
+               {"customlight import '/no/such/file.xml'", 1}};
+    for (const auto& entry : bad) {
+        const Result result = Run(entry.arguments);
+        EXPECT_EQ(result.exitCode, entry.exitCode) << entry.arguments;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << entry.arguments;
+    }
+    EXPECT_EQ(FrameCommands(), 0);
+
+    const Result stream = Run("--json customlight stream --seconds 1");
+    ASSERT_EQ(stream.exitCode, 0) << stream.err;
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(stream.out, match, std::regex("\"frames\":([0-9]+)")));
+    const int frames = std::stoi(match[1]);
+    EXPECT_GT(frames, 5);
+    EXPECT_EQ(FrameCommands(), frames);
+    EXPECT_NE(test::ReadFile(m_statePath).find("\"streamed_frames\":" + std::to_string(frames)),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace zephyl

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The custom lighting page offscreen against the virtual keyboard: its sets, its effects and
+// the frames the worker streams while it is shown.
+#include "WindowTestSupport.h"
+
+#include "lighting/CustomLightEngine.h"
+#include "store/ConfigValues.h"
+#include "text/LanguageText.h"
+#include "ui/window/CustomLightPage.h"
+
+#include <regex>
+
+namespace zephyl::window::test {
+namespace {
+
+constexpr int kTabStrip = 49;
+
+class CustomLightPageTest : public WindowTest {
+protected:
+    void Open() {
+        Start("101:0");
+        Connect();
+        m_window->OnMessage(kTabStrip, glint::kEventClick, kTabCustomLight);
+        Drain();
+    }
+    CustomLightPage& Page() { return m_window->CustomLight(); }
+    void Click(int id) { m_window->OnMessage(id, glint::kEventClick, 0); }
+    int StreamedFrames() {
+        std::smatch match;
+        const std::string state = KeyboardState();
+        return std::regex_search(state, match, std::regex("\"streamed_frames\": *([0-9]+)"))
+                   ? std::stoi(match[1])
+                   : -1;
+    }
+    std::vector<CustomLightKey> Rows(int id) {
+        std::vector<CustomLightKey> rows;
+        m_database.ListCustomLightKeys(id, rows);
+        return rows;
+    }
+};
+
+TEST_F(CustomLightPageTest, SetsAndEffectsAreStoredAndFramesStreamWhileThePageIsShown) {
+    Open();
+    glint::MListBox* sets = Page().SetList();
+    ASSERT_EQ(sets->GetItemCount(), 1);
+    EXPECT_EQ(sets->GetItemText(0).toStdString(), LanguageText(369) + " 1");
+    const int id = sets->GetItemData(0);
+    EXPECT_TRUE(Page().AnimationRunning());
+
+    // WASD checked, then the effect "flash" (list entry 5) written for them.
+    Control<glint::CCheckButton>(CustomLightPage::kWasd)->SetCheck(1);
+    Click(CustomLightPage::kWasd);
+    EXPECT_EQ(Page().Picture()->GetCheckedKeys().size(), 4u);
+    Page().EffectList()->SetCurSel(5);
+    Click(CustomLightPage::kEffects);
+    const auto rows = Rows(id);
+    ASSERT_EQ(rows.size(), 4u);
+    for (const CustomLightKey& row : rows) {
+        EXPECT_EQ(row.light_mode, 10);
+    }
+
+    // Frames arrive on idle passes, showing the animation as it runs.
+    const auto before = Page().Engine().Snapshot()->sequence;
+    Page().AnimationTick();
+    EXPECT_GT(Page().Engine().Snapshot()->sequence, before);
+    m_controller->Work();
+    m_controller->Work();
+    EXPECT_EQ(StreamedFrames(), 2);
+
+    // Another page: no animation, no frames.
+    m_window->OnMessage(kTabStrip, glint::kEventClick, kTabKeys);
+    EXPECT_FALSE(Page().AnimationRunning());
+    m_controller->Work();
+    EXPECT_EQ(StreamedFrames(), 2);
+
+    // New set: selected and shown empty; deleting it goes back to the first.
+    Click(CustomLightPage::kAdd);
+    ASSERT_EQ(sets->GetItemCount(), 2);
+    EXPECT_EQ(sets->GetCurSel(), 1);
+    EXPECT_TRUE(Page().Picture()->GetCheckedKeys().empty());
+    Click(CustomLightPage::kDelete);
+    ASSERT_EQ(sets->GetItemCount(), 1);
+    EXPECT_EQ(sets->GetCurData(), id);
+    EXPECT_EQ(Page().Engine().KeyInfo(26)->lightMode, 10) << "the first set is shown again";
+}
+
+TEST_F(CustomLightPageTest, ExportWithoutASetIsRefusedAndTheOffEffectHidesTheColourGroup) {
+    Open();
+    Page().SetList()->SetCurSel(-1);
+    Click(CustomLightPage::kExport);
+    const auto calls = m_services->Calls();
+    EXPECT_NE(std::find_if(calls.begin(), calls.end(),
+                           [](const std::string& c) { return c.find("message") == 0; }),
+              calls.end());
+
+    Page().EffectList()->SetCurSel(8);
+    Click(CustomLightPage::kEffects);
+    EXPECT_FALSE(m_window->GetControl(CustomLightPage::kSpeed)->IsVisible());
+    EXPECT_FALSE(m_window->GetControl(CustomLightPage::kFirstSwatch)->IsVisible());
+    Page().EffectList()->SetCurSel(2);
+    Click(CustomLightPage::kEffects);
+    EXPECT_TRUE(m_window->GetControl(CustomLightPage::kSpeed)->IsVisible());
+    EXPECT_FALSE(m_window->GetControl(CustomLightPage::kColour)->IsVisible());
+}
+
+}  // namespace
+}  // namespace zephyl::window::test
