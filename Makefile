@@ -11,9 +11,10 @@ SCENARIO ?= 101:0,2
 
 DEBIAN_PACKAGES := build-essential cmake ninja-build pkg-config git \
 	qt6-base-dev libgl-dev libsqlite3-dev libhidapi-dev libhidapi-hidraw0 libudev-dev \
-	zlib1g-dev libminizip-dev libcurl4-openssl-dev libpulse-dev libgif-dev libxkbcommon-dev \
+	zlib1g-dev libminizip-dev libcurl4-openssl-dev libpulse-dev libgif-dev libpng-dev libjpeg-dev libxkbcommon-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
-	libxtst-dev desktop-file-utils appstream clang-format xvfb xauth
+	libxtst-dev libx11-dev libxext-dev pulseaudio pulseaudio-utils desktop-file-utils appstream clang-format xvfb xauth \
+	libssl-dev openssl python3
 
 .PHONY: all deps configure build run test test-core bench sanitize sanitize-thread format \
 	format-check clean

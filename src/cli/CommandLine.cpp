@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/CommandLine.h"
 
+#include "cli/MusicCli.h"
+#include "cli/ScreenCli.h"
+#include "cli/UpdateCli.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
@@ -20,7 +24,8 @@ struct NumberOption {
 constexpr NumberOption kNumberOptions[] = {
     {"--model", "a model id", 1, 100000, &Invocation::model},
     {"--profile", "a profile id", 1, 1000000000, &Invocation::profile},
-    {"--layer", "a layer (0 base, 1 Fn)", 0, 1, &Invocation::layer},
+    {"--layer", "a layer (keys: 0 base, 1 Fn; music: a layer id)", 0, 1000000000,
+     &Invocation::layer},
     {"--set", "a lighting set id", 1, 1000000000, &Invocation::set},
     {"--seconds", "a number of seconds (1..3600)", 1, 3600, &Invocation::seconds},
 };
@@ -99,6 +104,9 @@ std::string HelpText(const std::string& command) {
                "  disable_alttab  0..1   game mode: Alt+Tab locked\n"
                "  disable_altf4   0..1   game mode: Alt+F4 locked\n";
     }
+    if (command == "update" || command == "firmware") {
+        return UpdateHelpText(command);
+    }
     if (command == "reset-keys") {
         return "Usage: zephylctl [OPTIONS] reset-keys\n"
                "Delete every key assignment of the current profile and give the keyboard's keys\n"
@@ -175,6 +183,12 @@ std::string HelpText(const std::string& command) {
                "keyboard, as send does. Without --set the first set is used, as the page\n"
                "selects it.\n";
     }
+    if (command == "music") {
+        return MusicHelpText();
+    }
+    if (command == "screen") {
+        return ScreenHelpText();
+    }
     if (command == "customlight") {
         return "Usage: zephylctl [OPTIONS] customlight [list]\n"
                "       zephylctl [OPTIONS] customlight import FILE\n"
@@ -201,6 +215,10 @@ std::string HelpText(const std::string& command) {
            "  light               built-in lighting effects, side light, live key colours\n"
            "  userlight           list, add, colour, send, import and export user lighting\n"
            "  customlight         list, import, export and stream real-time lighting sets\n"
+           "  music               list music layers, run music-reactive lighting\n"
+           "  update              check for a newer program and keyboard firmware\n"
+           "  firmware            run the keyboard's firmware tool\n"
+           "  screen              screen animations: list, upload to a slot, default, clock\n"
            "\n"
            "Options:\n"
            "  --model ID                  act on this model (default: the last one selected)\n"

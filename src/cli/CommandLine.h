@@ -15,7 +15,7 @@ struct Invocation {
     std::string scenario;            ///< empty: the default scenario
     std::optional<int> model;        ///< --model ID
     std::optional<int> profile;      ///< --profile ID (keys commands)
-    std::optional<int> layer;        ///< --layer 0|1 (keys commands)
+    std::optional<int> layer;        ///< --layer 0|1 (keys commands), a music layer id
     std::optional<int> set;          ///< --set ID (customlight commands)
     std::optional<int> seconds;      ///< --seconds N (customlight stream)
     std::vector<std::string> words;  ///< the command and its arguments

@@ -6,7 +6,10 @@
 #include "cli/CommandLine.h"
 #include "cli/CustomLightCli.h"
 #include "cli/KeysCli.h"
+#include "cli/UpdateCli.h"
 #include "cli/LightCli.h"
+#include "cli/MusicCli.h"
+#include "cli/ScreenCli.h"
 #include "cli/Output.h"
 #include "device/DeviceManager.h"
 #include "device/KeyboardSettings.h"
@@ -242,6 +245,10 @@ int RunCommand(const Invocation& invocation, KeyboardController& controller, std
         return RunProfiles(invocation, controller, out, err);
     }
     if (command == "keys") {
+        if (invocation.layer && *invocation.layer > 1) {
+            err << "zephylctl: --layer of the keys commands is 0 (base) or 1 (Fn)\n";
+            return kExitUsage;
+        }
         return RunKeys(invocation, controller, out, err);
     }
     if (command == "macros") {
@@ -250,11 +257,23 @@ int RunCommand(const Invocation& invocation, KeyboardController& controller, std
     if (command == "customlight") {
         return RunCustomLight(invocation, controller, out, err);
     }
+    if (command == "music") {
+        return RunMusic(invocation, controller, out, err);
+    }
     if (command == "light") {
         return RunLight(invocation, controller, out, err);
     }
     if (command == "userlight") {
         return RunUserLight(invocation, controller, out, err);
+    }
+    if (command == "screen") {
+        return RunScreen(invocation, controller, out, err);
+    }
+    if (command == "update") {
+        return RunUpdate(invocation, controller, out, err);
+    }
+    if (command == "firmware") {
+        return RunFirmware(invocation, controller, out, err);
     }
     if (command == "reset-keys") {
         if (!RequireReady(controller, err)) {

@@ -202,6 +202,10 @@ std::string ReadAssignment(const KeyboardLayout& layout, ProfileDatabase& databa
         if (!id || !database.GetMacro(*id, macro)) {
             return "no macro " + words[1] + " (zephylctl macros lists them)";
         }
+        // The keyboard plays a macro 1..255 times; anything else is refused, never bent.
+        if (count == 2 && !ParseWholeNumber(words[2], 1, 255)) {
+            return "a macro repeats 1..255 times: " + words[2];
+        }
         record = count == 2 ? MacroRecord(*id, macro.name, kPlayRepeatCount, words[2])
                             : MacroRecord(*id, macro.name, kPlayOnce, "");
     } else {

@@ -10,6 +10,9 @@ void RegisterFeatures(KeyboardController& controller, const CoreOptions& options
     RegisterKeysFeature(controller, options.keys);
     RegisterLightingFeature(controller, options.lighting);
     RegisterCustomLightingFeature(controller, options.customLight);
+    RegisterMusicFeature(controller, options.music);
+    RegisterUpdateFeature(controller, options.update);
+    RegisterScreenFeature(controller, options.screen);
 }
 
 std::shared_ptr<KeyboardController> BuildCore(DeviceManager& devices, ProfileDatabase& database,

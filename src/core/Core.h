@@ -4,6 +4,9 @@
 #include "keys/KeyCommands.h"
 #include "lighting/CustomLightFeature.h"
 #include "lighting/LightingFeature.h"
+#include "lighting/MusicFeature.h"
+#include "screen/ScreenFeature.h"
+#include "update/UpdateFeature.h"
 
 #include <memory>
 #include <string>
@@ -20,6 +23,9 @@ struct CoreOptions {
     KeysFeatureOptions keys;
     LightingFeatureOptions lighting;
     CustomLightFeatureOptions customLight;
+    MusicFeatureOptions music;
+    UpdateFeatureOptions update;
+    ScreenFeatureOptions screen;
 };
 
 /// Registers every feature of the program on `controller`: its worker commands, page loaders,

@@ -131,7 +131,10 @@ void DeviceManager::RefreshLocked() {
 
         if (caps.featureLength == kCommandFeatureLength) {
             entry.connectionMode = row->mode;
-            entry.usable = row->mode == kModeCable ? 1 : 0;
+            // A feature interface exists only while its keyboard is connected: by cable or by
+            // Bluetooth, the keyboard is there to talk to. Only a receiver may be plugged in
+            // with its keyboard asleep or away, so only it is asked.
+            entry.usable = 1;
             commandEntries.push_back(std::move(entry));
         } else if (caps.outputLength == kReceiverLength && caps.inputLength == kReceiverLength) {
             entry.connectionMode = kModeReceiver;

@@ -57,8 +57,12 @@ std::string ProfileKeysFileName(const std::string& folder, const std::string& pr
 
 std::string ExportProfileKeys(ProfileDatabase& database, int profile, const std::string& shownName,
                               const std::string& folder, std::uint64_t tick) {
+    // Both layers: each item names its layer, and the import reads it back.
     std::vector<KeyAssignment> assignments;
     database.ListKeyAssignments(profile, 0, assignments);
+    std::vector<KeyAssignment> fnLayer;
+    database.ListKeyAssignments(profile, 1, fnLayer);
+    assignments.insert(assignments.end(), fnLayer.begin(), fnLayer.end());
     XmlDocument document;
     FillProfileKeysDocument(document, shownName, assignments);
     const std::string path = ProfileKeysFileName(folder, shownName, tick);

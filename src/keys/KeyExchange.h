@@ -24,7 +24,7 @@ std::string ProfileKeysDocument(const std::string& profileName,
 std::string ProfileKeysFileName(const std::string& folder, const std::string& profileName,
                                 std::uint64_t tick);
 
-/// Writes the base-layer assignments of `profile` under the name shown for it into `folder`.
+/// Writes the assignments of both layers of `profile` under the name shown for it into `folder`.
 /// Returns the path written, empty when the file could not be written.
 std::string ExportProfileKeys(ProfileDatabase& database, int profile, const std::string& shownName,
                               const std::string& folder, std::uint64_t tick);

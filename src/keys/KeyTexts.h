@@ -7,7 +7,8 @@ namespace zephyl {
 
 inline constexpr int kTextDefaultProfileName = 65;
 inline constexpr int kTextDefaultMacroName = 331;
-inline constexpr int kTextEmptyName = 153;
+// Text 153 names the restore-defaults button; the refusal of an empty name has its own.
+inline constexpr int kTextEmptyName = 914;
 inline constexpr int kTextEmptyNameCaption = 52;
 inline constexpr int kTextDisableKey = 202;
 inline constexpr int kTextKeyFnLocked = 237;

@@ -245,6 +245,22 @@ PageOutcome MacroEditor::InsertMouseSteps(InsertPosition position, int button,
                       {text, kStepButtonUp, button, kInsertedPause});
 }
 
+PageOutcome MacroEditor::InsertDelay(InsertPosition position, int milliseconds) {
+    const int count = static_cast<int>(m_rows.size());
+    int row = count - 1;
+    if (m_selectedRow >= 0 && m_selectedRow < count) {
+        row = position == InsertPosition::kAfter ? m_selectedRow : m_selectedRow - 1;
+    }
+    if (row < 0 || milliseconds <= 0) {
+        return {};
+    }
+    // The keyboard waits at most 65535 ms after a step.
+    int& pause = m_rows[static_cast<size_t>(row)].delay;
+    pause =
+        static_cast<int>(std::min<long long>(static_cast<long long>(pause) + milliseconds, 0xFFFF));
+    return SaveMacro();
+}
+
 PageOutcome MacroEditor::MoveStepUp() {
     if (m_selectedRow <= 0) {
         return {};

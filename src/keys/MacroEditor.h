@@ -74,6 +74,10 @@ public:
     PageOutcome InsertKeySteps(InsertPosition position, int vk, const std::string& text);
     /// Button down and button up of a mouse button 1..3.
     PageOutcome InsertMouseSteps(InsertPosition position, int button, const std::string& text);
+    /// A wait of `milliseconds` at the insertion point: added to the pause after the step
+    /// before it (the selected step for kAfter, the one above it for kBefore, the last step
+    /// without a selection). Nothing before the first step, for an empty macro or a wait of 0.
+    PageOutcome InsertDelay(InsertPosition position, int milliseconds);
     PageOutcome MoveStepUp();
     PageOutcome MoveStepDown();
     PageOutcome DeleteStep();

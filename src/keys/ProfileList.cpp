@@ -49,6 +49,12 @@ void ProfileList::FillEntries() {
     }
 }
 
+void ProfileList::MakeCurrent(int profile) {
+    m_selection.SetCurrentProfile(profile);
+    // Remembered in the store, so the next start shows the profile the keyboard is given now.
+    m_database.MarkProfileActive(profile);
+}
+
 void ProfileList::SelectEntryOf(int profile) {
     m_selected = -1;
     const auto found = std::find_if(m_entries.begin(), m_entries.end(),
@@ -78,7 +84,7 @@ PageOutcome ProfileList::NewProfile() {
     }
     m_entries.push_back({id, name});
     m_selected = static_cast<int>(m_entries.size()) - 1;
-    m_selection.SetCurrentProfile(id);
+    MakeCurrent(id);
     m_pictureEnabled = true;
     return WriteLayers();
 }
@@ -93,7 +99,7 @@ PageOutcome ProfileList::DeleteSelectedProfile() {
     m_entries.erase(m_entries.begin() + m_selected);
     // The first entry has none before it: the one after it, now first, takes its place.
     m_selected = std::max(m_selected - 1, 0);
-    m_selection.SetCurrentProfile(m_entries[static_cast<size_t>(m_selected)].id);
+    MakeCurrent(m_entries[static_cast<size_t>(m_selected)].id);
     return WriteLayers();
 }
 
@@ -124,7 +130,7 @@ PageOutcome ProfileList::SelectProfileEntry(int index) {
     }
     m_selected = index;
     m_pictureEnabled = true;
-    m_selection.SetCurrentProfile(m_entries[static_cast<size_t>(index)].id);
+    MakeCurrent(m_entries[static_cast<size_t>(index)].id);
     return WriteLayers();
 }
 

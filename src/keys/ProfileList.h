@@ -26,7 +26,8 @@ public:
     ProfileList(ProfileDatabase& database, TextSource texts, KeySelection& selection);
 
     /// Fills the list, giving a new database its first three profiles and default settings, and
-    /// makes the profile marked active current (0 when it no longer exists). Sends nothing.
+    /// makes the profile marked active current (0 when none is). Sends nothing. Choosing,
+    /// adding or deleting a profile marks the new current one active.
     void LoadProfilePage();
     /// Fills the list again and selects the current profile's entry, leaving the current
     /// profile as it is (after its keys were reset, say).
@@ -58,6 +59,7 @@ private:
     std::string DefaultProfileBase() const;
     void FillEntries();
     void SelectEntryOf(int profile);
+    void MakeCurrent(int profile);
 
     ProfileDatabase& m_database;
     TextSource m_texts;

@@ -75,6 +75,9 @@ public:
     int ListProfiles(std::vector<Profile>& list);
     /// Status 1 for profile 1, 0 for every other profile.
     bool MarkFirstProfileActive();
+    /// Status 1 for `profile`, 0 for every other one, in one statement: the profile whose keys
+    /// the keyboard holds is the one shown at the next start.
+    bool MarkProfileActive(int profile);
     /// The first profile with status 1, 0 when none.
     int GetActiveProfile();
     /// Lists the profiles; a database without any first gets its first filling, in one

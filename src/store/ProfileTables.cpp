@@ -84,6 +84,15 @@ bool ProfileDatabase::MarkFirstProfileActive() {
     return store_detail::StepSucceeded(statement.Step());
 }
 
+bool ProfileDatabase::MarkProfileActive(int profile) {
+    std::lock_guard lock(m_lock);
+    SQLiteStatement statement;
+    m_db.Prepare(statement,
+                 "UPDATE t_profile_data SET status = CASE WHEN profile = ? THEN 1 ELSE 0 END", -1);
+    statement.BindInt(1, profile);
+    return store_detail::StepSucceeded(statement.Step());
+}
+
 int ProfileDatabase::GetActiveProfile() {
     return QueryInt("SELECT profile FROM t_profile_data WHERE status = ?", 1);
 }

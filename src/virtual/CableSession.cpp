@@ -206,6 +206,7 @@ void CableSession::Header(const std::uint8_t* payload, ProtocolContext& context)
             return;
         }
         m_upload.Start(payload[2], units, static_cast<int>(kBulkBlockBytes), "bulk");
+        m_upload.SetGeometry(model.screenWidth, model.screenHeight, model.screenHeaderLength);
         m_state = State::Bulk;
         Answer(payload, kStatusTaken);
         return;

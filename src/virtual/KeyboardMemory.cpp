@@ -100,6 +100,17 @@ JsonValue SlotToJson(int number, const ScreenSlot& slot) {
     }
     json.Set("delays", std::move(delays));
     json.Set("fnv1a64", JsonValue(HashText(slot.hash)));
+    if (slot.frameHashes.empty()) {
+        return json;  // no frame arrived whole: nothing decoded to show
+    }
+    json.Set("width", JsonValue(slot.width));
+    json.Set("height", JsonValue(slot.height));
+    json.Set("first_frame_rgb565", JsonValue(ToHex(slot.firstFrame)));
+    JsonValue frameHashes = JsonValue::MakeArray();
+    for (const std::uint64_t frameHash : slot.frameHashes) {
+        frameHashes.Append(JsonValue(HashText(frameHash)));
+    }
+    json.Set("frame_fnv1a64", std::move(frameHashes));
     return json;
 }
 
@@ -126,6 +137,18 @@ void SlotFromJson(const JsonValue& json, ScreenSlot& slot) {
             break;
         }
         slot.delays.push_back(ReadInt(delay, 0, 255, 0));
+    }
+    slot.width = ReadInt(json["width"], 0, 1024, 0);
+    slot.height = ReadInt(json["height"], 0, 1024, 0);
+    if (!FromHex(json["first_frame_rgb565"].AsString(), slot.firstFrame) ||
+        slot.firstFrame.size() != static_cast<std::size_t>(slot.width) * slot.height * 2) {
+        slot.firstFrame.clear();
+    }
+    for (const JsonValue& frameHash : json["frame_fnv1a64"].Items()) {
+        if (slot.frameHashes.size() >= 256) {
+            break;
+        }
+        slot.frameHashes.push_back(std::strtoull(frameHash.AsString().c_str(), nullptr, 16));
     }
 }
 

@@ -45,6 +45,12 @@ struct ScreenSlot {
     int frames = 0;
     std::vector<int> delays;
     std::uint64_t hash = 0;  ///< FNV-1a, 64 bits
+    /// The frames as the screen shows them: width × height RGB565 pixels, high byte first, rows
+    /// from the top; frame 0 in full, every frame as its FNV-1a hash.
+    int width = 0;
+    int height = 0;
+    Bytes firstFrame;
+    std::vector<std::uint64_t> frameHashes;
 };
 
 /// The last music frame received.

@@ -322,6 +322,8 @@ bool ReceiverSession::ScreenStart(const std::uint8_t* frame, ProtocolContext& co
         return false;
     }
     m_upload.Start(frame[4], units, static_cast<int>(kPiece), "receiver");
+    m_upload.SetGeometry(context.model.screenWidth, context.model.screenHeight,
+                         context.model.screenHeaderLength);
     return true;
 }
 

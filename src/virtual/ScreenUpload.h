@@ -8,11 +8,15 @@
 
 namespace zephyl::virtualhid {
 
-/// One screen image arriving in units (4096-byte bulk blocks or 28-byte receiver pieces). Only
-/// the image header and a running hash are kept; the pixels are not needed afterwards.
+/// One screen image arriving in units (4096-byte bulk blocks or 28-byte receiver pieces). The
+/// image is kept whole until it is committed, then decoded as the screen reads it: byte 0 the
+/// frame count, the delay codes after it, frames of width × height RGB565 pixels from the end
+/// of the header on.
 class ScreenUpload {
 public:
     void Start(int uploadIndex, long long units, int unitSize, const char* transport);
+    /// The screen's size and header length, which say where each frame lies.
+    void SetGeometry(int width, int height, int headerLength);
     void Clear() { *this = ScreenUpload{}; }
 
     bool Active() const { return m_units > 0; }
@@ -31,7 +35,10 @@ private:
     int m_unitSize = 0;
     std::string m_transport;
     long long m_received = 0;
-    Bytes m_header;  ///< frame count and delay codes lie in the first 256 bytes
+    int m_width = 0;
+    int m_height = 0;
+    int m_headerLength = 0;
+    Bytes m_image;
     std::uint64_t m_hash = kFnvOffset;
 };
 

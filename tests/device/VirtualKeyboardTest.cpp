@@ -178,8 +178,8 @@ TEST_F(VirtualKeyboardTest, ClassifiesEveryInterfaceKind) {
     } cases[] = {
         {"102:0", 102, kModeCable, 1, 1},  // screen model: command, notification, bulk
         {"101:0", 101, kModeCable, 1, 0},
-        {"101:2", 101, kModeReceiver, 1, 0},  // the handshake is answered
-        {"101:1", 101, kModeBluetooth, 0, 0},
+        {"101:2", 101, kModeReceiver, 1, 0},   // the handshake is answered
+        {"101:1", 101, kModeBluetooth, 1, 0},  // present only while connected: ready
         {R"({"keyboards":[{"model":101,"modes":[2],"asleep":true}]})", 101, kModeReceiver, 0, 0},
     };
     for (const auto& c : cases) {

@@ -73,7 +73,7 @@ TEST_F(ExchangeTest, FileNamesStayInTheFolder) {
     }
 }
 
-TEST_F(ExchangeTest, KeyRoundTripCarriesTheBaseLayerOnly) {
+TEST_F(ExchangeTest, KeyRoundTripCarriesBothLayers) {
     const int source = m_db.AddProfile("Source", "");
     Assign(source, 0, 4, KeyRecord('B', "B", true, false, false, false));
     Assign(source, 0, 5, DisableRecord("Disable key"));
@@ -86,7 +86,7 @@ TEST_F(ExchangeTest, KeyRoundTripCarriesTheBaseLayerOnly) {
     const KeyImport imported = ImportProfileKeys(m_db, path);
     EXPECT_TRUE(imported.read);
     EXPECT_EQ(imported.name, "Shown Name");
-    EXPECT_EQ(imported.stored, 2);
+    EXPECT_EQ(imported.stored, 3);
     EXPECT_EQ(imported.leftOut, 0);
     EXPECT_EQ(imported.messageText, 0);
     std::vector<KeyAssignment> base;
@@ -99,7 +99,9 @@ TEST_F(ExchangeTest, KeyRoundTripCarriesTheBaseLayerOnly) {
     EXPECT_EQ(base[0].macro_desc, "Shift + B");
     EXPECT_EQ(base[1].macro_desc, "Disable key");
     std::vector<KeyAssignment> fn;
-    EXPECT_EQ(m_db.ListKeyAssignments(imported.profileId, 1, fn), 0);
+    ASSERT_EQ(m_db.ListKeyAssignments(imported.profileId, 1, fn), 1);
+    EXPECT_EQ(fn[0].key_code, 6);
+    EXPECT_EQ(fn[0].macro_type, kKindMedia);
 
     // A second import makes a second profile of the same name.
     const KeyImport again = ImportProfileKeys(m_db, path);

@@ -122,7 +122,7 @@ TEST_F(MacroEditorTest, RenamingToNothingKeepsTheName) {
     const int id = m_db.AddMacro("Old");
     m_editor.LoadMacroPage();
     const PageOutcome refused = m_editor.RenameMacroEntry("");
-    EXPECT_EQ(refused.messageText, 153);
+    EXPECT_EQ(refused.messageText, 914);
     EXPECT_EQ(refused.messageCaption, 52);
     EXPECT_EQ(Texts(), std::vector<std::string>{"Old"});
     EXPECT_TRUE(m_editor.RenameMacroEntry("New").changed);
@@ -188,6 +188,38 @@ TEST_F(MacroEditorTest, InsertedStepsGoBeforeOrAfterTheSelection) {
     // Without a captured key nothing is inserted or saved.
     EXPECT_TRUE(m_editor.InsertKeySteps(InsertPosition::kAfter, 0, "").commands.empty());
     EXPECT_EQ(StoredSteps(id).size(), 8u);
+}
+
+TEST_F(MacroEditorTest, InsertedDelaysLengthenThePauseAtTheInsertionPoint) {
+    struct Case {
+        int selected;  ///< −1: none
+        InsertPosition position;
+        int milliseconds;
+        std::vector<int> pauses;  ///< after the insert; empty: nothing stored
+    };
+    const Case cases[] = {
+        {1, InsertPosition::kAfter, 200, {1, 202, 3}},
+        {1, InsertPosition::kBefore, 200, {201, 2, 3}},
+        {-1, InsertPosition::kBefore, 50, {1, 2, 53}},  // no selection: after the last step
+        {0, InsertPosition::kBefore, 200, {}},          // nothing plays before the first step
+        {2, InsertPosition::kAfter, 0, {}},
+        {2, InsertPosition::kAfter, 70000, {1, 2, 65535}},  // the longest wait a step has
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.selected << " " << c.milliseconds);
+        m_db.AddMacro("M");
+        m_editor.LoadMacroPage();
+        m_editor.SelectEntry(static_cast<int>(m_editor.Entries().size()) - 1);
+        m_editor.ReplaceRows({{"a", 2, 'A', 1}, {"b", 2, 'B', 2}, {"c", 2, 'C', 3}});
+        m_editor.SelectRow(c.selected);
+        const PageOutcome outcome = m_editor.InsertDelay(c.position, c.milliseconds);
+        EXPECT_EQ(outcome.commands.empty(), c.pauses.empty());
+        std::vector<int> pauses;
+        for (const MacroStepRow& row : m_editor.Rows()) {
+            pauses.push_back(row.delay);
+        }
+        EXPECT_EQ(pauses, (c.pauses.empty() ? std::vector<int>{1, 2, 3} : c.pauses));
+    }
 }
 
 TEST_F(MacroEditorTest, MovingAndDeletingSteps) {

@@ -33,12 +33,15 @@ TEST_F(ProfileListTest, FirstFillingHappensOnce) {
     std::string value;
     EXPECT_TRUE(m_db.GetConfigValue(1, "fn_switch", value));
 
-    // Choosing another profile is forgotten at the next load; nothing new is created.
+    // Choosing another profile is remembered for the next load (the next start shows the
+    // profile the keyboard was given); nothing new is created.
     m_list.SelectProfileEntry(2);
     EXPECT_EQ(m_list.CurrentProfile(), 3);
     m_list.LoadProfilePage();
     EXPECT_EQ(m_list.Entries().size(), 3u);
-    EXPECT_EQ(m_list.CurrentProfile(), 1);
+    EXPECT_EQ(m_list.CurrentProfile(), 3);
+    EXPECT_EQ(m_list.SelectedIndex(), 2);
+    EXPECT_EQ(m_db.GetActiveProfile(), 3);
 }
 
 TEST_F(ProfileListTest, SelectionWritesTheProfilesLayers) {
@@ -80,19 +83,24 @@ TEST_F(ProfileListTest, NewAndDeleteNumbering) {
     EXPECT_EQ(m_db.ListProfiles(rows), 1);
 }
 
-TEST_F(ProfileListTest, DeletedActiveProfileLeavesNoneCurrent) {
+TEST_F(ProfileListTest, DeletingTheActiveProfileMakesItsSuccessorActive) {
     m_list.LoadProfilePage();
     m_list.DeleteSelectedProfile();
+    EXPECT_EQ(m_list.CurrentProfile(), 2);
     m_list.LoadProfilePage();
-    EXPECT_EQ(m_list.CurrentProfile(), 0);
-    EXPECT_EQ(m_list.SelectedIndex(), -1);
+    EXPECT_EQ(m_list.CurrentProfile(), 2);
+    EXPECT_EQ(m_list.SelectedIndex(), 0);
+    // A new profile is current and active too.
+    m_list.NewProfile();
+    m_list.LoadProfilePage();
+    EXPECT_EQ(m_list.CurrentProfile(), m_list.Entries().back().id);
 }
 
 TEST_F(ProfileListTest, RenamingStoresTheEditedTextAndRefusesNothing) {
     m_list.LoadProfilePage();
     m_list.SelectProfileEntry(1);
     const PageOutcome refused = m_list.FinishProfileRename("");
-    EXPECT_EQ(refused.messageText, 153);
+    EXPECT_EQ(refused.messageText, 914);
     EXPECT_EQ(refused.messageCaption, 52);
     EXPECT_EQ(Texts()[1], "My Config 2");
     EXPECT_TRUE(m_list.FinishProfileRename("Work").changed);

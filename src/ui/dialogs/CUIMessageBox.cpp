@@ -46,6 +46,7 @@ void CUIMessageBox::InitUI(const QRect&) {
     SetBackgroundImage(QStringLiteral("bk_prompt.png"), 1, 30);
 
     auto* title = CreateAreaAs<MText>(kTitleId, {}, m_title);
+    setWindowTitle(m_title);  // the desktop's task switcher shows it
     title->SetTextColor(0xFFFFFFFF);
     title->SetAlignment(kAlignCenter);
 

@@ -52,6 +52,7 @@ int CloseWindowTipDlg::Run(MWindow* owner, const SettingsStore& store, int* chos
 void CloseWindowTipDlg::InitUI(const QRect&) {
     SetLayered(true);
     auto* title = CreateAreaAs<MText>(kTitleId, {}, DialogText(kTextTitle));
+    setWindowTitle(DialogText(kTextTitle));  // the desktop's task switcher shows it
     title->SetAlignment(kAlignCenter);
 
     const int texts[] = {kTextToTray, kTextExit};

@@ -73,6 +73,7 @@ void LEDWaitDlg2::InitUI(const QRect& rect) {
         int id;
         int text;
     } lines[] = {{kTitleId, kTextSending}, {kHintId, kTextKeepConnected}};
+    setWindowTitle(DialogText(kTextSending));  // the desktop's task switcher shows it
     for (const auto& line : lines) {
         auto* text = CreateAreaAs<MText>(line.id, {}, DialogText(line.text));
         text->SetTextColor(kTextColour);

@@ -58,6 +58,7 @@ void CustomKeyDlg::InitUI(const QRect&) {
     auto* titleBar = CreateAreaAs<glint::CArea>(30, QRect(0, 0, kWidth, 40));
     titleBar->SetTransparent(0, 0, 0x373737);
     auto* title = CreateAreaAs<glint::MText>(31, QRect(0, 0, kWidth, 40), Text(203));
+    setWindowTitle(Text(203));  // the desktop's task switcher shows it
     title->SetAlignment(glint::kAlignCenter);
     auto* close = CreateControlAs<glint::CImageButton>(kCloseButton, QRect(kWidth - 40, 8, 24, 24));
     close->SetImage("sysbtn_close.png", 4);

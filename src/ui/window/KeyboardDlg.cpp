@@ -154,7 +154,7 @@ bool KeyboardDlg::OnInitDialog() {
 void KeyboardDlg::OnTimer(int id) {
     if (id == kFirmwareCheckTimer) {
         KillTimer(kFirmwareCheckTimer);
-        m_services->NotInThisBuild("firmware check");
+        m_settings->OfferFirmwareUpdate();
     }
 }
 

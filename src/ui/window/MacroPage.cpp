@@ -425,8 +425,12 @@ void MacroPage::RunListOperation(PageOutcome (MacroEditor::*operation)()) {
 }
 
 void MacroPage::OnCopy() {
-    std::lock_guard lock(m_mutex);
-    m_editor.CopyMacro();
+    // The copy appears at once; the list's context menu can paste it again later.
+    {
+        std::lock_guard lock(m_mutex);
+        m_editor.CopyMacro();
+    }
+    RunListOperation(&MacroEditor::PasteMacro);
 }
 
 void MacroPage::OnImport() {

@@ -79,7 +79,12 @@ void MacroPage::OnInsertSteps() {
             outcome = m_editor.InsertMouseSteps(position, m_mouseButton->GetItemData(item),
                                                 m_mouseButton->GetItemText(item).toStdString());
         } else {
-            return;  // a delay on its own is not a step the keyboard plays
+            // A wait is the pause after a step: it lengthens the one at the insertion point.
+            const QString text = m_delayField->GetEditText();
+            if (text.isEmpty()) {
+                return;
+            }
+            outcome = m_editor.InsertDelay(position, text.toInt());
         }
         ShowSteps();
     }

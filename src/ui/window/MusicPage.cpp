@@ -1,11 +1,20 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/window/MusicPage.h"
 
+#include "app/KeyboardController.h"
+#include "lighting/MusicFeature.h"
+#include "lighting/MusicLayers.h"
+#include "store/ProfileDatabase.h"
 #include "text/DefaultNames.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace zephyl::window {
+
+MusicPage::MusicPage(const PageContext& context) : Page(context, kContainer) {
+    m_music = context.controller ? MusicLightingOf(*context.controller) : nullptr;
+}
 
 void MusicPage::BuildControls() {
     MakePanel(kListPanel);
@@ -22,9 +31,9 @@ void MusicPage::BuildControls() {
     m_fore = MakeCombo(kFore);
     m_fore->SetCurSel(0);
     MakeText(kSensitivityText, 103);
-    auto* sensitivity = MakeColourSlider(kSensitivity, 60);
-    sensitivity->SetMaxProgress(100);
-    sensitivity->SetProgress(60);
+    m_sensitivity = MakeColourSlider(kSensitivity, 60);
+    m_sensitivity->SetMaxProgress(100);
+    m_sensitivity->SetProgress(60);
     MakeText(kBackText, 104);
     m_back = MakeCombo(kBack);
     LanguageItems(m_back, {{117, 0},
@@ -41,9 +50,9 @@ void MusicPage::BuildControls() {
                            {110, 5}});
     m_back->SetCurSel(0);
     MakeText(kBackBrightnessText, 105);
-    auto* brightness = MakeColourSlider(kBackBrightness, 100);
-    brightness->SetMaxProgress(100);
-    brightness->SetProgress(100);
+    m_brightness = MakeColourSlider(kBackBrightness, 100);
+    m_brightness->SetMaxProgress(100);
+    m_brightness->SetProgress(100);
 }
 
 void MusicPage::Layout(const QSize& size) {
@@ -99,7 +108,7 @@ int MusicPage::OnEvent(int id, int code, int) {
         case kAdd:
         case kDelete:
         case kRename:
-            return OnLayerTool();
+            return OnLayerTool(id);
         case kFore:
         case kBack:
             return OnSchemeChosen();
@@ -137,30 +146,174 @@ void MusicPage::ShowForeColours(const std::vector<ListItem>& items, bool colourC
 
 void MusicPage::StartMusicLighting() {
     m_running.store(true);
+    if (m_music) {
+        m_music->SetShown(true);
+    }
 }
 
 void MusicPage::StopMusicLighting() {
     m_running.store(false);
+    if (m_music) {
+        m_music->SetShown(false);
+    }
 }
 
-int MusicPage::OnLayerTool() {
-    return NotInThisBuild("music lighting: layer list tools");
+void MusicPage::OnFeatureLoaded(int feature) {
+    if (feature == kFeatureMusic && m_music) {
+        std::lock_guard lock(m_mutex);
+        LoadPageLocked();
+    }
+}
+
+bool MusicPage::PerKeyColour() const {
+    const auto layout = Controller().Layout();
+    return layout && layout->perKeyColour;
+}
+
+void MusicPage::LoadPageLocked() {
+    glint::KeyboardCtrl* keyboard = m_keyboard;
+    m_music->SetObserver([keyboard](const MusicKeyMap& map, const MusicKeyFrame& frame) {
+        std::vector<std::pair<int, std::uint32_t>> colours;
+        colours.reserve(map.keys.size());
+        for (size_t k = 0; k < map.keys.size() && k < frame.colours.size(); ++k) {
+            if (map.keys[k].inGrid) {
+                colours.emplace_back(map.keys[k].code, frame.colours[k]);
+            }
+        }
+        keyboard->SetKeyColors(colours);
+    });
+    MusicLayers layers(Controller().Database());
+    m_layers->DeleteAllItems();
+    int selected = 0;
+    for (const MusicLayerEntry& entry : layers.Entries(PerKeyColour())) {
+        m_layers->AddString(QString::fromStdString(entry.shownName), entry.id);
+        if (entry.selected || selected == 0) {
+            selected = entry.id;
+        }
+    }
+    m_layers->SetCurData(selected);
+    LoadLayerLocked(selected);
+}
+
+void MusicPage::LoadLayerLocked(int id) {
+    m_fore->SetCurSel(0);
+    m_back->SetCurSel(0);
+    m_sensitivity->SetProgress(60);
+    m_brightness->SetProgress(100);
+    const std::optional<MusicLayer> layer = MusicLayers(Controller().Database()).Read(id);
+    if (!layer) {
+        return;
+    }
+    m_fore->SelectData(layer->foremode);
+    m_back->SelectData(layer->backmode);
+    m_sensitivity->SetProgress(layer->fore_amplitude / kMusicGainStep);
+    m_brightness->SetProgress(layer->backb_right);
+    m_music->ApplyLayer(layer->foremode, layer->fore_amplitude, layer->backmode,
+                        layer->backb_right);
+    m_music->Analyser().RestartCapture();
+    ShowLevelControls(layer->foremode != kSchemeScreen);
+}
+
+void MusicPage::StoreLayerLocked() {
+    const int id = m_layers->GetCurData();
+    MusicLayers layers(Controller().Database());
+    std::optional<MusicLayer> layer = layers.Read(id);
+    const int fore = m_fore->GetCurData();
+    const int back = std::max(m_back->GetCurData(), 0);
+    const int gain = m_sensitivity->GetProgress() * kMusicGainStep;
+    const int brightness = m_brightness->GetProgress();
+    m_music->ApplyLayer(fore, gain, back, brightness);
+    ShowLevelControls(fore != kSchemeScreen);
+    if (layer) {
+        layer->deviceindex = 0;
+        layer->foremode = fore;
+        layer->fore_amplitude = gain;
+        layer->backmode = back;
+        layer->backb_right = brightness;
+        layers.Store(*layer);
+    }
+}
+
+void MusicPage::ShowLevelControls(bool shown) {
+    for (int id : {kSensitivityText, kSensitivity, kBackText, kBack, kBackBrightnessText,
+                   kBackBrightness}) {
+        if (glint::MControl* control = Window().GetControl(id)) {
+            control->SetVisible(shown);
+        }
+    }
+}
+
+int MusicPage::OnLayerTool(int sender) {
+    if (!m_music) {
+        return NotInThisBuild("music lighting");
+    }
+    std::lock_guard lock(m_mutex);
+    MusicLayers layers(Controller().Database());
+    if (sender == kRename) {
+        m_layers->ShowEdit();
+        return 1;
+    }
+    if (sender == kAdd) {
+        const int id = layers.Add(PerKeyColour());
+        if (id > 0) {
+            LoadPageLocked();
+        }
+        return 1;
+    }
+    if (layers.Delete(m_layers->GetCurData(), PerKeyColour())) {
+        LoadPageLocked();
+    }
+    return 1;
 }
 
 int MusicPage::OnLayerChosen() {
-    return NotInThisBuild("music lighting: layer chosen");
+    if (!m_music) {
+        return 0;
+    }
+    std::lock_guard lock(m_mutex);
+    const int id = m_layers->GetCurData();
+    if (id > 0) {
+        MusicLayers(Controller().Database()).Select(id);
+        LoadLayerLocked(id);
+    }
+    return 1;
 }
 
 int MusicPage::OnLayerRenamed() {
-    return NotInThisBuild("music lighting: layer renamed");
+    if (!m_music) {
+        return 0;
+    }
+    std::lock_guard lock(m_mutex);
+    const int index = m_layers->GetCurSel();
+    if (index < 0) {
+        return 0;
+    }
+    const int id = m_layers->GetItemData(index);
+    MusicLayers layers(Controller().Database());
+    const std::string text = m_layers->GetItemText(index).toStdString();
+    if (text.empty()) {
+        // An emptied name keeps the stored one.
+        if (const std::optional<MusicLayer> layer = layers.Read(id)) {
+            m_layers->ModifyItemString(index,
+                                       QString::fromStdString(MusicLayers::ShownName(layer->name)));
+        }
+        return 1;
+    }
+    layers.Rename(id, text);
+    return 1;
 }
 
 int MusicPage::OnSchemeChosen() {
-    return NotInThisBuild("music lighting: colour scheme");
+    if (!m_music) {
+        return 0;
+    }
+    std::lock_guard lock(m_mutex);
+    StoreLayerLocked();
+    return 1;
 }
 
 int MusicPage::OnLevelChanged() {
-    return NotInThisBuild("music lighting: sensitivity or brightness");
+    return OnSchemeChosen();
 }
 
 }  // namespace zephyl::window

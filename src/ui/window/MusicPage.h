@@ -6,14 +6,18 @@
 #include "ui/window/Page.h"
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <vector>
+
+namespace zephyl {
+class MusicLighting;
+}
 
 namespace zephyl::window {
 
 /// The music lighting page: named layers of colour schemes for the spectrum of what the computer
-/// plays, shown live on the keyboard picture. The analyser and the layers come with a later
-/// feature; until then every action says so in the trace.
+/// plays, shown live on the keyboard picture. The analyser runs only while the page is shown.
 class MusicPage : public Page {
 public:
     static constexpr int kContainer = 58;
@@ -36,12 +40,13 @@ public:
         kBackBrightness = 249,
     };
 
-    explicit MusicPage(const PageContext& context) : Page(context, kContainer) {}
+    explicit MusicPage(const PageContext& context);
 
     void Layout(const QSize& size) override;
     bool AcceptsEvent(int id, int code) const override;
     int OnEvent(int id, int code, int value) override;
     void ApplyLanguageTexts() override;
+    void OnFeatureLoaded(int feature) override;
 
     /// The fore colour schemes the keyboard can show. Any thread.
     void ShowForeColours(const std::vector<ListItem>& items, bool colourControlsVisible);
@@ -53,21 +58,34 @@ public:
 
     glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
     glint::MComboBox* ForeList() const { return m_fore; }
+    glint::MComboBox* BackList() const { return m_back; }
+    glint::MListBox* LayerList() const { return m_layers; }
 
 protected:
     void BuildControls() override;
 
 private:
-    int OnLayerTool();
+    int OnLayerTool(int id);
     int OnLayerChosen();
     int OnLayerRenamed();
     int OnSchemeChosen();
     int OnLevelChanged();
 
+    // With m_mutex held.
+    void LoadPageLocked();
+    void LoadLayerLocked(int id);
+    void StoreLayerLocked();
+    void ShowLevelControls(bool shown);
+    bool PerKeyColour() const;
+
     glint::MListBox* m_layers = nullptr;
     glint::KeyboardCtrl* m_keyboard = nullptr;
     glint::MComboBox* m_fore = nullptr;
     glint::MComboBox* m_back = nullptr;
+    glint::MSlider* m_sensitivity = nullptr;
+    glint::MSlider* m_brightness = nullptr;
+    std::recursive_mutex m_mutex;
+    std::shared_ptr<MusicLighting> m_music;
 
     std::mutex m_foreMutex;
     std::vector<ListItem> m_foreItems;

@@ -7,8 +7,12 @@
 #include "catalogue/KeyboardLayout.h"
 #include "device/KeyboardSettings.h"
 #include "platform/SettingsStore.h"
+#include "ui/dialogs/UpdateTipDlg.h"
 #include "ui/window/ConnectionModeView.h"
 #include "ui/window/WindowServices.h"
+#include "update/UpdateFeature.h"
+
+#include <QCoreApplication>
 
 namespace zephyl::window {
 namespace {
@@ -243,13 +247,72 @@ void SettingsPage::OnRestoreDefaults() {
 }
 
 void SettingsPage::OnFirmwareUpdate() {
-    if (Controller().FirmwareUpdate() == KeyboardController::FirmwareUpdateResult::kNotNewer) {
+    const std::shared_ptr<UpdateService> updates = UpdateServiceOf(Controller());
+    if (!updates) {
+        return;
+    }
+    const FirmwareCheck check = updates->CheckFirmware();
+    // "Up to date" is said only when the keyboard told us its release and it compared.
+    if (check.offered && check.releaseNumber > 0 && !check.outOfDate) {
         Services().ShowMessageBox(Text(157), Text(175), kMessageOk);
+        return;
+    }
+    RunFirmwareUpdate();
+}
+
+void SettingsPage::RunFirmwareUpdate() {
+    if (Controller().FirmwareUpdate() == KeyboardController::FirmwareUpdateResult::kNoTool) {
+        Services().ShowMessageBox(Text(157), Text(948), kMessageOk);
+    }
+}
+
+void SettingsPage::OfferFirmwareUpdate() {
+    const std::shared_ptr<UpdateService> updates = UpdateServiceOf(Controller());
+    if (!updates || !updates->CheckFirmware().outOfDate) {
+        return;
+    }
+    UpdateTipDlg offer;
+    if (offer.CreateDlg(&Window()) && offer.ShowModal() == 1) {
+        RunFirmwareUpdate();
     }
 }
 
 int SettingsPage::OnSoftwareUpdate() {
-    return NotInThisBuild("settings: software update");
+    const std::shared_ptr<UpdateService> updates = UpdateServiceOf(Controller());
+    if (!updates) {
+        return 0;
+    }
+    const SoftwareCheck check = updates->CheckSoftware();
+    m_softwareUpdate->SetUpgradeState(check.state == SoftwareCheck::State::kAvailable);
+    switch (check.state) {
+        case SoftwareCheck::State::kFromDistribution:
+            Services().ShowMessageBox(Text(156), Text(944), kMessageOk);
+            return 1;
+        case SoftwareCheck::State::kFailed:
+            Services().ShowMessageBox(Text(156), Text(946), kMessageOk);
+            return 1;
+        case SoftwareCheck::State::kUpToDate:
+            Services().ShowMessageBox(Text(156), Text(175), kMessageOk);
+            return 1;
+        case SoftwareCheck::State::kAvailable:
+            break;
+    }
+    if (Services().ShowMessageBox(
+            Text(156),
+            Text(945).replace(QStringLiteral("%s"), QString::fromStdString(check.available)),
+            kMessageQuestion) != kAnswerOk) {
+        return 1;
+    }
+    // The installer starts once the program has left through its own exit path, so the
+    // worker stops between two commands and the tray icon goes away first.
+    WindowServices* services = &Services();
+    updates->SetInstallerHandOff([services](const std::string& program) {
+        StartAfterExit(program);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [services] { services->Quit(); }, Qt::QueuedConnection);
+    });
+    Controller().PostCommand(kCommandDownloadInstaller);
+    return 1;
 }
 
 void SettingsPage::ShowResponseHelp(int value) {

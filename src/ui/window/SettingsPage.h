@@ -48,6 +48,9 @@ public:
     /// Controls that the model has or lacks. Any thread.
     void ApplyLayoutVisibility(const KeyboardLayout& layout);
     void ShowFirmwareButton(bool shown);
+    /// The offer a few seconds after a keyboard was selected: shown only when the keyboard
+    /// reports an older firmware than its layout names, and the update runs when accepted.
+    void OfferFirmwareUpdate();
 
     glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
 
@@ -62,6 +65,8 @@ private:
     void OnResetKeys();
     void OnRestoreDefaults();
     void OnFirmwareUpdate();
+    /// Starts the firmware tool and tells the user when it cannot.
+    void RunFirmwareUpdate();
     int OnSoftwareUpdate();
     /// The help of the response-time box for `value`.
     void ShowResponseHelp(int value);

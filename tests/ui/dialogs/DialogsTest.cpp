@@ -61,6 +61,7 @@ TEST_F(DialogsTest, MessageBoxEndsAsTheCallerExpects) {
             auto* box = dynamic_cast<CUIMessageBox*>(FindWindow(QStringLiteral("MessageBox")));
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(Caption(*box, CUIMessageBox::kTitleId), QStringLiteral("Title"));
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("Title")) << "the task switcher's name";
             EXPECT_EQ(Caption(*box, CUIMessageBox::kMessageId), QStringLiteral("Message"));
             for (int id : {CUIMessageBox::kConfirmId, CUIMessageBox::kCancelId}) {
                 if (box->GetControl(id) != nullptr) {
@@ -150,6 +151,7 @@ TEST_F(DialogsTest, CloseQuestionShowsTheStoredChoiceAndStoresTheAnswer) {
             for (int id : {30, 31, 32, 33}) {
                 texts.push_back(Caption(*dialog, id));
             }
+            EXPECT_EQ(dialog->windowTitle(), Caption(*dialog, 30)) << "the task switcher's name";
             for (int id : {31, 32}) {
                 if (dialog->GetControlAs<glint::CRadioButton>(id)->GetCheck() != 0) {
                     checked.push_back(id);

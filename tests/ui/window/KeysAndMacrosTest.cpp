@@ -120,6 +120,57 @@ protected:
     void Click(int id) { m_window->OnMessage(id, glint::kEventClick, 0); }
 };
 
+// The list, the store and the keyboard agree on whose keys are edited, whatever happened since
+// the profile was chosen: a reset of the keys, a macro deleted.
+TEST_F(KeysAndMacrosTest, ListStoreAndKeyboardAgreeOnTheCurrentProfile) {
+    Start("101:0");
+    Connect();
+    auto* profiles = Control<glint::MListBox>(KeyPage::kProfiles);
+    std::vector<int> keys;
+    for (const auto& [code, index] : m_controller->Layout()->keyIndexMap) {
+        if (index > 0 && index < 143 && keys.size() < 2) {
+            keys.push_back(code);
+        }
+    }
+    ASSERT_EQ(keys.size(), 2u);
+    const auto disable = [this](int code) {
+        Control<glint::KeyboardCtrl>(KeyPage::kKeyboard)->SetCurKey(code);
+        m_services->menuChoice = KeyPage::kMenuDisable;
+        m_window->OnMessage(KeyPage::kKeyboard, glint::kEventRightButton, code);
+        Drain();
+    };
+    disable(keys[1]);  // in "My Config 1"
+    const std::string empty(8, '0');
+    ASSERT_NE(Slot(KeyTable(0), keys[1]), empty);
+
+    m_window->OnMessage(KeyPage::kAddProfile, glint::kEventClick, 0);  // "My Config 4", current
+    Drain();
+    const int fourth = m_controller->CurrentProfile();
+    ASSERT_EQ(profiles->GetItemData(profiles->GetCurSel()), fourth);
+    ASSERT_EQ(Slot(KeyTable(0), keys[1]), empty) << "the new profile's empty table was written";
+
+    m_window->OnMessage(298, glint::kEventClick, 0);  // Settings: reset keys, confirmed
+    Drain();
+    EXPECT_EQ(profiles->GetItemData(profiles->GetCurSel()), fourth);
+    EXPECT_EQ(m_controller->CurrentProfile(), fourth);
+
+    disable(keys[0]);
+    KeyAssignment stored;
+    EXPECT_TRUE(m_database.GetKeyAssignment(fourth, 0, keys[0], stored));
+    EXPECT_FALSE(m_database.GetKeyAssignment(1, 0, keys[0], stored));
+    EXPECT_NE(Slot(KeyTable(0), keys[0]), empty);
+    EXPECT_EQ(Slot(KeyTable(0), keys[1]), empty) << "not the first profile's table";
+
+    // Deleting a macro rewrites the tables of the profile shown, not of the first one.
+    m_window->OnMessage(MacroPage::kNew, glint::kEventClick, 0);
+    Drain();
+    m_window->OnMessage(MacroPage::kDelete, glint::kEventClick, 0);
+    Drain();
+    EXPECT_NE(Slot(KeyTable(0), keys[0]), empty);
+    EXPECT_EQ(Slot(KeyTable(0), keys[1]), empty);
+    EXPECT_EQ(m_database.GetActiveProfile(), fourth) << "the next start shows it";
+}
+
 TEST_F(KeysAndMacrosTest, CombinationChosenInTheAssignmentDialogReachesTheKeyTable) {
     Start("101:0");
     Connect();
@@ -275,12 +326,26 @@ TEST_F(KeysAndMacrosTest, StepsAreInsertedMovedDeletedAndUploaded) {
     Click(MacroPage::kSave);
     EXPECT_EQ(StoredSteps(macro), (std::vector<StepRow>{{2, 'A', 250}, {3, 'A', 10}, {5, 1, 10}}));
 
+    // A delay of 200 ms before the second step waits longer after the first.
+    steps->SetCurSel(1);
+    Control<glint::MComboBox>(MacroPage::kInsertPosition)->SetCurSel(0);
+    Control<glint::CRadioButton>(MacroPage::kInsertMouse)->SetCheck(0);
+    Control<glint::CRadioButton>(MacroPage::kInsertDelay)->SetCheck(1);
+    Click(MacroPage::kInsertDelay);
+    Control<glint::MEdit>(MacroPage::kDelayField)->SetEditText(QStringLiteral("200"));
+    Click(MacroPage::kInsert);
+    EXPECT_EQ(StoredSteps(macro), (std::vector<StepRow>{{2, 'A', 450}, {3, 'A', 10}, {5, 1, 10}}));
+    Control<glint::MEdit>(MacroPage::kDelayField)->SetEditText(QStringLiteral("250"));
+    steps->SetCurSel(1);
+    Click(MacroPage::kInsert);
+    EXPECT_EQ(StoredSteps(macro), (std::vector<StepRow>{{2, 'A', 700}, {3, 'A', 10}, {5, 1, 10}}));
+
     Drain();
     const std::string image = MacroImage();
     ASSERT_GE(image.size(), 412u * 2);
     EXPECT_EQ(image.substr(0, 8), "90010000");             // the block at 400
     EXPECT_EQ(image.substr(800, 4), "0600");               // three steps, six entries
-    EXPECT_EQ(image.substr(816, 16), "000004b0fa000050");  // A down, then 250 ms
+    EXPECT_EQ(image.substr(816, 16), "000004b0bc020050");  // A down, then 700 ms
 }
 
 TEST_F(KeysAndMacrosTest, RecordingTakesHeldKeysAndFixedPauses) {

@@ -191,16 +191,18 @@ TEST_F(PagesTest, MacroListOperations) {
     EXPECT_TRUE(m_window->GetControl(260)->IsVisible());
     EXPECT_FALSE(m_window->GetControl(258)->IsVisible());
 
-    // Copy, then paste from the list's menu.
+    // Copy makes the copy at once; the list's menu pastes another.
     m_window->OnMessage(264, 2, 0);
-    m_services->menuChoice = MacroPage::kMenuPaste;
-    m_window->OnMessage(252, 5, 0);
     ASSERT_EQ(macros->GetItemCount(), 3);
     EXPECT_EQ(macros->GetItemText(2), QStringLiteral("New Macro 2 - 1"));
+    m_services->menuChoice = MacroPage::kMenuPaste;
+    m_window->OnMessage(252, 5, 0);
+    ASSERT_EQ(macros->GetItemCount(), 4);
+    EXPECT_EQ(macros->GetItemText(3), QStringLiteral("New Macro 2 - 2"));
 
-    m_window->OnMessage(263, 2, 0);
-    m_window->OnMessage(263, 2, 0);
-    m_window->OnMessage(263, 2, 0);
+    for (int i = 0; i < 4; ++i) {
+        m_window->OnMessage(263, 2, 0);
+    }
     EXPECT_EQ(macros->GetItemCount(), 0);
     EXPECT_FALSE(m_window->GetControl(288)->IsEnabled());
 }

@@ -76,6 +76,19 @@ TEST_F(ViewsTest, TabsFollowTheConnection) {
     }
 }
 
+// A keyboard on Bluetooth alone is ready: the window shows its pages, not "no keyboard".
+TEST_F(ViewsTest, BluetoothKeyboardShowsTheConnectedView) {
+    Start("101:1");
+    Connect();
+    EXPECT_TRUE(m_controller->Ready());
+    EXPECT_EQ(m_controller->ConnectionMode(), kModeBluetooth);
+    EXPECT_FALSE(m_window->OnHomePage());
+    m_window->OnMessage(49, 2, kTabHome);  // back to the models, and the card clicked again
+    m_controller->OnModelChosen(101);
+    Drain();
+    EXPECT_FALSE(m_window->OnHomePage());
+}
+
 TEST_F(ViewsTest, PagesReopenWhereTheUserLeftThem) {
     Start(R"({"keyboards": []})");
     ShowMode(kModeCable, 0x7F, 0x7F);

@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "lighting/Visualizer.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace zephyl {
+namespace {
+
+/// A second of stereo samples; older ones are dropped when the loop falls behind.
+constexpr size_t kPendingSamples = LoopbackCapture::kRate * LoopbackCapture::kChannels;
+
+}  // namespace
+
+Visualizer::Visualizer()
+    : m_fore(std::make_unique<MusicGrid>()),
+      m_back(std::make_unique<MusicGrid>()),
+      m_drained(kPendingSamples),
+      m_frames3(std::make_unique<std::array<MusicFrame, 3>>()),
+      m_samples(kPendingSamples) {}
+
+Visualizer::~Visualizer() {
+    {
+        std::lock_guard lock(m_loopMutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    m_capture.reset();
+}
+
+void Visualizer::StartAnalyser() {
+    {
+        std::lock_guard lock(m_frameMutex);
+        m_analyser.Reset();
+        m_phase = 0.0F;
+    }
+    if (!m_capture) {
+        m_capture = std::make_unique<LoopbackCapture>(
+            [this](std::span<const float> samples) { FeedSamples(samples); });
+    }
+    m_capture->Restart();
+}
+
+void Visualizer::StartThread() {
+    std::lock_guard lock(m_loopMutex);
+    if (!m_thread.joinable()) {
+        m_thread = std::thread([this] { Loop(); });
+    }
+}
+
+void Visualizer::RestartCapture() {
+    if (m_capture) {
+        m_capture->Restart();
+    }
+}
+
+CaptureState Visualizer::Capture() const {
+    return m_capture ? m_capture->State() : CaptureState::kStopped;
+}
+
+void Visualizer::SetActive(bool active) {
+    m_active.store(active);
+    m_wake.notify_all();
+}
+
+void Visualizer::ChangeSettings(const std::function<void(AnalyserSettings&)>& change) {
+    const bool wasActive = m_active.exchange(false);
+    {
+        // Taking the frame lock waits for a running frame to end; no fixed sleep is needed.
+        std::lock_guard lock(m_frameMutex);
+        change(m_settings);
+    }
+    if (wasActive) {
+        SetActive(true);
+    }
+}
+
+AnalyserSettings Visualizer::Settings() const {
+    std::lock_guard lock(m_frameMutex);
+    return m_settings;
+}
+
+void Visualizer::FeedSamples(std::span<const float> interleaved) {
+    std::lock_guard lock(m_samplesMutex);
+    if (interleaved.size() >= m_samples.size()) {
+        interleaved = interleaved.last(m_samples.size() & ~size_t{1});
+        m_sampleCount = 0;
+    }
+    if (m_sampleCount + interleaved.size() > m_samples.size()) {
+        const size_t drop = (m_sampleCount + interleaved.size() - m_samples.size() + 1) & ~size_t{1};
+        std::copy(m_samples.begin() + static_cast<std::ptrdiff_t>(drop),
+                  m_samples.begin() + static_cast<std::ptrdiff_t>(m_sampleCount), m_samples.begin());
+        m_sampleCount -= drop;
+    }
+    std::copy(interleaved.begin(), interleaved.end(),
+              m_samples.begin() + static_cast<std::ptrdiff_t>(m_sampleCount));
+    m_sampleCount += interleaved.size();
+}
+
+void Visualizer::RenderFrame() {
+    std::lock_guard lock(m_frameMutex);
+    size_t drained = 0;
+    {
+        std::lock_guard samples(m_samplesMutex);
+        drained = m_sampleCount;
+        std::copy_n(m_samples.begin(), drained, m_drained.begin());
+        m_sampleCount = 0;
+    }
+    m_analyser.PushStereo(std::span<const float>(m_drained).first(drained), m_settings.gain);
+    m_analyser.Analyse(m_settings);
+    if (m_phase >= 360.0F) {
+        m_phase = 0.0F;
+    } else if (m_phase < 0.0F) {
+        m_phase = 360.0F;
+    }
+    FillMusicScheme(*m_back, m_settings.backType, m_settings.backBrightness, m_phase);
+    FillMusicScheme(*m_fore, m_settings.foreType, 100, m_phase);
+    MusicFrame& frame = (*m_frames3)[static_cast<size_t>(m_writeIndex)];
+    RenderMusicGrid(m_analyser.Display(), *m_fore, *m_back, frame.colours, frame.lit);
+    Publish();
+    m_phase += kPhaseStep;
+    m_frames.fetch_add(1);
+}
+
+void Visualizer::Publish() {
+    const int previous = m_readyIndex.exchange(m_writeIndex | kDirty);
+    m_writeIndex = previous & ~kDirty;
+}
+
+const MusicFrame& Visualizer::LatestFrame() {
+    std::lock_guard lock(m_readerMutex);
+    if ((m_readyIndex.load() & kDirty) != 0) {
+        const int ready = m_readyIndex.exchange(m_readIndex);
+        m_readIndex = ready & ~kDirty;
+    }
+    return (*m_frames3)[static_cast<size_t>(m_readIndex)];
+}
+
+void Visualizer::Loop() {
+    std::unique_lock lock(m_loopMutex);
+    while (!m_stop) {
+        if (!m_active.load()) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(kIdlePollMs));
+            continue;
+        }
+        lock.unlock();
+        RenderFrame();
+        lock.lock();
+        m_wake.wait_for(lock, std::chrono::milliseconds(kFramePauseMs), [this] { return m_stop; });
+    }
+}
+
+}  // namespace zephyl

@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "lighting/VisualizerAnalysis.h"
+#include "lighting/VisualizerCapture.h"
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace zephyl {
+
+/// One rendered frame: the colours of the grid and the fore colour where a cell is lit.
+struct MusicFrame {
+    MusicGrid colours{};
+    MusicGrid lit{};
+};
+
+/// The music analyser: captures what the computer plays, and on a thread of its own renders
+/// about every 15 ms the spectrum into a grid of colours while it is active. Readers take the
+/// latest complete frame; a frame is never read while it is being written.
+class Visualizer {
+public:
+    static constexpr int kFramePauseMs = 15;
+    static constexpr int kIdlePollMs = 500;
+    static constexpr float kPhaseStep = 5.0F;
+
+    Visualizer();
+    ~Visualizer();
+    Visualizer(const Visualizer&) = delete;
+    Visualizer& operator=(const Visualizer&) = delete;
+
+    /// Opens the capture (a no-op after the first time) and clears the analysis.
+    void StartAnalyser();
+    /// Starts the render loop; it runs until the analyser is destroyed.
+    void StartThread();
+    /// Reconnects the capture to the current default output.
+    void RestartCapture();
+    CaptureState Capture() const;
+
+    /// Frames are computed only while active (the music page is shown or zephylctl streams).
+    void SetActive(bool active);
+    bool Active() const { return m_active.load(); }
+
+    /// Changes the settings between two frames: the loop is paused, the running frame ends,
+    /// the change is applied, and the loop goes on as it was.
+    void ChangeSettings(const std::function<void(AnalyserSettings&)>& change);
+    AnalyserSettings Settings() const;
+
+    /// Samples as the capture delivers them (interleaved stereo float). Any thread.
+    void FeedSamples(std::span<const float> interleaved);
+
+    /// Renders one frame now, as the loop does; the tests and the bench call it directly.
+    void RenderFrame();
+
+    /// The latest complete frame. One reader at a time (the worker); the reference stays valid
+    /// and unchanged until the next call.
+    const MusicFrame& LatestFrame();
+
+    /// Frames rendered since construction.
+    std::uint64_t FrameCount() const { return m_frames.load(); }
+
+private:
+    void Loop();
+    void Publish();
+
+    // Frame side, under m_frameMutex.
+    mutable std::mutex m_frameMutex;
+    AnalyserSettings m_settings;
+    SpectrumAnalyser m_analyser;
+    float m_phase = 0.0F;
+    std::unique_ptr<MusicGrid> m_fore;
+    std::unique_ptr<MusicGrid> m_back;
+    std::vector<float> m_drained;
+
+    // Three frames: one written, one ready, one read; the ready one changes hands atomically.
+    static constexpr int kDirty = 4;
+    std::unique_ptr<std::array<MusicFrame, 3>> m_frames3;
+    int m_writeIndex = 0;
+    std::atomic<int> m_readyIndex{1};
+    std::mutex m_readerMutex;
+    int m_readIndex = 2;
+
+    // Samples between the capture thread and the frame.
+    std::mutex m_samplesMutex;
+    std::vector<float> m_samples;
+    size_t m_sampleCount = 0;
+
+    std::unique_ptr<LoopbackCapture> m_capture;
+    std::atomic<bool> m_active{false};
+    std::atomic<std::uint64_t> m_frames{0};
+    std::mutex m_loopMutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+}  // namespace zephyl

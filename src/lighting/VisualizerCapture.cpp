@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "lighting/VisualizerCapture.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <cstring>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace zephyl {
+
+/// One connection to the server with its mainloop thread; replaced whole on a restart, so a
+/// callback never sees a half-torn connection.
+struct LoopbackCapture::Connection {
+    LoopbackCapture* owner = nullptr;
+    pa_threaded_mainloop* loop = nullptr;
+    pa_context* context = nullptr;
+    pa_stream* stream = nullptr;
+    bool ready = false;  // the context reached the ready state once
+    std::mutex nameMutex;
+    std::string sinkName;
+
+    ~Connection() {
+        if (loop) {
+            pa_threaded_mainloop_stop(loop);
+        }
+        if (stream) {
+            pa_stream_set_read_callback(stream, nullptr, nullptr);
+            pa_stream_set_state_callback(stream, nullptr, nullptr);
+            pa_stream_disconnect(stream);
+            pa_stream_unref(stream);
+        }
+        if (context) {
+            pa_context_set_state_callback(context, nullptr, nullptr);
+            pa_context_set_subscribe_callback(context, nullptr, nullptr);
+            pa_context_disconnect(context);
+            pa_context_unref(context);
+        }
+        if (loop) {
+            pa_threaded_mainloop_free(loop);
+        }
+    }
+
+    static void OnRead(pa_stream* s, size_t, void* user) {
+        auto* self = static_cast<Connection*>(user);
+        const void* data = nullptr;
+        size_t bytes = 0;
+        while (pa_stream_readable_size(s) > 0) {
+            if (pa_stream_peek(s, &data, &bytes) < 0 || bytes == 0) {
+                return;
+            }
+            if (std::getenv("ZDEBUG")) { float mx = 0; if (data) for (size_t q = 0; q < bytes/4; ++q) mx = std::max(mx, static_cast<const float*>(data)[q]); fprintf(stderr, "%ld read %zu data %d max %f\n", (long)(std::chrono::steady_clock::now().time_since_epoch().count()/1000000), bytes, data != nullptr, mx); }
+            if (data) {  // a hole has no data: nothing to analyse, only to drop
+                self->owner->m_sink(std::span<const float>(static_cast<const float*>(data),
+                                                           bytes / sizeof(float)));
+            }
+            pa_stream_drop(s);
+        }
+    }
+
+    static void OnStreamState(pa_stream* s, void* user) {
+        auto* self = static_cast<Connection*>(user);
+        switch (pa_stream_get_state(s)) {
+            case PA_STREAM_READY:
+                self->owner->SetState(CaptureState::kCapturing);
+                break;
+            case PA_STREAM_FAILED:
+            case PA_STREAM_TERMINATED:
+                if (s == self->stream) {
+                    self->owner->SetState(CaptureState::kEnded);
+                }
+                break;
+            default:
+                break;
+        }
+    }
+
+    void OpenStream(const std::string& sink) {
+        if (stream) {
+            pa_stream* old = stream;
+            stream = nullptr;
+            pa_stream_set_read_callback(old, nullptr, nullptr);
+            pa_stream_set_state_callback(old, nullptr, nullptr);
+            pa_stream_disconnect(old);
+            pa_stream_unref(old);
+        }
+        {
+            std::lock_guard lock(nameMutex);
+            sinkName = sink;
+        }
+        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
+        stream = pa_stream_new(context, "Keyboard lighting", &spec, nullptr);
+        if (!stream) {
+            owner->SetState(CaptureState::kEnded);
+            return;
+        }
+        pa_stream_set_read_callback(stream, &Connection::OnRead, this);
+        pa_stream_set_state_callback(stream, &Connection::OnStreamState, this);
+        // About 10 ms per block keeps the spectrum current without waking the thread too often.
+        pa_buffer_attr attr;
+        std::memset(&attr, 0xFF, sizeof(attr));
+        attr.fragsize = 512 * kChannels * sizeof(float);
+        const std::string monitor = sink + ".monitor";
+        if (pa_stream_connect_record(stream, monitor.c_str(), &attr, PA_STREAM_ADJUST_LATENCY) <
+            0) {
+            owner->SetState(CaptureState::kEnded);
+        }
+    }
+
+    static void OnServerInfo(pa_context*, const pa_server_info* info, void* user) {
+        auto* self = static_cast<Connection*>(user);
+        if (!info || !info->default_sink_name) {
+            return;
+        }
+        std::string sink = info->default_sink_name;
+        bool same = false;
+        {
+            std::lock_guard lock(self->nameMutex);
+            same = sink == self->sinkName && self->stream &&
+                   pa_stream_get_state(self->stream) == PA_STREAM_READY;
+        }
+        if (!same) {
+            self->OpenStream(sink);
+        }
+    }
+
+    static void OnEvent(pa_context* c, pa_subscription_event_type_t type, uint32_t, void* user) {
+        const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+        if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
+            // The default output may have changed: follow it.
+            if (pa_operation* op = pa_context_get_server_info(c, &Connection::OnServerInfo, user)) {
+                pa_operation_unref(op);
+            }
+        }
+    }
+
+    static void OnContextState(pa_context* c, void* user) {
+        auto* self = static_cast<Connection*>(user);
+        switch (pa_context_get_state(c)) {
+            case PA_CONTEXT_READY: {
+                self->ready = true;
+                pa_context_set_subscribe_callback(c, &Connection::OnEvent, self);
+                if (pa_operation* op =
+                        pa_context_subscribe(c, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr)) {
+                    pa_operation_unref(op);
+                }
+                if (pa_operation* op =
+                        pa_context_get_server_info(c, &Connection::OnServerInfo, self)) {
+                    pa_operation_unref(op);
+                }
+                break;
+            }
+            case PA_CONTEXT_FAILED:
+            case PA_CONTEXT_TERMINATED:
+                self->owner->SetState(self->ready ? CaptureState::kEnded : CaptureState::kNoServer);
+                break;
+            default:
+                break;
+        }
+    }
+};
+
+LoopbackCapture::LoopbackCapture(SampleSink sink) : m_sink(std::move(sink)) {}
+
+LoopbackCapture::~LoopbackCapture() {
+    Stop();
+}
+
+void LoopbackCapture::Restart() {
+    std::lock_guard lock(m_control);
+    m_connection.reset();
+    auto connection = std::make_unique<Connection>();
+    connection->owner = this;
+    connection->loop = pa_threaded_mainloop_new();
+    if (!connection->loop) {
+        SetState(CaptureState::kNoServer);
+        return;
+    }
+    SetState(CaptureState::kConnecting);
+    pa_threaded_mainloop_lock(connection->loop);
+    connection->context =
+        pa_context_new(pa_threaded_mainloop_get_api(connection->loop), "Zephyl keyboard lighting");
+    bool connected = false;
+    if (connection->context) {
+        pa_context_set_state_callback(connection->context, &Connection::OnContextState,
+                                      connection.get());
+        // Never start a server of our own: without one the page says so.
+        connected = pa_context_connect(connection->context, nullptr, PA_CONTEXT_NOAUTOSPAWN,
+                                       nullptr) >= 0;
+    }
+    pa_threaded_mainloop_unlock(connection->loop);
+    if (!connected) {
+        SetState(CaptureState::kNoServer);
+        return;  // the connection is freed with the loop never started
+    }
+    if (pa_threaded_mainloop_start(connection->loop) < 0) {
+        SetState(CaptureState::kNoServer);
+        return;
+    }
+    m_connection = std::move(connection);
+}
+
+void LoopbackCapture::Stop() {
+    std::lock_guard lock(m_control);
+    m_connection.reset();
+    SetState(CaptureState::kStopped);
+}
+
+std::string LoopbackCapture::SinkName() const {
+    auto* self = const_cast<LoopbackCapture*>(this);
+    std::lock_guard lock(self->m_control);
+    if (!m_connection) {
+        return {};
+    }
+    std::lock_guard nameLock(m_connection->nameMutex);
+    return m_connection->sinkName;
+}
+
+}  // namespace zephyl

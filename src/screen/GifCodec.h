@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+// Animated GIFs in and out, with giflib.
+
+#include "screen/Picture.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zephyl {
+
+/// Delay a GIF frame gets when it says none or too short a one to be meant; browsers show such
+/// frames for 100 ms as well.
+inline constexpr int kGifDefaultDelayMs = 100;
+
+/// The frames of a GIF as a browser shows them: each one the whole canvas after that frame was
+/// drawn (disposal, transparency, local palettes and interlace applied), with its delay.
+struct GifAnimation {
+    int width = 0;
+    int height = 0;
+    std::vector<RgbaImage> frames;
+    std::vector<int> delaysMs;
+};
+
+bool DecodeGif(std::span<const std::uint8_t> bytes, GifAnimation& animation, std::string* error);
+bool DecodeGifFile(const std::string& path, GifAnimation& animation, std::string* error);
+
+/// Writes an animated GIF that loops forever, `width` × `height`, each frame fitted to that size
+/// and reduced to its own 256-colour palette. `delaysMs` are rounded to 1/100 s.
+bool EncodeGifFile(const std::string& path, std::span<const RgbaImage> frames,
+                   std::span<const int> delaysMs, int width, int height, std::string* error);
+
+/// Splits a GIF into "0.png", "1.png", … in `folder` (which must exist) and gives one delay per
+/// frame. Returns the number of frames, 0 when the file is no GIF that can be read.
+int LoadGIFImageFile(const std::string& gifPath, const std::string& folder,
+                     std::vector<int>& delaysMs, std::string* error = nullptr);
+
+}  // namespace zephyl

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "update/Download.h"
+
+#include <string>
+
+namespace zephyl {
+
+/// A package the program fetches, and the program inside it that is run.
+struct PackageSpec {
+    const char* packageName;
+    const char* programName;
+};
+
+inline constexpr PackageSpec kApplicationPackage{"Keyboard-Software-Setup.zip",
+                                                 "Keyboard-Software-Setup"};
+inline constexpr PackageSpec kFirmwarePackage{"FirmwareUpdateTool.zip", "FirmwareUpdateTool"};
+
+/// Suffix of the companion file that holds a package's SHA-256.
+inline constexpr const char* kDigestSuffix = ".sha256";
+/// The manifest beside the application package that names the newest version.
+inline constexpr const char* kManifestName = "latest.xml";
+
+/// Why an update did not reach the point of running its program. The values are the language
+/// texts that tell the user.
+enum class PackageOutcome : int {
+    kReady = 0,
+    kDownloadFailed = 940,
+    kDigestMissing = 941,
+    kDigestMismatch = 942,
+    kUnpackRefused = 943,
+    kFromDistribution = 944,
+    kCheckFailed = 946,
+    kCancelled = 947,
+    kNoFirmwareTool = 948,
+    kNotSecure = 949,
+};
+
+struct PreparedPackage {
+    PackageOutcome outcome = PackageOutcome::kDownloadFailed;
+    std::string programPath;  ///< the checked, unpacked program when ready
+};
+
+/// Fetches `baseAddress` + the package name and its `.sha256` companion into `tempFolder`,
+/// checks the digest, unpacks the package into its own sub-folder of `tempFolder` and gives the
+/// path of the program in it. Nothing of a refused package is left to run: its archive is
+/// deleted, and so is its sub-folder unless the package was checked and unpacked whole.
+PreparedPackage PreparePackage(Downloader& downloader, const std::string& baseAddress,
+                               const PackageSpec& spec, const std::string& tempFolder,
+                               const Downloader::ProgressFunction& progress = {});
+
+/// Compares dotted version numbers ("0.10.2" > "0.9"); missing parts count as 0, and reading
+/// a part stops at its first non-digit. Negative, 0 or positive as strcmp.
+int CompareVersions(const std::string& left, const std::string& right);
+
+/// The version the manifest text names (`<latest version="…"/>`); empty when it names none.
+std::string ParseManifestVersion(const std::string& text);
+
+/// Whether the program in `resourceFolder` was installed by the system's package manager, which
+/// then owns its updates: the data lies below /usr/share (not /usr/local), or the package
+/// recipe left a `distribution-package` marker there.
+bool InstalledByDistribution(const std::string& resourceFolder);
+
+/// The user's text for an outcome, in the current language.
+std::string PackageOutcomeText(PackageOutcome outcome);
+
+/// Starts `program` with no arguments as a process of its own; its id, or 0.
+int StartProgram(const std::string& program);
+
+}  // namespace zephyl

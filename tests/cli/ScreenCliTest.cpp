@@ -1,0 +1,158 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// zephylctl screen against the virtual keyboard's memory, on the cable and the receiver.
+#include "screen/GifCodec.h"
+#include "support/TempEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace zephyl {
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class ScreenCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_environment.SetVariable("ZEPHYL_RESOURCE_DIR", std::nullopt);
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_KEYBOARD", std::nullopt);
+        m_statePath = (m_environment.Root() / "keyboard.json").string();
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_STATE", m_statePath);
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", std::nullopt);
+    }
+
+    Result Run(const std::string& scenario, const std::string& arguments) {
+        const auto out = m_environment.Root() / "out.txt";
+        const auto err = m_environment.Root() / "err.txt";
+        const std::string command = std::string(ZEPHYL_RUNTIME_DIR) +
+                                    "/zephylctl --model 102 --virtual-keyboard=" + scenario + " " +
+                                    arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
+        const int status = std::system(command.c_str());
+        Result result;
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = test::ReadFile(out);
+        result.err = test::ReadFile(err);
+        return result;
+    }
+
+    /// The keyboard's memory of slot `number`, a flat JSON object.
+    std::string Slot(int number) {
+        const std::string state = test::ReadFile(m_statePath);
+        for (std::size_t at = state.find("{\"slot\":"); at != std::string::npos;
+             at = state.find("{\"slot\":", at + 1)) {
+            if (Field(state.substr(at, 32), "slot") == std::to_string(number)) {
+                return state.substr(at, state.find('}', at) - at + 1);
+            }
+        }
+        return {};
+    }
+
+    static std::string Field(const std::string& object, const std::string& name) {
+        std::size_t at = object.find("\"" + name + "\":");
+        if (at == std::string::npos) {
+            return {};
+        }
+        at = object.find_first_not_of(' ', at + name.size() + 3);
+        const std::size_t end = object[at] == '['   ? object.find(']', at) + 1
+                                : object[at] == '"' ? object.find('"', at + 1) + 1
+                                                    : object.find_first_of(",}", at);
+        std::string value = object.substr(at, end - at);
+        value.erase(std::remove(value.begin(), value.end(), ' '), value.end());
+        return value;
+    }
+
+    /// Two frames, red for 120 ms then blue for 60 ms.
+    std::string Gif() {
+        std::vector<RgbaImage> frames;
+        for (const std::uint8_t channel : {0, 2}) {
+            RgbaImage frame(160, 128);
+            for (std::size_t i = 0; i < frame.rgba.size(); i += 4) {
+                frame.rgba[i + channel] = 255;
+                frame.rgba[i + 3] = 255;
+            }
+            frames.push_back(frame);
+        }
+        const std::string path = (m_environment.Root() / "two.gif").string();
+        const std::vector<int> delays = {120, 60};
+        EXPECT_TRUE(EncodeGifFile(path, frames, delays, 160, 128, nullptr));
+        return path;
+    }
+
+    test::TempEnvironment m_environment;
+    std::string m_statePath;
+};
+
+TEST_F(ScreenCliTest, UploadGifToSlotTwoOnTheCable) {
+    const Result result = Run("102:0", "--json screen upload '" + Gif() + "' --slot 2");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "{\"slot\":2,\"frames\":2,\"units\":21,\"unit_bytes\":4096}\n");
+    const std::string slot = Slot(2);
+    EXPECT_EQ(Field(slot, "frames"), "2");
+    EXPECT_EQ(Field(slot, "delays"), "[60,30]");
+    std::string red;
+    for (int i = 0; i < 160 * 128; ++i) {
+        red += "f800";
+    }
+    EXPECT_EQ(Field(slot, "first_frame_rgb565"), "\"" + red + "\"");
+
+    const Result list = Run("102:0", "--json screen list");
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("{\"slot\":2,\"frames\":2,"), std::string::npos) << list.out;
+}
+
+TEST_F(ScreenCliTest, UploadOnTheReceiver) {
+    const Result result = Run("102:2", "screen upload '" + Gif() + "' --slot 1");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string slot = Slot(1);
+    EXPECT_EQ(Field(slot, "transport"), "\"receiver\"");
+    EXPECT_EQ(Field(slot, "delays"), "[60,30]");
+    EXPECT_EQ(Field(slot, "first_frame_rgb565").substr(1, 8), "f800f800");
+}
+
+TEST_F(ScreenCliTest, RefusalsSendNothing) {
+    const std::string notes = (m_environment.Root() / "notes.png").string();
+    std::ofstream(notes) << "not a picture";
+    const Result bad = Run("102:0", "screen upload '" + notes + "' --slot 1");
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
+    EXPECT_NE(bad.err.find("notes.png"), std::string::npos);
+    const struct {
+        const char* arguments;
+        int exitCode;
+    } usage[] = {{"screen upload", 2},
+                 {"screen upload x.gif", 2},
+                 {"screen default --slot 4", 2},
+                 {"screen clock --at '2026-02-30 10:00:00'", 2},
+                 {"screen spin", 2}};
+    for (const auto& c : usage) {
+        EXPECT_EQ(Run("102:0", c.arguments).exitCode, c.exitCode) << c.arguments;
+    }
+    for (int slot = 1; slot <= 3; ++slot) {
+        EXPECT_NE(Field(Slot(slot), "filled"), "true") << slot;
+    }
+}
+
+TEST_F(ScreenCliTest, ClockAndDefaultPicture) {
+    const Result clock = Run("102:0", "--json screen clock --at '2026-12-09 00:39:52'");
+    ASSERT_EQ(clock.exitCode, 0) << clock.err;
+    EXPECT_EQ(clock.out, "{\"clock\":\"2026-12-09 00:39:52\",\"weekday\":3}\n");
+    const std::string state = test::ReadFile(m_statePath);
+    const std::string memory = state.substr(state.find("\"clock\":"), 200);
+    EXPECT_EQ(Field(memory, "year"), "26");
+    EXPECT_EQ(Field(memory, "weekday"), "3");
+
+    const Result picture = Run("102:0", "screen default --slot 3");
+    ASSERT_EQ(picture.exitCode, 0) << picture.err;
+    EXPECT_EQ(Field(Slot(3), "frames"), "1");
+    EXPECT_EQ(Field(Slot(3), "delays"), "[10]");
+}
+
+}  // namespace
+}  // namespace zephyl

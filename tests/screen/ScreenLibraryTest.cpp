@@ -1,0 +1,172 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The animation library in the database and on disk, and the screen images built from it.
+#include "GifTestSupport.h"
+#include "screen/GifCodec.h"
+#include "screen/Picture.h"
+#include "screen/ScreenLibrary.h"
+#include "store/ProfileDatabase.h"
+#include "support/TempEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace zephyl {
+namespace {
+
+namespace fs = std::filesystem;
+
+test::TestGifFrame Solid(int width, int height, int index, int delayCs) {
+    test::TestGifFrame frame;
+    frame.width = width;
+    frame.height = height;
+    frame.delayCs = delayCs;
+    frame.indexes.assign(static_cast<std::size_t>(width * height), index);
+    return frame;
+}
+
+class ScreenLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_paths.dataFolder = (m_environment.Root() / "data").string() + "/";
+        m_paths.resourceFolder = (m_environment.Root() / "resources").string() + "/";
+        m_paths.skinFolder = (m_environment.Root() / "skin").string() + "/";
+        m_paths.device = "Test Model";
+        fs::create_directories(m_paths.dataFolder + "db");
+        ASSERT_TRUE(m_database.OpenModelDatabase(m_paths.dataFolder, "Test Model"));
+    }
+
+    void TearDown() override { m_database.CloseDatabase(); }
+
+    std::string Gif(const std::string& path, const std::vector<test::TestGifFrame>& frames) {
+        fs::create_directories(fs::path(path).parent_path());
+        EXPECT_TRUE(test::WriteTestGif(path, 4, 4,
+                                       {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}}, frames));
+        return path;
+    }
+
+    std::vector<ScreenLayer> Layers() {
+        std::vector<ScreenLayer> layers;
+        m_database.ListScreenLayers(kScreenProfile, layers);
+        return layers;
+    }
+
+    test::TempEnvironment m_environment;
+    ScreenPaths m_paths;
+    ProfileDatabase m_database;
+};
+
+TEST_F(ScreenLibraryTest, DefaultsWithAMissingMiddleFileAreImportedOnce) {
+    Gif(m_paths.DefaultGif(0), {Solid(4, 4, 1, 10), Solid(4, 4, 2, 20)});
+    Gif(m_paths.DefaultGif(2), {Solid(4, 4, 3, 0)});
+    EXPECT_EQ(ImportDefaultAnimations(m_database, m_paths, 3), 2);
+    const std::vector<ScreenLayer> layers = Layers();
+    ASSERT_EQ(layers.size(), 2u);
+    EXPECT_EQ(layers[0].frame_size, 2);
+    EXPECT_EQ(layers[0].first_file, "0.png");
+    std::vector<ScreenFrame> frames;
+    m_database.ListScreenFrames(layers[0].led_id, frames);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[1].file_name, "1.png");
+    EXPECT_EQ(frames[1].delay_time, 200);
+    m_database.ListScreenFrames(layers[1].led_id, frames);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].delay_time, 100);  // one frame, no delay given
+    // Row i + 1 stays slot i: the missing default leaves its slot's row empty.
+    std::vector<TftImage> slots;
+    ASSERT_EQ(m_database.ListTftImages(kScreenProfile, slots), 3);
+    EXPECT_EQ(slots[0].frame_size, 2);
+    EXPECT_EQ(slots[1].frame_size, 0);
+    EXPECT_EQ(slots[2].file_name, m_paths.SlotPicture(2));
+    EXPECT_TRUE(fs::exists(m_paths.SlotPicture(2)));
+    // Once any animation exists the defaults are not looked at again.
+    EXPECT_EQ(ImportDefaultAnimations(m_database, m_paths, 3), 0);
+    EXPECT_EQ(Layers().size(), 2u);
+}
+
+TEST_F(ScreenLibraryTest, UnreadableFilesLeaveTheLibraryAsItWas) {
+    const std::string notes = (m_environment.Root() / "notes.gif").string();
+    std::ofstream(notes) << "GIF89a but nothing more";
+    std::string error;
+    EXPECT_EQ(ImportGifAnimation(m_database, m_paths, notes, &error), 0);
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(Layers().empty());
+    EXPECT_FALSE(fs::exists(m_paths.LibraryFolder()) && !fs::is_empty(m_paths.LibraryFolder()));
+
+    const int ledId = CreateAnimation(m_database, m_paths);
+    ScreenLayer layer;
+    ASSERT_TRUE(m_database.GetScreenLayer(ledId, layer));
+    EXPECT_TRUE(AddPictureFile(m_paths, layer, notes, &error).empty());
+    EXPECT_TRUE(fs::is_empty(m_paths.AnimationFolder(layer.file_dir)));
+}
+
+TEST_F(ScreenLibraryTest, SaveWritesFramesInStripOrder) {
+    const std::string gif =
+        Gif((m_environment.Root() / "in.gif").string(), {Solid(4, 4, 1, 10), Solid(4, 4, 2, 10)});
+    const int ledId = ImportGifAnimation(m_database, m_paths, gif);
+    ASSERT_GT(ledId, 0);
+    ScreenLayer layer;
+    ASSERT_TRUE(m_database.GetScreenLayer(ledId, layer));
+    const std::string added = AddPictureFile(m_paths, layer, gif);
+    ASSERT_FALSE(added.empty());
+    // An edited picture of frame 1 replaces its file on save.
+    const std::string edit = (m_environment.Root() / "edit.png").string();
+    RgbaImage blue(4, 4);
+    for (std::size_t i = 0; i < blue.rgba.size(); i += 4) {
+        blue.rgba[i + 2] = blue.rgba[i + 3] = 255;
+    }
+    ASSERT_TRUE(WritePng(edit, blue));
+    ASSERT_TRUE(SaveAnimationFrames(m_database, m_paths, ledId,
+                                    {{"1.png", 40, edit},
+                                     {added, ClampScreenDelay(900), ""},
+                                     {"0.png", ClampScreenDelay(10), ""}}));
+    std::vector<ScreenFrame> frames;
+    m_database.ListScreenFrames(ledId, frames);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0].name, "1.png");
+    EXPECT_EQ(frames[1].delay_time, 500);
+    EXPECT_EQ(frames[2].delay_time, 30);
+    ASSERT_TRUE(m_database.GetScreenLayer(ledId, layer));
+    EXPECT_EQ(layer.frame_size, 3);
+    EXPECT_EQ(layer.first_file, "1.png");
+
+    const ScreenGeometry geometry{4, 4, 16, 2};
+    std::string first;
+    const ScreenImage image = BuildAnimationImage(
+        m_database, m_paths, geometry, ledId, 28,
+        [&first](const std::string& path, int n) { first = path + ":" + std::to_string(n); });
+    EXPECT_EQ(image.frames, 2);
+    EXPECT_EQ(image.bytes[0], 2);
+    EXPECT_EQ(image.bytes[1], 20);
+    EXPECT_EQ(image.bytes[2], 250);
+    EXPECT_EQ(first, m_paths.AnimationFolder(layer.file_dir) + "1.png:2");
+    // Frame 0 is the edited blue picture: 00 1F per pixel.
+    EXPECT_EQ(image.bytes[16], 0x00);
+    EXPECT_EQ(image.bytes[17], 0x1F);
+}
+
+TEST_F(ScreenLibraryTest, UploadsTakeTheFirstFramesUpToTheLimit) {
+    const int ledId = CreateAnimation(m_database, m_paths);
+    ScreenLayer layer;
+    ASSERT_TRUE(m_database.GetScreenLayer(ledId, layer));
+    std::vector<LibraryFrame> strip;
+    for (int k = 0; k < 300; ++k) {
+        RgbaImage frame(1, 1);
+        frame.rgba = {static_cast<std::uint8_t>(k & 0xF8), 0, 0, 255};
+        const std::string name = std::to_string(k) + ".png";
+        ASSERT_TRUE(WritePng(m_paths.AnimationFolder(layer.file_dir) + name, frame));
+        strip.push_back({name, 30 + k, ""});
+    }
+    ASSERT_TRUE(SaveAnimationFrames(m_database, m_paths, ledId, strip));
+    const ScreenGeometry geometry{1, 1, 257, 256};
+    const ScreenImage image = BuildAnimationImage(m_database, m_paths, geometry, ledId, 4096);
+    EXPECT_EQ(image.frames, 256);
+    for (int k : {0, 7, 255}) {
+        EXPECT_EQ(image.bytes[1 + static_cast<std::size_t>(k)], ScreenDelayCode(30 + k)) << k;
+        EXPECT_EQ(image.bytes[257 + 2 * static_cast<std::size_t>(k)], (k & 0xF8)) << k;
+    }
+}
+
+}  // namespace
+}  // namespace zephyl
