@@ -65,8 +65,10 @@ inline constexpr WorkerCommandInfo kWorkerCommands[] = {
     {kCommandPrepareFrames,           "prepare frames",       true,  false, false},
     {kCommandSetClock,                "set clock",            true,  false, false},
     {kCommandScreenSlot,              "screen slot",          true,  false, false},
-    {kCommandDownloadInstaller,       "download installer",   true,  false, false},
-    {kCommandDownloadFirmwareTool,    "download firmware",    true,  false, false},
+    // The window shows the download's progress in a wait dialog that only the worker knows
+    // to close: when the package ran, failed or was cancelled, or the command was dropped.
+    {kCommandDownloadInstaller,       "download installer",   true,  true,  false},
+    {kCommandDownloadFirmwareTool,    "download firmware",    true,  true,  false},
 };
 // clang-format on
 

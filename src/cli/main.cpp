@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // zephylctl: the command-line front end on the program's core.
+#include "app/CommandFailures.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
 #include "cli/CommandLine.h"
@@ -12,9 +13,11 @@
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "store/ProfileDatabase.h"
+#include "store/SQLiteDB.h"
 
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 namespace {
 
@@ -73,7 +76,17 @@ int Run(int argc, char** argv) {
     for (int guard = 0; guard < 64 && controller->QueueLength() > 0; ++guard) {
         controller->Work();
     }
-    return cli::RunCommand(*invocation, *controller, std::cout, std::cerr);
+    // Errors are held back until the end: when the database was held by another program past
+    // the busy timeout, whatever the command concluded from a failed read or write is beside
+    // the point, and the one true reason is said instead.
+    std::ostringstream errors;
+    const int exitCode = cli::RunCommand(*invocation, *controller, std::cout, errors);
+    if (SQLiteBusyFailures() > 0) {
+        std::cerr << "zephylctl: " << FailureMessage(kTextDatabaseBusy) << "\n";
+        return cli::kExitFailed;
+    }
+    std::cerr << errors.str();
+    return exitCode;
 }
 
 }  // namespace

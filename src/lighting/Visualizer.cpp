@@ -109,6 +109,12 @@ void Visualizer::RenderFrame() {
         std::copy_n(m_samples.begin(), drained, m_drained.begin());
         m_sampleCount = 0;
     }
+    // A capture that stopped delivering (a lost stream, a stopped server) must not leave its
+    // last sound on the keys for ever: after a few empty frames the ring falls silent.
+    m_framesWithoutSamples = drained == 0 ? m_framesWithoutSamples + 1 : 0;
+    if (m_framesWithoutSamples == kStaleFrames) {
+        m_analyser.ClearRing();
+    }
     m_analyser.PushStereo(std::span<const float>(m_drained).first(drained), m_settings.gain);
     m_analyser.Analyse(m_settings);
     if (m_phase >= 360.0F) {

@@ -29,6 +29,8 @@ public:
     static constexpr int kFramePauseMs = 15;
     static constexpr int kIdlePollMs = 500;
     static constexpr float kPhaseStep = 5.0F;
+    /// Frames without a sample after which the last samples are forgotten.
+    static constexpr int kStaleFrames = 8;
 
     Visualizer();
     ~Visualizer();
@@ -74,6 +76,7 @@ private:
     AnalyserSettings m_settings;
     SpectrumAnalyser m_analyser;
     float m_phase = 0.0F;
+    int m_framesWithoutSamples = 0;
     std::unique_ptr<MusicGrid> m_fore;
     std::unique_ptr<MusicGrid> m_back;
     std::vector<float> m_drained;

@@ -82,17 +82,15 @@ void FillWheel(MusicGrid& table, int centre, int k, float phase) {
     static const WheelTable around32(32);
     static const WheelTable around64(64);
     const WheelTable& wheel = centre == 32 ? around32 : around64;
-    // One HSV per hue rather than per cell: the wheel has at most 360 + 360 different hues.
-    std::array<std::uint32_t, 720> colours{};
-    std::array<bool, 720> known{};
+    // The base hues are whole degrees, so adding the phase and truncating adds its whole
+    // part: one HSV per degree, then a lookup per cell.
+    const int shift = static_cast<int>(phase);
+    std::array<std::uint32_t, 360> colours{};
+    for (int hue = 0; hue < 360; ++hue) {
+        colours[static_cast<size_t>(hue)] = MusicHsv(hue + shift, 255, k);
+    }
     for (size_t cell = 0; cell < table.size(); ++cell) {
-        const int h = static_cast<int>(static_cast<float>(wheel.hue[cell]) + phase);
-        const size_t slot = static_cast<size_t>(std::clamp(h, 0, 719));
-        if (!known[slot]) {
-            colours[slot] = MusicHsv(h, 255, k);
-            known[slot] = true;
-        }
-        table[cell] = colours[slot];
+        table[cell] = colours[static_cast<size_t>(wheel.hue[cell])];
     }
 }
 
@@ -276,15 +274,21 @@ void SpectrumAnalyser::Reset() {
 
 void SpectrumAnalyser::PushStereo(std::span<const float> interleaved, int gain) {
     const float scale = 0.25F * 2.0F * static_cast<float>(gain);
-    for (size_t at = 0; at + 1 < interleaved.size(); at += 4) {
+    // Every four floats (two frames) put one value into the ring twice; only the newest 256
+    // values can still be in the ring afterwards, so older ones are not computed at all.
+    const size_t values = (interleaved.size() + 2) / 4;
+    constexpr size_t kRingValues = kSampleRingLength / 2;
+    const size_t kept = std::min(values, kRingValues);
+    std::copy(m_ring.begin() + static_cast<std::ptrdiff_t>(2 * kept), m_ring.end(),
+              m_ring.begin());
+    size_t slot = kSampleRingLength - 2 * kept;
+    for (size_t value = values - kept; value < values; ++value, slot += 2) {
+        const size_t at = 4 * value;
         const bool whole = at + 3 < interleaved.size();
         const float sum = whole ? interleaved[at] + interleaved[at + 1] + interleaved[at + 2] +
                                       interleaved[at + 3]
                                 : 2.0F * (interleaved[at] + interleaved[at + 1]);
-        const float x = sum * scale;
-        std::copy(m_ring.begin() + 2, m_ring.end(), m_ring.begin());
-        m_ring[kSampleRingLength - 2] = x;
-        m_ring[kSampleRingLength - 1] = x;
+        m_ring[slot] = m_ring[slot + 1] = sum * scale;
     }
 }
 

@@ -67,6 +67,9 @@ public:
     /// Back to silence: ring, spectrum and display at zero.
     void Reset();
 
+    /// Forgets the samples: the next frames analyse silence.
+    void ClearRing() { m_ring.fill(0.0F); }
+
     /// Takes captured stereo float samples (interleaved left/right, `frames` frames): every two
     /// frames become one mean × 2 × gain that enters the ring twice, so the ring keeps the
     /// capture's rate. An odd last frame is averaged alone.

@@ -4,10 +4,6 @@
 #include <pulse/pulseaudio.h>
 
 #include <cstring>
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 
 namespace zephyl {
 
@@ -51,7 +47,6 @@ struct LoopbackCapture::Connection {
             if (pa_stream_peek(s, &data, &bytes) < 0 || bytes == 0) {
                 return;
             }
-            if (std::getenv("ZDEBUG")) { float mx = 0; if (data) for (size_t q = 0; q < bytes/4; ++q) mx = std::max(mx, static_cast<const float*>(data)[q]); fprintf(stderr, "%ld read %zu data %d max %f\n", (long)(std::chrono::steady_clock::now().time_since_epoch().count()/1000000), bytes, data != nullptr, mx); }
             if (data) {  // a hole has no data: nothing to analyse, only to drop
                 self->owner->m_sink(std::span<const float>(static_cast<const float*>(data),
                                                            bytes / sizeof(float)));

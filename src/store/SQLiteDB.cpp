@@ -5,15 +5,18 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 
 namespace zephyl {
 namespace {
 
-// Long enough for another process (the command-line tool) to finish its write, short enough
-// that a page handler waiting on it is not noticed.
-constexpr int kBusyTimeoutMs = 1000;
+// A person waits on every write (a click in the window, a command typed): a few seconds let
+// another process finish its write; after that the write fails and says the database is busy.
+constexpr int kBusyTimeoutMs = 3000;
+
+std::atomic<std::uint64_t> g_busyFailures{0};
 
 // The first column of the first row; false when the statement yields no row.
 bool QueryText(sqlite3* handle, const char* sql, std::string& text) {
@@ -32,6 +35,17 @@ bool QueryText(sqlite3* handle, const char* sql, std::string& text) {
 }
 
 }  // namespace
+
+int NoteBusy(int code) {
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
+        g_busyFailures.fetch_add(1);
+    }
+    return code;
+}
+
+std::uint64_t SQLiteBusyFailures() {
+    return g_busyFailures.load();
+}
 
 SQLiteDB::SQLiteDB(JournalSettings settings) : m_settings(settings) {}
 
@@ -132,14 +146,14 @@ int SQLiteDB::Prepare(SQLiteStatement& statement, const char* sql, int length) {
     if (length < 0) {
         length = static_cast<int>(std::strlen(sql)) + 1;
     }
-    return sqlite3_prepare_v2(m_handle, sql, length, &statement.m_statement, nullptr);
+    return NoteBusy(sqlite3_prepare_v2(m_handle, sql, length, &statement.m_statement, nullptr));
 }
 
 int SQLiteDB::Exec(const char* sql, int (*callback)(void*, int, char**, char**), void* context) {
     if (m_handle == nullptr || sql == nullptr) {
         return SQLITE_MISUSE;
     }
-    return sqlite3_exec(m_handle, sql, callback, context, nullptr);
+    return NoteBusy(sqlite3_exec(m_handle, sql, callback, context, nullptr));
 }
 
 std::int64_t SQLiteDB::LastInsertRowId() const {

@@ -19,6 +19,13 @@ enum class JournalSettings {
     kRollbackSyncOff,
 };
 
+/// How many database calls of this process gave up because another connection held the
+/// database past the busy timeout. A front end compares it before and after an operation: a
+/// write that gave up changed nothing, whatever the operation's own result says.
+std::uint64_t SQLiteBusyFailures();
+/// Counts `code` when it is SQLITE_BUSY or SQLITE_LOCKED; returns it.
+int NoteBusy(int code);
+
 /// One SQLite connection. Result codes of SQLite are passed through unchanged; without a
 /// connection the calls answer SQLITE_MISUSE (21) instead of touching SQLite.
 class SQLiteDB {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "store/SQLiteStatement.h"
 
+#include "store/SQLiteDB.h"
+
 #include <sqlite3.h>
 
 namespace zephyl {
@@ -40,7 +42,7 @@ int SQLiteStatement::Step() {
     if (m_statement == nullptr) {
         return SQLITE_MISUSE;
     }
-    return sqlite3_step(m_statement);
+    return NoteBusy(sqlite3_step(m_statement));
 }
 
 int SQLiteStatement::ColumnInt(int column) const {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
@@ -182,8 +183,14 @@ int Downloader::Download(const std::string& address, const std::string& targetPa
             curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
             curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
             curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-            if (!m_options.caFile.empty()) {
-                curl_easy_setopt(curl, CURLOPT_CAINFO, m_options.caFile.c_str());
+            // A trial server (make run-update-demo) brings its own certificate; it is an addition
+            // to nothing: with it set, only that certificate is trusted.
+            const char* trialCa = std::getenv(kTrialCaVariable);
+            const std::string caFile = !m_options.caFile.empty() ? m_options.caFile
+                                       : trialCa != nullptr       ? std::string(trialCa)
+                                                                  : std::string();
+            if (!caFile.empty()) {
+                curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());
             }
             curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
             curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);

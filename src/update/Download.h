@@ -13,6 +13,10 @@ inline constexpr int kDownloadComplete = 1;
 inline constexpr int kDownloadNoHandle = 0;  ///< the transfer library could not be started
 inline constexpr int kDownloadFailed = -1;
 
+/// A certificate file to trust instead of the system's when DownloadOptions::caFile is empty;
+/// for trying updates against a local server.
+inline constexpr const char* kTrialCaVariable = "ZEPHYL_UPDATE_CA_FILE";
+
 /// What a download may do; the defaults are what the program uses.
 struct DownloadOptions {
     /// A certificate bundle to trust instead of the system's (tests trust their own server).

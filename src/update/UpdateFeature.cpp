@@ -69,6 +69,7 @@ std::string UpdateService::TempFolder() const {
 void UpdateService::SetProgressObserver(ProgressFunction observer) {
     std::lock_guard lock(m_mutex);
     m_observer = std::move(observer);
+    m_cancelled = false;
 }
 
 void UpdateService::SetInstallerHandOff(InstallerHandOff handOff) {
@@ -78,9 +79,36 @@ void UpdateService::SetInstallerHandOff(InstallerHandOff handOff) {
 
 void UpdateService::Cancel() {
     std::lock_guard lock(m_mutex);
+    m_cancelled = true;
     if (m_running != nullptr) {
         m_running->Cancel();
     }
+}
+
+PreparedPackage UpdateService::Fetch(const std::string& baseAddress, const PackageSpec& spec) {
+    Downloader downloader(m_options.download);
+    {
+        std::lock_guard lock(m_mutex);
+        m_running = &downloader;
+    }
+    const PreparedPackage prepared =
+        PreparePackage(downloader, baseAddress, spec, TempFolder(), [this, &downloader](int p) {
+            {
+                // The download marks itself running only once it starts, which would undo a
+                // Cancel that came before; its first progress step applies that Cancel again.
+                std::lock_guard lock(m_mutex);
+                if (m_cancelled) {
+                    downloader.Cancel();
+                }
+            }
+            Progress(p);
+        });
+    {
+        std::lock_guard lock(m_mutex);
+        m_running = nullptr;
+        m_cancelled = false;
+    }
+    return prepared;
 }
 
 void UpdateService::Progress(int percent) {
@@ -140,18 +168,8 @@ int UpdateService::InstallApplication() {
         Refuse(PackageOutcome::kFromDistribution);
         return 0;
     }
-    Downloader downloader(m_options.download);
-    {
-        std::lock_guard lock(m_mutex);
-        m_running = &downloader;
-    }
     const PreparedPackage prepared =
-        PreparePackage(downloader, m_controller.Descriptions().software.upgradeUrl,
-                       kApplicationPackage, TempFolder(), [this](int p) { Progress(p); });
-    {
-        std::lock_guard lock(m_mutex);
-        m_running = nullptr;
-    }
+        Fetch(m_controller.Descriptions().software.upgradeUrl, kApplicationPackage);
     if (prepared.outcome != PackageOutcome::kReady) {
         Refuse(prepared.outcome);
         return 0;
@@ -172,18 +190,7 @@ int UpdateService::InstallApplication() {
 }
 
 void UpdateService::InstallFirmwareTool() {
-    Downloader downloader(m_options.download);
-    {
-        std::lock_guard lock(m_mutex);
-        m_running = &downloader;
-    }
-    const PreparedPackage prepared =
-        PreparePackage(downloader, m_controller.Layout()->firmwareUrl, kFirmwarePackage,
-                       TempFolder(), [this](int p) { Progress(p); });
-    {
-        std::lock_guard lock(m_mutex);
-        m_running = nullptr;
-    }
+    const PreparedPackage prepared = Fetch(m_controller.Layout()->firmwareUrl, kFirmwarePackage);
     if (prepared.outcome != PackageOutcome::kReady) {
         Refuse(prepared.outcome);
         return;

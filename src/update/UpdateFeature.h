@@ -49,10 +49,13 @@ public:
     SoftwareCheck CheckSoftware();
     FirmwareCheck CheckFirmware() const;
 
-    /// Where the progress of a running download goes (the wait dialog). Any thread.
+    /// Where the progress of the next download goes (the wait dialog). Setting it begins a new
+    /// run: a Cancel left over from an earlier one is forgotten. Any thread.
     void SetProgressObserver(ProgressFunction observer);
     void SetInstallerHandOff(InstallerHandOff handOff);
-    /// Ends a running download; its command then fails with "cancelled". Any thread.
+    /// Ends a running download; its command then fails with "cancelled". A Cancel that comes
+    /// while the command still waits in the queue ends its download as soon as it starts.
+    /// Any thread.
     void Cancel();
 
     /// Command 22: fetch, check and unpack the application package, close the keyboard's
@@ -72,6 +75,8 @@ public:
 
 private:
     void Progress(int percent);
+    /// Fetches and unpacks `spec` from `baseAddress`, open to Cancel meanwhile.
+    PreparedPackage Fetch(const std::string& baseAddress, const PackageSpec& spec);
     /// Fails the running command with the outcome's text.
     void Refuse(PackageOutcome outcome);
 
@@ -81,6 +86,7 @@ private:
     ProgressFunction m_observer;
     InstallerHandOff m_handOff;
     Downloader* m_running = nullptr;
+    bool m_cancelled = false;
 };
 
 /// Registers the update feature on `controller`.

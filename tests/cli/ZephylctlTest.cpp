@@ -4,6 +4,7 @@
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <map>
@@ -117,6 +118,35 @@ TEST_F(ZephylctlTest, WritesTheKeyboardDidNotTakeExitWithTheReason) {
             Run("--virtual-keyboard=101:" + std::to_string(c.mode) + " " + c.arguments);
         EXPECT_EQ(clean.exitCode, 0) << clean.err;
     }
+}
+
+// Another program holding the database past the busy timeout: every write says so and exits 1,
+// and nothing of it is half stored.
+TEST_F(ZephylctlTest, WritesIntoABusyDatabaseSaySoAndChangeNothing) {
+    ASSERT_EQ(Run("--virtual-keyboard=101:0 profiles").exitCode, 0);
+    std::filesystem::path database;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(m_environment.DataHome())) {
+        if (entry.path().extension() == ".db") {
+            database = entry.path();
+        }
+    }
+    ASSERT_FALSE(database.empty());
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(database.string().c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    for (const char* arguments : {"profiles rename 2 Work", "keys assign A disable",
+                                  "settings set sleep_time 0", "macros new"}) {
+        SCOPED_TRACE(arguments);
+        const Result result = Run(std::string("--virtual-keyboard=101:0 ") + arguments);
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        EXPECT_NE(result.err.find("in use by another program"), std::string::npos) << result.err;
+    }
+    sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    const Result listed = Run("--virtual-keyboard=101:0 profiles");
+    EXPECT_EQ(listed.out.find("Work"), std::string::npos) << listed.out;
+    EXPECT_EQ(Run("--virtual-keyboard=101:0 macros").out, "");
 }
 
 TEST_F(ZephylctlTest, ClearErrorsAndExitCodes) {

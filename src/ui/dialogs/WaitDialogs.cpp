@@ -9,6 +9,7 @@ WaitDialogs::~WaitDialogs() {
     Replace(m_waitDlg, {});
     Replace(m_ledWaitDlg, {});
     Replace(m_ledWaitDlg2, {});
+    Replace(m_downloadWaitDlg, {});
 }
 
 template <class T>
@@ -56,6 +57,29 @@ LEDWaitDlg2* WaitDialogs::ShowLEDWaitDlg2() {
     dialog->CreateDlg();
     dialog->ShowWaiting();
     return Replace(m_ledWaitDlg2, std::move(dialog));
+}
+
+DownloadWaitDlg* WaitDialogs::ShowDownloadWaitDlg(std::function<void()> cancel) {
+    auto dialog = std::make_unique<DownloadWaitDlg>();
+    dialog->CreateDlg(m_mainWindow, std::move(cancel));
+    dialog->ShowWaiting();
+    return Replace(m_downloadWaitDlg, std::move(dialog));
+}
+
+void WaitDialogs::CloseDownloadWaitDlg() {
+    Close(m_downloadWaitDlg);
+}
+
+void WaitDialogs::SetDownloadProgress(int percent) {
+    std::lock_guard lock(m_mutex);
+    if (m_downloadWaitDlg != nullptr) {
+        m_downloadWaitDlg->SetProgress(percent);
+    }
+}
+
+DownloadWaitDlg* WaitDialogs::CurrentDownloadWaitDlg() const {
+    std::lock_guard lock(m_mutex);
+    return m_downloadWaitDlg.get();
 }
 
 void WaitDialogs::CloseWaitDlg() {

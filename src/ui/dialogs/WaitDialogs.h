@@ -11,6 +11,8 @@
 //                   of that kind with DoOK; nothing happens when none is open. Never waits for
 //                   the window thread.
 //                   SetUploadProgress(percent) on the open LEDWaitDlg2.
+//   window thread:  ShowDownloadWaitDlg(cancel) as the others; any thread: CloseDownloadWaitDlg(),
+//                   SetDownloadProgress(percent).
 //   window thread:  CurrentWaitDlg() ... the window of that kind still held (shown or ended),
 //                   null when none.
 #pragma once
@@ -32,15 +34,19 @@ public:
     WaitDlg* ShowWaitDlg();
     LEDWaitDlg* ShowLEDWaitDlg();
     LEDWaitDlg2* ShowLEDWaitDlg2();
+    DownloadWaitDlg* ShowDownloadWaitDlg(std::function<void()> cancel);
 
     void CloseWaitDlg();
     void CloseLEDWaitDlg();
     void CloseLEDWaitDlg2();
     void SetUploadProgress(int percent);
+    void CloseDownloadWaitDlg();
+    void SetDownloadProgress(int percent);
 
     WaitDlg* CurrentWaitDlg() const;
     LEDWaitDlg* CurrentLEDWaitDlg() const;
     LEDWaitDlg2* CurrentLEDWaitDlg2() const;
+    DownloadWaitDlg* CurrentDownloadWaitDlg() const;
 
 private:
     /// Puts `next` in `slot` and deletes what was there; the lock keeps a worker's DoOK from
@@ -55,6 +61,7 @@ private:
     std::unique_ptr<WaitDlg> m_waitDlg;
     std::unique_ptr<LEDWaitDlg> m_ledWaitDlg;
     std::unique_ptr<LEDWaitDlg2> m_ledWaitDlg2;
+    std::unique_ptr<DownloadWaitDlg> m_downloadWaitDlg;
 };
 
 }  // namespace zephyl

@@ -2,9 +2,12 @@
 #include "ui/dialogs/WaitDlg.h"
 
 #include "glint/CGifPicture.h"
+#include "glint/MButton.h"
 #include "glint/MProgress.h"
 #include "glint/MText.h"
 #include "ui/dialogs/DialogText.h"
+
+#include <utility>
 
 namespace zephyl {
 
@@ -14,6 +17,8 @@ namespace {
 
 constexpr int kTextSending = 861;
 constexpr int kTextKeepConnected = 888;
+constexpr int kTextDownloading = 951;
+constexpr int kTextCancel = 950;
 constexpr std::uint32_t kTextColour = 0xFFC8C8C8;
 constexpr int kProgressHeight = 10;
 
@@ -97,6 +102,53 @@ void LEDWaitDlg2::SetProgress(int percent) {
 }
 
 int LEDWaitDlg2::GetProgress() const {
+    auto* progress = GetControlAs<MProgress>(kProgressId);
+    return progress != nullptr ? progress->GetProgress() : 0;
+}
+
+bool DownloadWaitDlg::CreateDlg(MWindow* mainWindow, std::function<void()> cancel) {
+    m_cancel = std::move(cancel);
+    return CreateWaiting(mainWindow, QStringLiteral("DownloadWaitDlg"));
+}
+
+void DownloadWaitDlg::InitUI(const QRect& rect) {
+    WaitingWindow::InitUI(rect);
+    SetBackgroundImage(QStringLiteral("img_loading_bkg.png"));
+    setWindowTitle(DialogText(kTextDownloading));
+    auto* title = CreateAreaAs<MText>(kTitleId, {}, DialogText(kTextDownloading));
+    title->SetTextColor(kTextColour);
+    CreateAreaAs<MProgress>(kProgressId);
+    auto* cancel = CreateControlAs<MButton>(kCancelId, {}, DialogText(kTextCancel));
+    cancel->SetImage(QStringLiteral("btn_apply.png"), 4);
+    cancel->SetAlignment(kAlignCenter);
+}
+
+void DownloadWaitDlg::UISize(const QRect& rect) {
+    const int width = rect.width();
+    GetControl(kTitleId)->SetRect(RectLTRB(17, 15, width - 17, 35));
+    GetControl(kProgressId)->SetRect(RectLTRB(30, 60, width - 30, 60 + kProgressHeight));
+    GetControl(kCancelId)->SetRect(RectLTRB(width / 2 - 60, 95, width / 2 + 60, 127));
+}
+
+int DownloadWaitDlg::OnMessage(int id, int code, int) {
+    if (id != kCancelId || code != kEventClick) {
+        return 0;
+    }
+    // The transfer ends on the worker, which then closes this window and says why.
+    GetControl(kCancelId)->SetEnabled(false);
+    if (std::function<void()> cancel = std::exchange(m_cancel, {})) {
+        cancel();
+    }
+    return 1;
+}
+
+void DownloadWaitDlg::SetProgress(int percent) {
+    if (auto* progress = GetControlAs<MProgress>(kProgressId)) {
+        progress->SetProgress(percent);
+    }
+}
+
+int DownloadWaitDlg::GetProgress() const {
     auto* progress = GetControlAs<MProgress>(kProgressId);
     return progress != nullptr ? progress->GetProgress() : 0;
 }

@@ -11,6 +11,9 @@
 //   class LEDWaitDlg    "LEDWaitDlg", 102 x 102, centred on the screen: CreateDlg()
 //   class LEDWaitDlg2   "LEDWaitDlg", 395 x 150, centred on the screen: CreateDlg();
 //                       SetProgress(0..100) from any thread (control 32)
+//   class DownloadWaitDlg "DownloadWaitDlg", 395 x 150, over the main window:
+//                       CreateDlg(mainWindow, cancel); SetProgress(0..100) from any thread; its
+//                       one button (33) runs `cancel` once and is disabled after
 //   controls: 30 the loading animation (WaitDlg, LEDWaitDlg); 30, 31 texts 861, 888 and the
 //   progress bar 32 (LEDWaitDlg2).
 #pragma once
@@ -18,6 +21,7 @@
 #include "glint/MDialog.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace zephyl {
 
@@ -88,6 +92,31 @@ public:
 protected:
     void InitUI(const QRect& rect) override;
     void UISize(const QRect& rect) override;
+};
+
+/// The wait of an update download: its progress and a Cancel that ends the transfer.
+class DownloadWaitDlg : public WaitingWindow {
+public:
+    static constexpr int kWidth = 395;
+    static constexpr int kHeight = 150;
+    static constexpr int kTitleId = 30;
+    static constexpr int kProgressId = 32;
+    static constexpr int kCancelId = 33;
+
+    DownloadWaitDlg() : WaitingWindow(QSize(kWidth, kHeight), LEDWaitDlg::kColour) {}
+    bool CreateDlg(glint::MWindow* mainWindow, std::function<void()> cancel);
+
+    /// The download's progress, 0..100; any thread.
+    void SetProgress(int percent);
+    int GetProgress() const;
+
+protected:
+    void InitUI(const QRect& rect) override;
+    void UISize(const QRect& rect) override;
+    int OnMessage(int id, int code, int value) override;
+
+private:
+    std::function<void()> m_cancel;
 };
 
 }  // namespace zephyl

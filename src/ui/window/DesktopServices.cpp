@@ -74,6 +74,15 @@ void DesktopServices::OpenWaitDialog() {
 
 void DesktopServices::CloseWaitDialog() {
     m_waits->CloseWaitDlg();
+    m_waits->CloseDownloadWaitDlg();
+}
+
+void DesktopServices::OpenDownloadDialog(std::function<void()> cancel) {
+    m_waits->ShowDownloadWaitDlg(std::move(cancel));
+}
+
+void DesktopServices::SetDownloadProgress(int percent) {
+    m_waits->SetDownloadProgress(percent);
 }
 
 void DesktopServices::CloseMainWindow() {

@@ -36,6 +36,8 @@ public:
     int ShowMessageBox(const QString& title, const QString& message, int kind) override;
     void OpenWaitDialog() override;
     void CloseWaitDialog() override;
+    void OpenDownloadDialog(std::function<void()> cancel) override;
+    void SetDownloadProgress(int percent) override;
     void CloseMainWindow() override;
     void Quit() override;
     void OpenAddress(const QString& address) override;

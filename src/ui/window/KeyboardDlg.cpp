@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/window/KeyboardDlg.h"
 
+#include "app/CommandFailures.h"
 #include "app/KeyboardController.h"
+#include "store/SQLiteDB.h"
+#include "text/LanguageText.h"
 #include "platform/Log.h"
 #include "ui/capture/XkbKeyNames.h"
 #include "ui/window/ConnectionModeView.h"
@@ -172,6 +175,18 @@ void KeyboardDlg::OnCloseRequest() {
 }
 
 int KeyboardDlg::OnMessage(int id, int code, int value) {
+    const std::uint64_t busyBefore = SQLiteBusyFailures();
+    const int handled = RouteMessage(id, code, value);
+    if (SQLiteBusyFailures() != busyBefore) {
+        // A store write of the operation gave up: what the page shows may not be stored.
+        m_services->ShowMessageBox(QString::fromStdString(LanguageText(kCaptionSection, 1)),
+                                   QString::fromStdString(FailureMessage(kTextDatabaseBusy)),
+                                   kMessageOk);
+    }
+    return handled;
+}
+
+int KeyboardDlg::RouteMessage(int id, int code, int value) {
     Page* owner = nullptr;
     for (Page* page : m_pages) {
         if (page->Owns(id)) {

@@ -156,6 +156,8 @@ private:
     void OnMinimise();
     void OnWebsite();
     int OnFrameEvent(int id, int code, int value);
+    /// The control's event to its page (or the frame); 1 when handled.
+    int RouteMessage(int id, int code, int value);
     bool FrameAcceptsEvent(int id, int code) const;
 
     /// Switches to the tab at `index`: the home look for the home item, else the page look with

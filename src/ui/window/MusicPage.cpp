@@ -4,16 +4,31 @@
 #include "app/KeyboardController.h"
 #include "lighting/MusicFeature.h"
 #include "lighting/MusicLayers.h"
+#include "lighting/ScreenLight.h"
 #include "store/ProfileDatabase.h"
 #include "text/DefaultNames.h"
+
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
 
 namespace zephyl::window {
+namespace {
+
+constexpr int kNoticeDelayMs = 1000;
+
+}  // namespace
 
 MusicPage::MusicPage(const PageContext& context) : Page(context, kContainer) {
     m_music = context.controller ? MusicLightingOf(*context.controller) : nullptr;
+}
+
+MusicPage::~MusicPage() {
+    if (m_music) {
+        m_music->SetObserver(nullptr);  // the feature outlives the window
+        m_music->SetShown(false);
+    }
 }
 
 void MusicPage::BuildControls() {
@@ -53,6 +68,10 @@ void MusicPage::BuildControls() {
     m_brightness = MakeColourSlider(kBackBrightness, 100);
     m_brightness->SetMaxProgress(100);
     m_brightness->SetProgress(100);
+    m_audioNotice = MakeText(kAudioNotice, kAudioNotice);
+    m_audioNotice->SetVisible(false);
+    m_screenNotice = MakeText(kScreenNotice, kScreenNotice);
+    m_screenNotice->SetVisible(false);
 }
 
 void MusicPage::Layout(const QSize& size) {
@@ -88,6 +107,8 @@ void MusicPage::Layout(const QSize& size) {
     rowPair(kSensitivityText, kSensitivity, 1, rowTop);
     rowPair(kBackText, kBack, 0, rowTop + 58);
     rowPair(kBackBrightnessText, kBackBrightness, 1, rowTop + 58);
+    at(kAudioNotice, glint::RectLTRB(left + 30, rowTop + 100, right - 30, rowTop + 126));
+    at(kScreenNotice, glint::RectLTRB(left + 30, rowTop + 100, right - 30, rowTop + 126));
 }
 
 bool MusicPage::AcceptsEvent(int id, int code) const {
@@ -148,7 +169,21 @@ void MusicPage::StartMusicLighting() {
     m_running.store(true);
     if (m_music) {
         m_music->SetShown(true);
+        // The server answers (or not) shortly after the capture opens.
+        QTimer::singleShot(kNoticeDelayMs, m_keyboard, [this] { RefreshNotices(); });
     }
+}
+
+void MusicPage::RefreshNotices() {
+    if (!m_music) {
+        return;
+    }
+    const bool screen = m_music->ForeMode() == kSchemeScreen;
+    const CaptureState capture = m_music->Analyser().Capture();
+    const bool noSound = !screen && m_running.load() &&
+                         (capture == CaptureState::kNoServer || capture == CaptureState::kEnded);
+    m_audioNotice->SetVisible(noSound);
+    m_screenNotice->SetVisible(screen && m_running.load() && !m_music->Screen().Available());
 }
 
 void MusicPage::StopMusicLighting() {
@@ -172,7 +207,7 @@ bool MusicPage::PerKeyColour() const {
 
 void MusicPage::LoadPageLocked() {
     glint::KeyboardCtrl* keyboard = m_keyboard;
-    m_music->SetObserver([keyboard](const MusicKeyMap& map, const MusicKeyFrame& frame) {
+    m_music->SetObserver([this, keyboard](const MusicKeyMap& map, const MusicKeyFrame& frame) {
         std::vector<std::pair<int, std::uint32_t>> colours;
         colours.reserve(map.keys.size());
         for (size_t k = 0; k < map.keys.size() && k < frame.colours.size(); ++k) {
@@ -181,6 +216,7 @@ void MusicPage::LoadPageLocked() {
             }
         }
         keyboard->SetKeyColors(colours);
+        RefreshNotices();
     });
     MusicLayers layers(Controller().Database());
     m_layers->DeleteAllItems();
@@ -224,6 +260,7 @@ void MusicPage::StoreLayerLocked() {
     const int brightness = m_brightness->GetProgress();
     m_music->ApplyLayer(fore, gain, back, brightness);
     ShowLevelControls(fore != kSchemeScreen);
+    RefreshNotices();
     if (layer) {
         layer->deviceindex = 0;
         layer->foremode = fore;

@@ -38,9 +38,12 @@ public:
         kBack = 247,
         kBackBrightnessText = 248,
         kBackBrightness = 249,
+        kAudioNotice = 920,   ///< shown when no sound server answers
+        kScreenNotice = 921,  ///< shown when screen colours are chosen and cannot be captured
     };
 
     explicit MusicPage(const PageContext& context);
+    ~MusicPage() override;
 
     void Layout(const QSize& size) override;
     bool AcceptsEvent(int id, int code) const override;
@@ -60,6 +63,9 @@ public:
     glint::MComboBox* ForeList() const { return m_fore; }
     glint::MComboBox* BackList() const { return m_back; }
     glint::MListBox* LayerList() const { return m_layers; }
+
+    /// Shows or hides the notices after the capture's and the screen's state. Any thread.
+    void RefreshNotices();
 
 protected:
     void BuildControls() override;
@@ -84,6 +90,8 @@ private:
     glint::MComboBox* m_back = nullptr;
     glint::MSlider* m_sensitivity = nullptr;
     glint::MSlider* m_brightness = nullptr;
+    glint::MText* m_audioNotice = nullptr;
+    glint::MText* m_screenNotice = nullptr;
     std::recursive_mutex m_mutex;
     std::shared_ptr<MusicLighting> m_music;
 

@@ -14,6 +14,8 @@
 
 #include <QCoreApplication>
 
+#include <thread>
+
 namespace zephyl::window {
 namespace {
 
@@ -282,18 +284,40 @@ int SettingsPage::OnSoftwareUpdate() {
     if (!updates) {
         return 0;
     }
-    const SoftwareCheck check = updates->CheckSoftware();
+    if (m_checkingSoftware) {
+        return 1;
+    }
+    m_checkingSoftware = true;
+    // The server may take up to the connect time-out to answer: the window keeps drawing under
+    // the wait dialog while another thread asks.
+    Services().OpenWaitDialog();
+    std::thread([this, updates, window = &Window(), gate = m_context.gate] {
+        const SoftwareCheck check = updates->CheckSoftware();
+        // The gate keeps the window there while the answer is queued on it; a window that has
+        // gone drops the answer with its queue.
+        gate->Run([&] { window->RunOnWindowThread([this, check] { OnSoftwareChecked(check); }); });
+    }).detach();
+    return 1;
+}
+
+void SettingsPage::OnSoftwareChecked(const SoftwareCheck& check) {
+    m_checkingSoftware = false;
+    Services().CloseWaitDialog();
+    const std::shared_ptr<UpdateService> updates = UpdateServiceOf(Controller());
+    if (!updates) {
+        return;
+    }
     m_softwareUpdate->SetUpgradeState(check.state == SoftwareCheck::State::kAvailable);
     switch (check.state) {
         case SoftwareCheck::State::kFromDistribution:
             Services().ShowMessageBox(Text(156), Text(944), kMessageOk);
-            return 1;
+            return;
         case SoftwareCheck::State::kFailed:
             Services().ShowMessageBox(Text(156), Text(946), kMessageOk);
-            return 1;
+            return;
         case SoftwareCheck::State::kUpToDate:
             Services().ShowMessageBox(Text(156), Text(175), kMessageOk);
-            return 1;
+            return;
         case SoftwareCheck::State::kAvailable:
             break;
     }
@@ -301,7 +325,7 @@ int SettingsPage::OnSoftwareUpdate() {
             Text(156),
             Text(945).replace(QStringLiteral("%s"), QString::fromStdString(check.available)),
             kMessageQuestion) != kAnswerOk) {
-        return 1;
+        return;
     }
     // The installer starts once the program has left through its own exit path, so the
     // worker stops between two commands and the tray icon goes away first.
@@ -311,8 +335,18 @@ int SettingsPage::OnSoftwareUpdate() {
         QMetaObject::invokeMethod(
             QCoreApplication::instance(), [services] { services->Quit(); }, Qt::QueuedConnection);
     });
-    Controller().PostCommand(kCommandDownloadInstaller);
-    return 1;
+    StartDownload(updates, kCommandDownloadInstaller);
+}
+
+void SettingsPage::StartDownload(const std::shared_ptr<UpdateService>& updates, int command) {
+    WindowServices* services = &Services();
+    updates->SetProgressObserver([services, gate = m_context.gate](int percent) {
+        gate->Run([&] { services->SetDownloadProgress(percent); });
+    });
+    // Shown before the command is posted, so the worker's close cannot come first. The worker
+    // closes it however the command ends and tells why when the package was not run.
+    Services().OpenDownloadDialog([updates] { updates->Cancel(); });
+    Controller().PostCommand(command);
 }
 
 void SettingsPage::ShowResponseHelp(int value) {

@@ -6,6 +6,8 @@
 
 namespace zephyl {
 struct KeyboardLayout;
+struct SoftwareCheck;
+class UpdateService;
 }
 
 namespace zephyl::window {
@@ -67,7 +69,12 @@ private:
     void OnFirmwareUpdate();
     /// Starts the firmware tool and tells the user when it cannot.
     void RunFirmwareUpdate();
+    /// Asks the server for the newest version beside the window thread, under the wait dialog.
     int OnSoftwareUpdate();
+    /// The answer of that check, on the window thread.
+    void OnSoftwareChecked(const SoftwareCheck& check);
+    /// Posts download command `command` with the download dialog showing its progress.
+    void StartDownload(const std::shared_ptr<UpdateService>& updates, int command);
     /// The help of the response-time box for `value`.
     void ShowResponseHelp(int value);
 
@@ -86,6 +93,7 @@ private:
     glint::CCheckButton* m_lockWin = nullptr;
     glint::CCheckButton* m_lockAltF4 = nullptr;
     glint::CCheckButton* m_lockAltTab = nullptr;
+    bool m_checkingSoftware = false;
 };
 
 }  // namespace zephyl::window

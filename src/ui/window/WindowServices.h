@@ -41,6 +41,11 @@ public:
     virtual void OpenWaitDialog() = 0;
     /// Closes the waiting dialog if one is open. Any thread, never waits.
     virtual void CloseWaitDialog() = 0;
+    /// The waiting dialog of a download: its progress and a Cancel button that runs `cancel`.
+    /// CloseWaitDialog closes it too. Window thread.
+    virtual void OpenDownloadDialog(std::function<void()> cancel) = 0;
+    /// The open download dialog's progress, 0..100. Any thread, never waits.
+    virtual void SetDownloadProgress(int percent) = 0;
 
     /// The close button: asks, hides to the tray or ends the program as `exit_mode` says.
     virtual void CloseMainWindow() = 0;

@@ -60,14 +60,36 @@ void FakeServices::Clear() {
     m_calls.clear();
 }
 
+void FakeServices::OpenDownloadDialog(std::function<void()> cancel) {
+    downloadCancel = std::move(cancel);
+    Add("download wait");
+}
+
+void FakeServices::SetDownloadProgress(int percent) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_downloadProgress.push_back(percent);
+    }
+    if (onDownloadProgress) {
+        onDownloadProgress(percent);
+    }
+}
+
+std::vector<int> FakeServices::DownloadProgress() {
+    std::lock_guard lock(m_mutex);
+    return m_downloadProgress;
+}
+
 void FakeServices::Add(const std::string& call) {
     std::lock_guard lock(m_mutex);
     m_calls.push_back(call);
 }
 
-void WindowTest::Start(const std::string& scenario) {
+void WindowTest::Start(const std::string& scenario, const std::string& resourceFolder) {
     App();
-    m_environment.SetVariable("ZEPHYL_RESOURCE_DIR", std::string(ZEPHYL_RUNTIME_DIR));
+    const std::string resources =
+        resourceFolder.empty() ? std::string(ZEPHYL_RUNTIME_DIR) : resourceFolder;
+    m_environment.SetVariable("ZEPHYL_RESOURCE_DIR", resources);
     m_environment.SetVariable("ZEPHYL_VIRTUAL_STATE", std::nullopt);
     m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", std::nullopt);
     SetSoftwareName("Zephyl Keyboard Driver");
@@ -76,7 +98,7 @@ void WindowTest::Start(const std::string& scenario) {
     ASSERT_TRUE(m_devices->Library().Loaded());
     m_controller =
         BuildCore(*m_devices, m_database, std::make_shared<SettingsStore>("Zephyl Keyboard Driver"),
-                  std::string(ZEPHYL_RUNTIME_DIR) + "/", DataFolder());
+                  resources + "/", DataFolder());
     auto services = std::make_unique<FakeServices>();
     m_services = services.get();
     m_window = std::make_unique<KeyboardDlg>(

@@ -32,6 +32,8 @@ public:
     int ShowMessageBox(const QString& title, const QString& message, int kind) override;
     void OpenWaitDialog() override { Add("wait"); }
     void CloseWaitDialog() override { Add("close wait"); }
+    void OpenDownloadDialog(std::function<void()> cancel) override;
+    void SetDownloadProgress(int percent) override;
     void CloseMainWindow() override { Add("close window"); }
     void Quit() override { Add("quit"); }
     void OpenAddress(const QString& address) override { Add("open " + address.toStdString()); }
@@ -63,11 +65,18 @@ public:
     bool autostart = false;
     std::vector<std::pair<int, QString>> lastMenu;
     std::function<void(int)> switchProfileHandler;
+    /// The Cancel of the open download dialog; empty when none was opened.
+    std::function<void()> downloadCancel;
+    /// Runs with each progress value of the download dialog (on the thread that set it).
+    std::function<void(int percent)> onDownloadProgress;
+    /// The progress values the download dialog was given, in turn.
+    std::vector<int> DownloadProgress();
 
 private:
     void Add(const std::string& call);
     std::mutex m_mutex;
     std::vector<std::string> m_calls;
+    std::vector<int> m_downloadProgress;
 };
 
 /// A main window over a controller on the virtual keyboard, in temporary folders. The worker
@@ -77,7 +86,8 @@ protected:
     void TearDown() override;
 
     /// Builds the window for `scenario` of the virtual keyboard ("101:0", or JSON).
-    void Start(const std::string& scenario);
+    /// `resourceFolder` replaces the program's data (its config.xml) when given.
+    void Start(const std::string& scenario, const std::string& resourceFolder = {});
     /// Runs the queued worker commands as the worker would, then the window's updates.
     void Drain();
     /// Connects: command 1 as at start-up.

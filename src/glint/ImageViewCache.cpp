@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "glint/ImageViewCache.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPixmapCache>
+
+#include <algorithm>
+
+namespace zephyl::glint {
+
+QPixmap ScaledPicture(const QString& path, const QSize& size) {
+    if (path.isEmpty() || size.isEmpty()) {
+        return {};
+    }
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return {};
+    }
+    // The edit files keep their names while their content changes: time and size key them too.
+    const QString key = QStringLiteral("zephyl-screen:%1:%2:%3:%4x%5")
+                            .arg(path)
+                            .arg(info.lastModified().toMSecsSinceEpoch())
+                            .arg(info.size())
+                            .arg(size.width())
+                            .arg(size.height());
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap)) {
+        return pixmap;
+    }
+    QImageReader reader(path);
+    // Frames are stored as ".png" whatever they really are.
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        return {};
+    }
+    pixmap = QPixmap::fromImage(
+        image.scaled(size, Qt::KeepAspectRatio,
+                     image.width() > size.width() ? Qt::SmoothTransformation
+                                                  : Qt::FastTransformation));
+    QPixmapCache::insert(key, pixmap);
+    return pixmap;
+}
+
+int FrameAtTime(const std::vector<int>& delaysMs, std::int64_t elapsedMs) {
+    if (delaysMs.empty()) {
+        return 0;
+    }
+    std::int64_t total = 0;
+    for (int delay : delaysMs) {
+        total += std::max(delay, 1);
+    }
+    std::int64_t at = std::max<std::int64_t>(elapsedMs, 0) % total;
+    for (std::size_t i = 0; i < delaysMs.size(); ++i) {
+        at -= std::max(delaysMs[i], 1);
+        if (at < 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return static_cast<int>(delaysMs.size()) - 1;
+}
+
+}  // namespace zephyl::glint
