@@ -118,6 +118,7 @@ int ChooseLanguage(const std::set<int>& languageSet, const SettingsStore& store,
 }
 
 void PrepareDataFolder(const std::string& dataFolder) {
+    CreatePrivateDirectory(dataFolder);
     CreateDirectoryPath(dataFolder + "db");
     DeleteTree(dataFolder + "edit");
     CreateDirectoryPath(dataFolder + "edit");

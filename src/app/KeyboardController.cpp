@@ -409,8 +409,9 @@ void KeyboardController::RefreshDevices() {
             view.SetDeviceState(entry.deviceType, 1);
         }
     });
-    // The list keeps its selection when nothing usable was stored.
-    if (stored >= 100) {
+    // The list keeps its selection when nothing usable was stored (none, or a model that
+    // config.xml does not declare).
+    if (stored >= 100 && FindModelIndex(m_descriptions.models, stored) >= 0) {
         m_listSelection.store(stored);
     }
     WithView([this](ControllerView& view) { view.SetSelectDevice(m_listSelection.load()); });

@@ -109,6 +109,11 @@ DeviceDescriptions LoadDeviceDescriptions(const std::string& resourceFolder,
         }
     }
 
+    // A stored model that config.xml does not declare (an edited settings file, a model dropped)
+    // counts as none: its database and layout would be nobody's.
+    if (FindModelIndex(result.models, result.selectedDeviceType) < 0) {
+        result.selectedDeviceType = kDefaultDeviceType;
+    }
     if (view) {
         view->SetSelectDevice(result.selectedDeviceType);
     }

@@ -18,6 +18,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: no keyboard declared in %s/config.xml\n", argv[0], argv[1]);
         return 1;
     }
+    const auto refused = zephyl::TextsThatBreakRuleLines(descriptions.modes, descriptions.models);
+    for (const std::string& text : refused) {
+        std::fprintf(stderr, "%s: config.xml: the %s holds a control character\n", argv[0],
+                     text.c_str());
+    }
+    if (!refused.empty()) {
+        return 1;
+    }
     std::ofstream out(argv[2], std::ios::trunc);
     out << zephyl::UdevRulesFromModes(descriptions.modes, descriptions.models);
     out.close();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "catalogue/UdevRules.h"
 
+#include <algorithm>
+
 #include <cctype>
 #include <cstdio>
 #include <set>
@@ -12,6 +14,25 @@ namespace {
 std::string Hex4(int value) {
     char text[8];
     std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
+    return text;
+}
+
+bool BreaksALine(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+}
+
+// Text from config.xml goes into comments only; a control character there could end the comment
+// and start a rule of its own.
+std::string CommentText(std::string text) {
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            c = '?';
+        }
+    }
     return text;
 }
 
@@ -66,8 +87,8 @@ std::string UdevRulesFromModes(const std::vector<KeyboardMode>& modes,
 
     std::set<std::tuple<int, int, int, int>> written;
     for (const auto& mode : modes) {
-        const std::string comment =
-            "# " + ModelName(models, mode.deviceType) + ", " + ModeName(mode.mode) + "\n";
+        const std::string comment = "# " + CommentText(ModelName(models, mode.deviceType)) + ", " +
+                                    ModeName(mode.mode) + "\n";
         if (mode.mode == kModeBluetooth) {
             if (written.insert({1, mode.vid, mode.pid, -1}).second) {
                 rules += comment + "KERNELS==\"0005:" + Hex4(mode.vid) + ":" + Hex4(mode.pid) +
@@ -77,7 +98,7 @@ std::string UdevRulesFromModes(const std::vector<KeyboardMode>& modes,
         }
         const auto interfaceNumber = InterfaceNumberOfPattern(mode.interfacePattern);
         if (!interfaceNumber) {
-            rules += comment + "# no interface number in \"" + mode.interfacePattern +
+            rules += comment + "# no interface number in \"" + CommentText(mode.interfacePattern) +
                      "\": left without a rule\n";
             continue;
         }
@@ -91,6 +112,22 @@ std::string UdevRulesFromModes(const std::vector<KeyboardMode>& modes,
     }
     rules += "LABEL=\"zephyl_keyboard_end\"\n";
     return rules;
+}
+
+std::vector<std::string> TextsThatBreakRuleLines(const std::vector<KeyboardMode>& modes,
+                                                 const std::vector<KeyboardModel>& models) {
+    std::vector<std::string> refused;
+    for (const auto& model : models) {
+        if (BreaksALine(model.name)) {
+            refused.push_back("model " + std::to_string(model.deviceType) + " name");
+        }
+    }
+    for (const auto& mode : modes) {
+        if (BreaksALine(mode.interfacePattern)) {
+            refused.push_back("model " + std::to_string(mode.deviceType) + " hid_interface");
+        }
+    }
+    return refused;
 }
 
 }  // namespace zephyl

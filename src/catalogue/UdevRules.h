@@ -19,4 +19,9 @@ std::optional<int> InterfaceNumberOfPattern(const std::string& pattern);
 std::string UdevRulesFromModes(const std::vector<KeyboardMode>& modes,
                                const std::vector<KeyboardModel>& models);
 
+/// Texts of config.xml that would break a rule line (a control character in a model's name or
+/// interface pattern), named for an error message; empty when the rules can be written.
+std::vector<std::string> TextsThatBreakRuleLines(const std::vector<KeyboardMode>& modes,
+                                                 const std::vector<KeyboardModel>& models);
+
 }  // namespace zephyl

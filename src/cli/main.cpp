@@ -58,10 +58,16 @@ int Run(int argc, char** argv) {
     const int storedLanguage = settingsStore->ReadInt("LCID");
     SetCurrentLanguageId(config.languageSet.contains(storedLanguage) ? storedLanguage
                                                                      : kEnglishLanguageId);
+    CreatePrivateDirectory(DataFolder());
     CreateDirectoryPath(DataFolder() + "db");
 
     auto controller = BuildCore(DeviceManager::Instance(), DatabaseInstance(), settingsStore,
                                 resources, DataFolder());
+    if (DeviceManager::Instance().Library().ScenarioRefused()) {
+        std::cerr << "zephylctl: the virtual keyboard does not know the scenario \""
+                  << invocation->scenario << "\" (see zephylctl --help)\n";
+        return cli::kExitUsage;
+    }
     controller->LoadDeviceDescriptions();
     if (invocation->model) {
         if (FindModelIndex(controller->Descriptions().models, *invocation->model) < 0) {

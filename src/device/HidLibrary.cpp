@@ -167,6 +167,7 @@ std::unique_ptr<HidLibrary> HidLibrary::LoadVirtual(const std::string& scenario)
                 reinterpret_cast<LoadScenario>(library->Symbol("zephyl_virtual_load_scenario"));
             if (!load || load(scenario.c_str()) != 0) {
                 Log(kLogWarning, "virtual keyboard refused scenario %s", scenario.c_str());
+                library->m_scenarioRefused = true;
             }
         }
         return library;

@@ -80,6 +80,9 @@ public:
 
     bool Loaded() const { return m_loaded; }
     Kind LibraryKind() const { return m_kind; }
+    /// The virtual keyboard did not take the scenario asked for (a typo, a file it cannot read):
+    /// the programs refuse to run on its default keyboard instead.
+    bool ScenarioRefused() const { return m_scenarioRefused; }
     /// A symbol of the loaded library (the virtual keyboard's control functions), or null.
     void* Symbol(const char* name) const;
 
@@ -110,6 +113,7 @@ private:
     void* m_handle = nullptr;
     HidApi m_api;
     bool m_loaded = false;
+    bool m_scenarioRefused = false;
     Kind m_kind = Kind::kNone;
 };
 

@@ -2,6 +2,10 @@
 #include "glint/ControlFactory.h"
 
 #include "glint/Glint.h"
+#include "glint/ImageView.h"
+#include "glint/ImageViewList.h"
+#include "glint/LCDViewCtrl.h"
+#include "glint/LCDViewList.h"
 
 #include <map>
 #include <mutex>
@@ -29,7 +33,8 @@ Table& TheTable() {
                     CHelpButton, UpgradeButton, CCheckButton, CRadioButton, KeyLayerButton, MEdit,
                     MSlider, MProgress, CColorButton, CirclePalette, LCDPalette2, LCDPalette3,
                     BatteryCtrl, CDeviceCtrl, CDeviceList, MTabCtrl, MTabLayout, MListBox,
-                    MComboBox, KeyboardCtrl, CustomLightMode, KeyFuncControl, CRecordList>(
+                    MComboBox, KeyboardCtrl, CustomLightMode, KeyFuncControl, CRecordList,
+                    LCDViewCtrl, LCDViewList, ImageViewList, ImageView>(
             built->creators);
         return built;
     }();

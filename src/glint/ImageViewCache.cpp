@@ -36,10 +36,9 @@ QPixmap ScaledPicture(const QString& path, const QSize& size) {
     if (image.isNull()) {
         return {};
     }
-    pixmap = QPixmap::fromImage(
-        image.scaled(size, Qt::KeepAspectRatio,
-                     image.width() > size.width() ? Qt::SmoothTransformation
-                                                  : Qt::FastTransformation));
+    pixmap = QPixmap::fromImage(image.scaled(
+        size, Qt::KeepAspectRatio,
+        image.width() > size.width() ? Qt::SmoothTransformation : Qt::FastTransformation));
     QPixmapCache::insert(key, pixmap);
     return pixmap;
 }

@@ -259,8 +259,8 @@ void ImageViewList::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void ImageViewList::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y()
-                                                   : event->angleDelta().x();
+    const int delta =
+        event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
     m_scroll = ClampedScroll(m_scroll - delta / 2);
     update();
 }

@@ -18,7 +18,8 @@ const QColor kFrame(0x60, 0x60, 0x60);
 
 }  // namespace
 
-LCDViewCtrl::LCDViewCtrl(MDialog* owner, int id, QWidget* parent) : MControlFont(owner, id, parent) {}
+LCDViewCtrl::LCDViewCtrl(MDialog* owner, int id, QWidget* parent)
+    : MControlFont(owner, id, parent) {}
 
 int LCDViewCtrl::AddItem(const QString& label) {
     int index = 0;
@@ -78,8 +79,8 @@ void LCDViewCtrl::SetCurSel(int index) {
 QRect LCDViewCtrl::ItemRect(int index) const {
     const int count = std::max(GetItemCount(), 1);
     // Square pictures in one row, as large as the width and the height both allow.
-    const int side = std::max(
-        1, std::min((width() - kGap * (count - 1)) / count, height() - kLabelHeight));
+    const int side =
+        std::max(1, std::min((width() - kGap * (count - 1)) / count, height() - kLabelHeight));
     const int used = count * side + (count - 1) * kGap;
     const int left = (width() - used) / 2 + index * (side + kGap);
     return QRect(left, 0, side, side + kLabelHeight);
@@ -96,20 +97,20 @@ int LCDViewCtrl::IndexAt(const QPoint& point) const {
 }
 
 void LCDViewCtrl::paintEvent(QPaintEvent*) {
-    std::vector<LCDViewSlot> slots;
+    std::vector<LCDViewSlot> cells;
     int selected = -1;
     {
         std::lock_guard lock(m_mutex);
-        slots = m_slots;
+        cells = m_slots;
         selected = m_selected;
     }
     QPainter painter(this);
     painter.setFont(CaptionFont(GetCaption()));
-    for (int i = 0; i < int(slots.size()); ++i) {
+    for (int i = 0; i < int(cells.size()); ++i) {
         const QRect cell = ItemRect(i);
         const QRect picture(cell.left(), cell.top(), cell.width(), cell.width());
         painter.fillRect(picture, Qt::black);
-        const QPixmap pixmap = ScaledPicture(slots[i].picture, picture.size() - QSize(4, 4));
+        const QPixmap pixmap = ScaledPicture(cells[i].picture, picture.size() - QSize(4, 4));
         if (!pixmap.isNull()) {
             painter.drawPixmap(picture.left() + (picture.width() - pixmap.width()) / 2,
                                picture.top() + (picture.height() - pixmap.height()) / 2, pixmap);
@@ -117,9 +118,9 @@ void LCDViewCtrl::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(i == selected ? kSelectedFrame : kFrame, i == selected ? 2 : 1));
         painter.drawRect(picture.adjusted(0, 0, -1, -1));
         painter.setPen(QColor::fromRgba(GetTextColor()));
-        painter.drawText(QRect(cell.left() - kGap / 2, picture.bottom(), cell.width() + kGap,
-                               kLabelHeight),
-                         Qt::AlignCenter, slots[i].label);
+        painter.drawText(
+            QRect(cell.left() - kGap / 2, picture.bottom(), cell.width() + kGap, kLabelHeight),
+            Qt::AlignCenter, cells[i].label);
     }
 }
 

@@ -19,7 +19,8 @@ const QColor kHoverLine(255, 255, 255, 30);
 
 }  // namespace
 
-LCDViewList::LCDViewList(MDialog* owner, int id, QWidget* parent) : MControlFont(owner, id, parent) {
+LCDViewList::LCDViewList(MDialog* owner, int id, QWidget* parent)
+    : MControlFont(owner, id, parent) {
     m_clock.start();
 }
 
@@ -83,8 +84,8 @@ bool LCDViewList::DeleteItem(int index) {
         if (m_items.empty()) {
             m_selected = -1;
         } else if (m_selected > index || m_selected >= int(m_items.size())) {
-            m_selected = std::min(m_selected - (m_selected > index ? 1 : 0),
-                                  int(m_items.size()) - 1);
+            m_selected =
+                std::min(m_selected - (m_selected > index ? 1 : 0), int(m_items.size()) - 1);
         }
     }
     Changed();

@@ -62,6 +62,11 @@ int main(int argc, char** argv) {
         zephyl::BuildCore(zephyl::DeviceManager::Instance(), zephyl::DatabaseInstance(),
                           std::make_shared<zephyl::SettingsStore>(zephyl::SoftwareName()),
                           zephyl::ResourceFolder(), zephyl::DataFolder());
+    if (zephyl::DeviceManager::Instance().Library().ScenarioRefused()) {
+        std::fprintf(stderr,
+                     "zephyl-keyboard-driver: the virtual keyboard does not know that scenario\n");
+        return 2;
+    }
     // The window stays in the tray when it is hidden; only an exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     zephyl::window::KeyboardDlg window(controller);

@@ -17,6 +17,17 @@ bool CreateDirectoryPath(const std::string& path) {
     return std::filesystem::is_directory(path, error);
 }
 
+bool CreatePrivateDirectory(const std::string& path) {
+    if (!CreateDirectoryPath(path)) {
+        return false;
+    }
+    // Macros and pasted texts may be private: only the user reads the folder, whoever made it.
+    std::error_code error;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace, error);
+    return !error;
+}
+
 bool DeleteTree(const std::string& path) {
     if (path.empty() || path == "/") {
         return false;

@@ -50,8 +50,17 @@ int ProfileDatabase::AddProfile(const std::string& name, const std::string& app)
                   0, app, 0);
 }
 
+// Its key rows go with it: ids are never reused, so nothing could ever show or send them again.
 bool ProfileDatabase::DeleteProfile(int id) {
-    return Run("DELETE FROM t_profile_data WHERE profile = ?", id);
+    std::lock_guard lock(m_lock);
+    SQLiteAutoTransaction transaction(&m_db);
+    transaction.Begin();
+    if (!Run("DELETE FROM t_profile_data WHERE profile = ?", id) ||
+        !Run("DELETE FROM t_key_macro_data WHERE profile = ?", id)) {
+        m_db.Exec("ROLLBACK");  // both or neither
+        return false;
+    }
+    return transaction.Commit();
 }
 
 bool ProfileDatabase::RenameProfile(int id, const std::string& name) {

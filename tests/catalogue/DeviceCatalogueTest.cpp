@@ -105,10 +105,11 @@ TEST_F(DeviceCatalogueTest, BuildsModelsModesAndKnownDevices) {
 TEST_F(DeviceCatalogueTest, StoredModelIdChoosesTheSelection) {
     const std::string resources = Resources(kTwoModels);
     const std::pair<int, std::pair<int, int>> cases[] = {
-        {0, {101, 0}},     // nothing stored
-        {99, {101, 0}},    // below 100 counts as unset
-        {102, {102, 2}},   // a declared model
-        {150, {150, -1}},  // stored but no longer declared: still selected
+        {0, {101, 0}},       // nothing stored
+        {99, {101, 0}},      // below 100 counts as unset
+        {102, {102, 2}},     // a declared model
+        {150, {101, 0}},     // stored but not declared: counts as none
+        {999999, {101, 0}},  // (it would write into a database of no model)
     };
     for (const auto& [stored, expected] : cases) {
         const auto result = LoadDeviceDescriptions(resources, "/skin/", stored);

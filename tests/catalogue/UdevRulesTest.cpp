@@ -54,5 +54,24 @@ TEST(UdevRulesTest, GrantsOnlyTheNamedVendorInterfaces) {
     EXPECT_EQ(rules.find("MODE="), std::string::npos) << "access goes to the seat's user only";
 }
 
+// A model name from config.xml that carries a line break must not smuggle a rule in.
+TEST(UdevRulesTest, TextsThatWouldBreakARuleLineAreRefusedAndNeverWritten) {
+    KeyboardModel model;
+    model.deviceType = 101;
+    model.name = "K100\nKERNEL==\"hidraw*\", MODE=\"0666\"";
+    const std::vector<KeyboardMode> modes = {
+        Mode(kModeCable, 0xA001, "VID_1209&PID_A001&MI_01"),
+        Mode(kModeCable, 0xA004, "VID_1209&PID_A004\rKERNEL==\"hidraw*\""),
+    };
+    EXPECT_EQ(TextsThatBreakRuleLines(modes, {model}),
+              (std::vector<std::string>{"model 101 name", "model 101 hid_interface"}));
+    const std::string rules = UdevRulesFromModes(modes, {model});
+    EXPECT_EQ(rules.find("\nKERNEL==\"hidraw"), std::string::npos) << rules;
+    EXPECT_EQ(rules.find('\r'), std::string::npos);
+
+    model.name = "K100";
+    EXPECT_TRUE(TextsThatBreakRuleLines({modes[0]}, {model}).empty());
+}
+
 }  // namespace
 }  // namespace zephyl

@@ -165,6 +165,7 @@ TEST_F(ZephylctlTest, ClearErrorsAndExitCodes) {
         {"--virtual-keyboard=101:1 settings send", 1, "not be sent over Bluetooth"},
         {"--virtual-keyboard=101:0 frobnicate", 2, "unknown command"},
         {"--bogus devices", 2, "unknown option"},
+        {"--virtual-keyboard=101:0 profiles rename 2 ''", 1, "name cannot be empty"},
     };
     for (const auto& c : cases) {
         const Result result = Run(c.arguments);
@@ -173,6 +174,29 @@ TEST_F(ZephylctlTest, ClearErrorsAndExitCodes) {
                                                                  << result.err;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     }
+}
+
+// A mistyped scenario never runs on some other keyboard as if it were the one asked for.
+TEST_F(ZephylctlTest, UnknownVirtualScenarioIsRefused) {
+    for (const char* scenario : {"1O1:0", "101:7", "/no/such/scenario.json"}) {
+        const Result result =
+            Run(std::string("--virtual-keyboard='") + scenario + "' settings set sleep_time 1");
+        EXPECT_EQ(result.exitCode, 2) << scenario;
+        EXPECT_NE(result.err.find("does not know the scenario"), std::string::npos) << result.err;
+        EXPECT_EQ(StoredSettingsBlock(), "") << "nothing was written anywhere";
+    }
+}
+
+TEST_F(ZephylctlTest, MacroRepeatCountsOutsideWhatTheKeyboardPlaysAreRefused) {
+    ASSERT_EQ(Run("--virtual-keyboard=101:0 macros new").exitCode, 0);
+    for (const char* count : {"0", "-5", "abc", "99999999999", "256"}) {
+        const Result result =
+            Run(std::string("--virtual-keyboard=101:0 keys assign A macro 1 ") + count);
+        EXPECT_EQ(result.exitCode, 2) << count;
+        EXPECT_NE(result.err.find("repeats 1..255"), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(Run("--virtual-keyboard=101:0 keys assign A macro 1 255").exitCode, 0);
+    EXPECT_NE(Run("--virtual-keyboard=101:0 keys show").out.find("A (4)"), std::string::npos);
 }
 
 TEST_F(ZephylctlTest, DevicesTellsHowEachModelIsConnected) {

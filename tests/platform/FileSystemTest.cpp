@@ -28,6 +28,20 @@ TEST(FileSystemTest, CreateDirectoryPathFailsWhereAFileStands) {
     EXPECT_FALSE(CreateDirectoryPath(""));
 }
 
+TEST(FileSystemTest, PrivateDirectoryIsTheOwnersAloneNewOrOld) {
+    test::TempEnvironment environment;
+    const fs::path fresh = environment.Root() / "fresh";
+    const fs::path old = environment.Root() / "old";
+    fs::create_directories(old);
+    fs::permissions(old, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read |
+                             fs::perms::group_exec | fs::perms::others_exec);
+    for (const fs::path& folder : {fresh, old}) {
+        SCOPED_TRACE(folder.string());
+        EXPECT_TRUE(CreatePrivateDirectory(folder.string()));
+        EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+    }
+}
+
 TEST(FileSystemTest, DeleteTreeRemovesContentButNeverFollowsLinks) {
     test::TempEnvironment environment;
     const fs::path keep = environment.Root() / "keep";

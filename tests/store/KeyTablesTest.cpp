@@ -163,4 +163,17 @@ TEST_F(KeyTableTest, TextSurvivesWhateverItsCharacters) {
 }
 
 }  // namespace
+// A deleted profile's keys leave with it, and only its keys.
+TEST_F(KeyTableTest, DeletingAProfileDeletesItsKeysInTheSameStep) {
+    m_db.AddProfile("one", "");
+    m_db.AddProfile("two", "");
+    m_db.SaveKeyAssignment(Assignment(1, 0, 4, 2, 77));
+    m_db.SaveKeyAssignment(Assignment(2, 0, 4, 2, 78));
+    m_db.SaveKeyAssignment(Assignment(2, 1, 5, 2, 79));
+    EXPECT_TRUE(m_db.DeleteProfile(2));
+    EXPECT_EQ(Raw().Number("SELECT count(*) FROM t_key_macro_data WHERE profile = 2"), 0);
+    EXPECT_EQ(Raw().Number("SELECT count(*) FROM t_key_macro_data WHERE profile = 1"), 1);
+    EXPECT_EQ(Raw().Number("SELECT count(*) FROM t_profile_data WHERE profile = 2"), 0);
+}
+
 }  // namespace zephyl::test

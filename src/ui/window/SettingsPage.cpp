@@ -295,7 +295,10 @@ int SettingsPage::OnSoftwareUpdate() {
         const SoftwareCheck check = updates->CheckSoftware();
         // The gate keeps the window there while the answer is queued on it; a window that has
         // gone drops the answer with its queue.
-        gate->Run([&] { window->RunOnWindowThread([this, check] { OnSoftwareChecked(check); }); });
+        gate->Run([&] {
+            QMetaObject::invokeMethod(
+                window, [this, check] { OnSoftwareChecked(check); }, Qt::QueuedConnection);
+        });
     }).detach();
     return 1;
 }

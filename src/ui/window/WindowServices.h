@@ -69,6 +69,12 @@ public:
     virtual QString ChooseOpenFile(const QString& filter) = 0;
     virtual QString ChooseSaveFile(const QString& suggestedName, const QString& filter) = 0;
     virtual QString ChooseFolder() = 0;
+    /// Several files in the order the user chose them; one at most where the desktop's dialog
+    /// offers a single choice.
+    virtual std::vector<QString> ChooseOpenFiles(const QString& filter) {
+        const QString file = ChooseOpenFile(filter);
+        return file.isEmpty() ? std::vector<QString>{} : std::vector<QString>{file};
+    }
 
     /// A user action whose feature is not part of this build yet: said once in the trace.
     virtual void NotInThisBuild(const char* action) = 0;

@@ -7,6 +7,8 @@
 #include "text/LanguageText.h"
 #include "ui/window/MusicPage.h"
 
+#include <QTest>
+
 namespace zephyl::window::test {
 namespace {
 
