@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "keys/AssignmentKinds.h"
+#include "keys/ImportChecks.h"
 #include "keys/KeyAssignmentEdit.h"
 #include "keys/KeyCodes.h"
 #include "keys/KeyExchange.h"
@@ -234,7 +235,7 @@ int RunProfiles(const Invocation& invocation, KeyboardController& controller, st
         } else {
             for (const auto& entry : list.Entries()) {
                 out << (entry.id == list.CurrentProfile() ? "* " : "  ") << entry.id << "  "
-                    << entry.text << "\n";
+                    << Printable(entry.text) << "\n";
             }
         }
         return kExitOk;
@@ -258,6 +259,10 @@ int RunProfiles(const Invocation& invocation, KeyboardController& controller, st
         }
         if (action == "rename") {
             list.SelectProfileEntry(index);
+            if (!IsValidUtf8(words[3])) {
+                err << "zephylctl: a name must be UTF-8 text\n";
+                return kExitUsage;
+            }
             return Finish(list.FinishProfileRename(words[3]), controller, err);
         }
         if (action == "delete") {
@@ -310,7 +315,7 @@ int RunKeys(const Invocation& invocation, KeyboardController& controller, std::o
         }
         for (const auto& a : assignments) {
             out << UsageLabel(a.key_code) << " (" << a.key_code << ")  " << KindName(a.macro_type)
-                << "  " << a.macro_desc << "\n";
+                << "  " << Printable(a.macro_desc) << "\n";
         }
         return kExitOk;
     }
@@ -354,7 +359,7 @@ int RunKeys(const Invocation& invocation, KeyboardController& controller, std::o
                 << MessageText(imported.messageText ? imported.messageText : 895, 0) << "\n";
             return kExitFailed;
         }
-        out << imported.profileId << "  " << imported.name << "  (" << imported.stored
+        out << imported.profileId << "  " << Printable(imported.name) << "  (" << imported.stored
             << " keys)\n";
         if (imported.leftOut > 0) {
             err << "zephylctl: " << MessageText(imported.messageText, imported.leftOut) << "\n";
@@ -383,7 +388,7 @@ int RunMacros(const Invocation& invocation, KeyboardController& controller, std:
             out << "]\n";
         } else {
             for (const auto& entry : editor.Entries()) {
-                out << entry.id << "  " << entry.text << "\n";
+                out << entry.id << "  " << Printable(entry.text) << "\n";
             }
         }
         return kExitOk;
@@ -407,7 +412,11 @@ int RunMacros(const Invocation& invocation, KeyboardController& controller, std:
                 << MessageText(imported.messageText ? imported.messageText : 895, 0) << "\n";
             return kExitFailed;
         }
-        out << imported.macroId << "  " << imported.name << "  (" << imported.steps << " steps)\n";
+        out << imported.macroId << "  " << Printable(imported.name) << "  (" << imported.steps
+            << " steps)\n";
+        if (imported.leftOut > 0) {
+            err << "zephylctl: " << MessageText(imported.messageText, imported.leftOut) << "\n";
+        }
         return kExitOk;
     }
     const int id = words.size() > 2 ? Number(words[2]).value_or(-1) : -1;
@@ -426,10 +435,11 @@ int RunMacros(const Invocation& invocation, KeyboardController& controller, std:
         }
         std::vector<MacroStep> steps;
         database.ListMacroSteps(id, steps);
-        out << macro.name << ": plays " << macro.play_times << " time(s), " << steps.size()
-            << " steps\n";
+        out << Printable(macro.name) << ": plays " << macro.play_times << " time(s), "
+            << steps.size() << " steps\n";
         for (const auto& step : steps) {
-            out << "  " << step.type << "  " << step.desc << "  " << step.delay_time << " ms\n";
+            out << "  " << step.type << "  " << Printable(step.desc) << "  " << step.delay_time
+                << " ms\n";
         }
         return kExitOk;
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "keys/KeyExchange.h"
 
+#include "keys/ImportChecks.h"
+
 #include "keys/AssignmentKinds.h"
 #include "keys/KeyTexts.h"
 #include "platform/Paths.h"
@@ -51,8 +53,18 @@ std::string ProfileKeysDocument(const std::string& profileName,
 
 std::string ProfileKeysFileName(const std::string& folder, const std::string& profileName,
                                 std::uint64_t tick) {
-    return WithTrailingSlash(folder) + SafeFileComponent(profileName) + "-" + std::to_string(tick) +
-           ".xml";
+    // A file name holds at most 255 bytes: a long profile name is cut (at a character's start),
+    // leaving room for the tick count and the extension.
+    constexpr std::size_t kLongestNamePart = 200;
+    std::string name = SafeFileComponent(profileName);
+    if (name.size() > kLongestNamePart) {
+        std::size_t cut = kLongestNamePart;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        name.resize(cut);
+    }
+    return WithTrailingSlash(folder) + name + "-" + std::to_string(tick) + ".xml";
 }
 
 std::string ExportProfileKeys(ProfileDatabase& database, int profile, const std::string& shownName,
@@ -71,16 +83,33 @@ std::string ExportProfileKeys(ProfileDatabase& database, int profile, const std:
 
 KeyImport ImportProfileKeys(ProfileDatabase& database, const std::string& path) {
     KeyImport result;
+    if (!ExchangeFileSizeAllowed(path)) {
+        result.messageText = kTextImportFileTooLarge;
+        return result;
+    }
     XmlDocument document;
     if (!document.Load(path) || !document.FindElement("profile")) {
         result.messageText = kTextImportUnreadable;
         return result;
     }
-    result.read = true;
     document.EnterElement();
     if (document.FindElement("profileinfo")) {
         result.name = document.GetAttribute("name");
     }
+    if (!IsValidUtf8(result.name)) {
+        result.messageText = kTextImportUnreadable;
+        return result;
+    }
+    result.read = true;
+    std::vector<Macro> macros;
+    database.ListMacros(macros);
+    std::vector<int> macroIds;
+    for (const Macro& macro : macros) {
+        macroIds.push_back(macro.macro_id);
+    }
+    int refused = 0;
+    // The whole file or nothing: a profile with part of its keys would be written as it is.
+    ProfileDatabase::Batch batch(database);
     result.profileId = database.AddProfile(result.name, "");
     if (result.profileId > 0 && document.FindElement("keyitems")) {
         document.EnterElement();
@@ -100,14 +129,28 @@ KeyImport ImportProfileKeys(ProfileDatabase& database, const std::string& path) 
                 ++result.leftOut;
                 continue;
             }
+            if (!KeyAssignmentEncodable(item, macroIds) || !IsValidUtf8(item.macro_desc) ||
+                !IsValidUtf8(item.layout_desc)) {
+                ++refused;
+                continue;
+            }
             if (database.SaveKeyAssignment(item) > 0) {
                 ++result.stored;
             }
         }
         document.LeaveElement();
     }
+    if (result.profileId <= 0 || !batch.Commit()) {
+        result.profileId = 0;
+        result.stored = 0;
+        result.messageText = kTextImportUnreadable;
+        return result;
+    }
     if (result.leftOut > 0) {
         result.messageText = kTextImportActionsLeftOut;
+    } else if (refused > 0) {
+        result.leftOut = refused;
+        result.messageText = kTextImportItemsLeftOut;
     }
     return result;
 }

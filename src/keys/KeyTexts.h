@@ -33,6 +33,10 @@ inline constexpr int kTextImportUnreadable = 895;
 /// Imported key items that would run a program, open an address, paste a text or switch profile
 /// were left out; "%d" is their number.
 inline constexpr int kTextImportActionsLeftOut = 896;
+/// "%d": items of an imported file the keyboard could not take, left out.
+inline constexpr int kTextImportItemsLeftOut = 915;
+inline constexpr int kTextImportFileTooLarge = 916;
+inline constexpr int kTextImportMacroTooLong = 917;
 /// Every host-action number the keyboard can report is in use by another action.
 inline constexpr int kTextHostActionsExhausted = 897;
 

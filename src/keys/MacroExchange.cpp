@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "keys/MacroExchange.h"
 
+#include "keys/ImportChecks.h"
+
 #include "keys/KeyTable.h"
 #include "keys/KeyTexts.h"
 #include "store/ConfigValues.h"
@@ -57,6 +59,10 @@ bool ExportMacro(ProfileDatabase& database, int id, const std::string& path) {
 
 MacroImport ImportMacro(ProfileDatabase& database, const std::string& path) {
     MacroImport result;
+    if (!ExchangeFileSizeAllowed(path)) {
+        result.messageText = kTextImportFileTooLarge;
+        return result;
+    }
     XmlDocument document;
     if (!document.Load(path) || !document.FindElement("macro")) {
         result.messageText = kTextImportUnreadable;
@@ -77,23 +83,51 @@ MacroImport ImportMacro(ProfileDatabase& database, const std::string& path) {
         macro.delay_time = Number(document, "delaytime");
     }
     result.name = macro.name;
-    result.macroId = database.AddMacroWithSettings(macro);
-    if (result.macroId > 0 && document.FindElement("macroitems")) {
+    if (!MacroSettingsEncodable(macro) || !IsValidUtf8(macro.name)) {
+        result.messageText = kTextImportUnreadable;
+        return result;
+    }
+    std::vector<MacroStep> steps;
+    int refused = 0;
+    if (document.FindElement("macroitems")) {
         document.EnterElement();
-        std::vector<MacroStep> steps;
         while (document.FindElement("item")) {
             MacroStep step;
-            step.macro_id = result.macroId;
             step.type = Number(document, "type");
             step.value = Number(document, "value");
             step.delay_time = Number(document, "delay_time");
             step.desc = document.GetAttribute("desc");
+            if (!MacroStepEncodable(step) || !IsValidUtf8(step.desc)) {
+                ++refused;
+                continue;
+            }
             step.record_index = static_cast<int>(steps.size());
             steps.push_back(step);
+            if (static_cast<int>(steps.size()) > kMostImportedMacroSteps) {
+                result.messageText = kTextImportMacroTooLong;
+                return result;
+            }
         }
         document.LeaveElement();
+    }
+    // The macro and its steps together or not at all.
+    ProfileDatabase::Batch batch(database);
+    result.macroId = database.AddMacroWithSettings(macro);
+    if (result.macroId > 0) {
+        for (MacroStep& step : steps) {
+            step.macro_id = result.macroId;
+        }
         database.AddMacroSteps(steps);
-        result.steps = static_cast<int>(steps.size());
+    }
+    if (result.macroId <= 0 || !batch.Commit()) {
+        result.macroId = 0;
+        result.messageText = kTextImportUnreadable;
+        return result;
+    }
+    result.steps = static_cast<int>(steps.size());
+    if (refused > 0) {
+        result.leftOut = refused;
+        result.messageText = kTextImportItemsLeftOut;
     }
     return result;
 }

@@ -26,11 +26,14 @@ struct MacroImport {
     int macroId = 0;    ///< the new macro; 0 when nothing was stored
     std::string name;
     int steps = 0;
+    int leftOut = 0;      ///< steps the keyboard could not play, not stored
     int messageText = 0;  ///< what to tell the user; 0 for nothing
 };
 
-/// Reads a macro file into a new macro, its settings as written. Refused when the macro list
-/// already holds the 100 macros the keyboard can address.
+/// Reads a macro file into a new macro, its settings as written, in one transaction. Refused
+/// when the macro list already holds the 100 macros the keyboard can address, when the file is
+/// too large, its settings out of range or its steps more than the macro memory holds; steps
+/// the keyboard cannot play are left out and counted.
 MacroImport ImportMacro(ProfileDatabase& database, const std::string& path);
 
 }  // namespace zephyl

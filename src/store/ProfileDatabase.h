@@ -31,6 +31,22 @@ struct DatabaseOptions {
 class ProfileDatabase {
 public:
     explicit ProfileDatabase(DatabaseOptions options = {});
+
+    /// Several operations stored together or not at all (an imported file): no other thread
+    /// reaches the database meanwhile; rolled back unless committed.
+    class Batch {
+    public:
+        explicit Batch(ProfileDatabase& database);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        bool Commit();
+
+    private:
+        ProfileDatabase& m_database;
+        std::unique_lock<std::recursive_mutex> m_lock;
+        bool m_open = false;
+    };
     ~ProfileDatabase();
     ProfileDatabase(const ProfileDatabase&) = delete;
     ProfileDatabase& operator=(const ProfileDatabase&) = delete;

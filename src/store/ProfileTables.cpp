@@ -123,4 +123,27 @@ int ProfileDatabase::PrepareProfiles(const std::string& defaultName, std::vector
     return ListProfiles(list);
 }
 
+ProfileDatabase::Batch::Batch(ProfileDatabase& database)
+    : m_database(database), m_lock(database.m_lock) {
+    m_open = m_database.m_db.Exec("BEGIN") == 0;
+}
+
+ProfileDatabase::Batch::~Batch() {
+    if (m_open) {
+        m_database.m_db.Exec("ROLLBACK");
+    }
+}
+
+bool ProfileDatabase::Batch::Commit() {
+    if (!m_open) {
+        return false;
+    }
+    m_open = false;
+    if (m_database.m_db.Exec("COMMIT") == 0) {
+        return true;
+    }
+    m_database.m_db.Exec("ROLLBACK");
+    return false;
+}
+
 }  // namespace zephyl

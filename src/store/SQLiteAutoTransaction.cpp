@@ -12,13 +12,17 @@ SQLiteAutoTransaction::SQLiteAutoTransaction(SQLiteDB* database) : m_database(da
         return;
     }
     if (m_database->IsOpen()) {
-        m_database->Exec("BEGIN");
+        // Inside a caller's transaction this one is part of it: that one commits or rolls back.
+        m_nested = m_database->InTransaction();
+        if (!m_nested) {
+            m_database->Exec("BEGIN");
+        }
     }
     m_active = true;
 }
 
 SQLiteAutoTransaction::~SQLiteAutoTransaction() {
-    if (m_active && m_database != nullptr && m_database->IsOpen()) {
+    if (m_active && !m_nested && m_database != nullptr && m_database->IsOpen()) {
         m_database->Exec("END");
     }
 }
@@ -31,12 +35,14 @@ bool SQLiteAutoTransaction::Begin() {
     if (!m_database->IsOpen()) {
         return false;
     }
-    return m_database->Exec("BEGIN") == SQLITE_OK;
+    // Inside a caller's transaction this one is part of it: that one commits or rolls back.
+    m_nested = m_database->InTransaction();
+    return m_nested || m_database->Exec("BEGIN") == SQLITE_OK;
 }
 
 bool SQLiteAutoTransaction::Commit() {
-    bool committed = false;
-    if (m_database != nullptr && m_database->IsOpen()) {
+    bool committed = m_nested;
+    if (!m_nested && m_database != nullptr && m_database->IsOpen()) {
         committed = m_database->Exec("END") == SQLITE_OK;
     }
     m_active = false;

@@ -25,6 +25,7 @@ public:
 private:
     SQLiteDB* m_database;
     bool m_active = false;
+    bool m_nested = false;  ///< begun inside another transaction, which ends it
 };
 
 }  // namespace zephyl

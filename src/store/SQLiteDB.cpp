@@ -156,6 +156,10 @@ int SQLiteDB::Exec(const char* sql, int (*callback)(void*, int, char**, char**),
     return NoteBusy(sqlite3_exec(m_handle, sql, callback, context, nullptr));
 }
 
+bool SQLiteDB::InTransaction() const {
+    return m_handle != nullptr && sqlite3_get_autocommit(m_handle) == 0;
+}
+
 std::int64_t SQLiteDB::LastInsertRowId() const {
     if (m_handle == nullptr) {
         return -1;

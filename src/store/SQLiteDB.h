@@ -44,6 +44,8 @@ public:
     /// (statements still alive) stays open.
     bool Close();
     bool IsOpen() const { return m_handle != nullptr; }
+    /// A transaction is open on the connection.
+    bool InTransaction() const;
     /// Aborts a statement that another thread is in the middle of stepping.
     void Interrupt();
 

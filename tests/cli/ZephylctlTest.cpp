@@ -187,6 +187,18 @@ TEST_F(ZephylctlTest, UnknownVirtualScenarioIsRefused) {
     }
 }
 
+// Names are stored as UTF-8 and printed so that they cannot drive the terminal.
+TEST_F(ZephylctlTest, NamesAreUtf8AndPrintedWithoutControlCharacters) {
+    const Result refused =
+        Run("--virtual-keyboard=101:0 profiles rename 2 \"$(printf '\\377\\376')\"");
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    ASSERT_EQ(Run("--virtual-keyboard=101:0 profiles rename 2 \"$(printf '\\033[2Jx')\"").exitCode,
+              0);
+    const Result listed = Run("--virtual-keyboard=101:0 profiles");
+    EXPECT_EQ(listed.out.find('\x1b'), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("\\x1b[2Jx"), std::string::npos) << listed.out;
+}
+
 TEST_F(ZephylctlTest, MacroRepeatCountsOutsideWhatTheKeyboardPlaysAreRefused) {
     ASSERT_EQ(Run("--virtual-keyboard=101:0 macros new").exitCode, 0);
     for (const char* count : {"0", "-5", "abc", "99999999999", "256"}) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "keys/AssignmentKinds.h"
+#include "keys/ImportChecks.h"
 #include "keys/KeyExchange.h"
 #include "keys/MacroExchange.h"
 
@@ -57,6 +58,14 @@ TEST_F(ExchangeTest, KeyFileTextIsExact) {
               "<profileinfo name=\"x\"/>\r\n<keyitems/>\r\n</profile>\r\n");
 }
 
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
+}
+
 TEST_F(ExchangeTest, FileNamesStayInTheFolder) {
     const struct {
         std::string name;
@@ -66,6 +75,9 @@ TEST_F(ExchangeTest, FileNamesStayInTheFolder) {
         {"../../etc/passwd", "/k/_._.._etc_passwd-7.xml"},
         {".hidden", "/k/_hidden-7.xml"},
         {"", "/k/-7.xml"},
+        // Too long for a file name: cut to 200 bytes, never inside a character.
+        {std::string(10000, 'a'), "/k/" + std::string(200, 'a') + "-7.xml"},
+        {"a" + Repeat("д", 150), "/k/a" + Repeat("д", 99) + "-7.xml"},
     };
     EXPECT_EQ(ProfileKeysFileName("/k", cases[0].name, 123456), cases[0].file);
     for (size_t i = 1; i < std::size(cases); ++i) {
@@ -227,14 +239,15 @@ TEST_F(ExchangeTest, MacroRoundTripKeepsTheStepOrder) {
 TEST_F(ExchangeTest, MacroImportTakesValuesAsWrittenAndStopsAtOneHundred) {
     const auto path = WriteFile(Folder() / "m.xml",
                                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<macro>\r\n"
-                                "<macroinfo name=\"Odd\" type=\"7\" delaytime=\"x\"/>\r\n"
+                                "<macroinfo name=\"Odd\" times=\"7\" type=\"3\" "
+                                "delaytime=\"x\"/>\r\n"
                                 "</macro>\r\n");
     const MacroImport imported = ImportMacro(m_db, path.string());
     ASSERT_GT(imported.macroId, 0);
     Macro macro;
     ASSERT_TRUE(m_db.GetMacro(imported.macroId, macro));
-    EXPECT_EQ(macro.play_times, 0);
-    EXPECT_EQ(macro.delay_type, 7);
+    EXPECT_EQ(macro.play_times, 7);
+    EXPECT_EQ(macro.delay_type, 3);
     EXPECT_EQ(macro.delay_time, 0);
     EXPECT_EQ(imported.steps, 0);
 
@@ -246,6 +259,76 @@ TEST_F(ExchangeTest, MacroImportTakesValuesAsWrittenAndStopsAtOneHundred) {
     EXPECT_EQ(refused.macroId, 0);
     EXPECT_EQ(refused.messageText, 894);
     EXPECT_EQ(MacroCount(), 100);
+}
+
+// What no keyboard can take is refused before it is stored, and counted.
+TEST_F(ExchangeTest, ImportsRefuseWhatTheKeyboardCannotTake) {
+    const int macroId = m_db.AddMacro("Real");
+    const auto keyFile =
+        WriteFile(Folder() / "keys.xml",
+                  "<?xml version=\"1.0\"?><profile><profileinfo name=\"P\"/><keyitems>"
+                  "<item fn_layer=\"0\" key_code=\"4\" macro_type=\"2\" macro_value=\"5\"/>"
+                  "<item fn_layer=\"0\" key_code=\"-1\" macro_type=\"2\" macro_value=\"5\"/>"
+                  "<item fn_layer=\"0\" key_code=\"999\" macro_type=\"2\" macro_value=\"5\"/>"
+                  "<item fn_layer=\"5\" key_code=\"5\" macro_type=\"2\" macro_value=\"5\"/>"
+                  "<item fn_layer=\"0\" key_code=\"6\" macro_type=\"99\" macro_value=\"1\"/>"
+                  "<item fn_layer=\"0\" key_code=\"7\" macro_type=\"3\" macro_value=\"4242\"/>"
+                  "<item fn_layer=\"0\" key_code=\"8\" macro_type=\"12\" macro_value=\"9999\"/>"
+                  "<item fn_layer=\"0\" key_code=\"9\" macro_type=\"3\" macro_value=\"" +
+                      std::to_string(macroId) +
+                      "\"/>"
+                      "</keyitems></profile>");
+    const KeyImport keys = ImportProfileKeys(m_db, keyFile.string());
+    EXPECT_EQ(keys.stored, 2);
+    EXPECT_EQ(keys.leftOut, 6);
+    EXPECT_EQ(keys.messageText, 915);
+
+    const auto macroFile =
+        WriteFile(Folder() / "macro.xml",
+                  "<?xml version=\"1.0\"?><macro><macroinfo name=\"M\" times=\"1\" type=\"1\"/>"
+                  "<macroitems><item type=\"2\" value=\"4\" delay_time=\"10\"/>"
+                  "<item type=\"2\" value=\"4\" delay_time=\"-100\"/>"
+                  "<item type=\"2\" value=\"4\" delay_time=\"2147483647\"/>"
+                  "<item type=\"9\" value=\"4\" delay_time=\"10\"/>"
+                  "<item type=\"3\" value=\"4\" delay_time=\"10\"/></macroitems></macro>");
+    const MacroImport macro = ImportMacro(m_db, macroFile.string());
+    ASSERT_GT(macro.macroId, 0);
+    EXPECT_EQ(macro.steps, 2);
+    EXPECT_EQ(macro.leftOut, 3);
+    EXPECT_EQ(macro.messageText, 915);
+
+    // Settings out of range, too many steps: nothing at all is stored.
+    const int before = MacroCount();
+    std::string tooMany =
+        "<?xml version=\"1.0\"?><macro><macroinfo name=\"Long\" times=\"1\" "
+        "type=\"1\"/><macroitems>";
+    for (int i = 0; i < 450; ++i) {
+        tooMany += "<item type=\"2\" value=\"4\" delay_time=\"10\"/>";
+    }
+    tooMany += "</macroitems></macro>";
+    const struct {
+        std::string text;
+        int message;
+    } refused[] = {
+        {"<?xml version=\"1.0\"?><macro><macroinfo name=\"M\" times=\"-1\" type=\"1\"/></macro>",
+         895},
+        {"<?xml version=\"1.0\"?><macro><macroinfo name=\"M\" times=\"1\" type=\"99\"/></macro>",
+         895},
+        {tooMany, 917},
+    };
+    for (const auto& c : refused) {
+        const auto file = WriteFile(Folder() / "refused.xml", c.text);
+        const MacroImport result = ImportMacro(m_db, file.string());
+        EXPECT_EQ(result.macroId, 0);
+        EXPECT_EQ(result.messageText, c.message);
+    }
+    EXPECT_EQ(MacroCount(), before);
+
+    // Larger than any exchange file: not even read.
+    const auto huge = Folder() / "huge.xml";
+    std::filesystem::resize_file(WriteFile(huge, "<"), kExchangeFileLimit + 1);
+    EXPECT_EQ(ImportProfileKeys(m_db, huge.string()).messageText, 916);
+    EXPECT_EQ(ImportMacro(m_db, huge.string()).messageText, 916);
 }
 
 }  // namespace
