@@ -42,7 +42,7 @@ bool SingleInstance::TryAcquire() {
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     // Only a live process holds the lock: a lock left by a crashed run is taken over.
     m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
+    if (!m_lock->tryLock(0) && !TakeOverUnreadableLock()) {
         m_lock.reset();
         return false;
     }
@@ -55,6 +55,20 @@ bool SingleInstance::TryAcquire() {
     }
     connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
     return true;
+}
+
+bool SingleInstance::TakeOverUnreadableLock() {
+    // A lock file that names no process (empty, garbled) is never found stale by the lock
+    // itself. When nobody answers on the socket either, no instance runs: the file is left over.
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (m_lock->getLockInfo(&pid, &host, &application) || SendToRunning(QString(), 200)) {
+        return false;
+    }
+    Log(kLogWarning, "single instance: taking over the unreadable lock %s",
+        m_lockPath.toUtf8().constData());
+    return m_lock->removeStaleLockFile() && m_lock->tryLock(0);
 }
 
 void SingleInstance::OnNewConnection() {

@@ -39,6 +39,8 @@ signals:
 private:
     void OnNewConnection();
 
+    bool TakeOverUnreadableLock();
+
     QString m_lockPath;
     QString m_socketPath;
     std::unique_ptr<QLockFile> m_lock;

@@ -47,6 +47,20 @@ TEST(SingleInstanceTest, OtherNamesAndReleasedLocksDoNotCollide) {
         again.LockPath().startsWith(QString::fromStdString(environment.RuntimeDir().string())));
 }
 
+// A lock file left empty or garbled by a crash must not keep the program from starting forever.
+TEST(SingleInstanceTest, UnreadableLockThatNobodyAnswersIsTakenOver) {
+    test::TempEnvironment environment;
+    test::CoreApplication();
+    for (const char* content : {"", "garbage\n\x01\x02"}) {
+        SingleInstance probe("Crashed");
+        test::WriteFile(probe.LockPath().toStdString(), content);
+        SingleInstance next("Crashed");
+        EXPECT_TRUE(next.TryAcquire()) << "content: " << content;
+        SingleInstance second("Crashed");
+        EXPECT_FALSE(second.TryAcquire()) << "the new owner holds it";
+    }
+}
+
 TEST(SingleInstanceTest, NobodyListeningMeansNoAnswer) {
     test::TempEnvironment environment;
     test::CoreApplication();
