@@ -8,9 +8,11 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -155,7 +157,23 @@ bool SettingsStore::WriteValue(const std::string& name, const std::string& value
         lines.push_back(std::string("[") + kSection + "]");
         lines.push_back(entry);
     }
-    const std::string temporary = m_path + ".tmp";
+    // The file the user keeps is rewritten as it is: through a link to its target, with its own
+    // permissions, and not at all when it is read-only.
+    std::error_code error;
+    std::string target = m_path;
+    if (std::filesystem::is_symlink(m_path, error)) {
+        target = std::filesystem::weakly_canonical(m_path, error).string();
+        if (error) {
+            return false;
+        }
+    }
+    struct stat existing {};
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    // Read-only by its mode (which even root's access check would pass over) or to this user.
+    if (exists && ((existing.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0)) {
+        return false;
+    }
+    const std::string temporary = target + ".tmp";
     {
         std::ofstream out(temporary, std::ios::trunc);
         for (const auto& text : lines) {
@@ -167,7 +185,10 @@ bool SettingsStore::WriteValue(const std::string& name, const std::string& value
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), m_path.c_str()) != 0) {
+    if (exists) {
+        chmod(temporary.c_str(), existing.st_mode & 07777);
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
         std::remove(temporary.c_str());
         return false;
     }

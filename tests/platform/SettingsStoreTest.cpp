@@ -54,6 +54,30 @@ TEST(SettingsStoreTest, FailedWriteKeepsTheStoredFile) {
     EXPECT_EQ(store.ReadInt("LCID"), 1049);
 }
 
+TEST(SettingsStoreTest, RewritesKeepTheFilesModeLinkAndReadOnlyChoice) {
+    test::TempEnvironment environment;
+    SettingsStore store("Z");
+    ASSERT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kCreated);
+    ASSERT_TRUE(store.WriteInt("LCID", 1049));
+
+    fs::permissions(store.Path(), fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(store.WriteInt("LCID", 1033));
+    EXPECT_EQ(fs::status(store.Path()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // A link to a file kept elsewhere stays a link, and the target gets the value.
+    const fs::path elsewhere = environment.Root() / "kept.ini";
+    fs::rename(store.Path(), elsewhere);
+    fs::create_symlink(elsewhere, store.Path());
+    ASSERT_TRUE(store.WriteInt("LCID", 2052));
+    EXPECT_TRUE(fs::is_symlink(store.Path()));
+    EXPECT_NE(test::ReadFile(elsewhere).find("LCID=2052"), std::string::npos);
+
+    fs::permissions(elsewhere, fs::perms::owner_read);
+    EXPECT_FALSE(store.WriteInt("LCID", 1049)) << "a read-only file is the user's choice";
+    EXPECT_EQ(store.ReadInt("LCID"), 2052);
+}
+
 TEST(SettingsStoreTest, ConfigFolderThatCannotBeCreatedFailsToOpen) {
     test::TempEnvironment environment;
     // A plain file where the configuration folder should be.
