@@ -453,6 +453,7 @@ void MacroPage::OnImport() {
         PageOutcome outcome;
         outcome.messageText = result.messageText;
         outcome.messageCaption = 26;
+        outcome.messageCount = result.leftOut;
         ApplyOutcome(outcome);
     }
 }
