@@ -16,7 +16,7 @@ DEBIAN_PACKAGES := build-essential cmake ninja-build pkg-config git \
 	libxtst-dev libx11-dev libxext-dev pulseaudio pulseaudio-utils desktop-file-utils appstream clang-format xvfb xauth \
 	libssl-dev openssl python3
 
-.PHONY: all deps configure build run test test-core bench sanitize sanitize-thread format \
+.PHONY: all deps configure build run run-update-demo test test-core bench sanitize sanitize-thread format \
 	format-check clean
 
 all: build
@@ -42,6 +42,10 @@ build: configure
 
 run: build
 	$(BUILD)/bin/zephyl-keyboard-driver --virtual-keyboard=$(SCENARIO)
+
+# The software update against a loopback HTTPS server with a demo package (needs python3, openssl).
+run-update-demo: build
+	sh tests/update/data/update_demo.sh $(BUILD) $(SCENARIO)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300

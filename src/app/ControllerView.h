@@ -45,6 +45,9 @@ public:
     virtual void OnPageLoaded(int /*feature*/) {}
     /// A queued command did not do its work; `reason` is one line in the current language.
     virtual void ShowCommandFailed(const std::string& /*reason*/) {}
+    /// The model's profile database cannot be used: which file, and why. Nothing is stored
+    /// until it is mended or moved away.
+    virtual void ShowStoreProblem(const std::string& /*problem*/) {}
 
     /// The window parts of loading a layout; null when there is no window.
     virtual LayoutView* Layout() = 0;

@@ -39,9 +39,17 @@ public:
         m_controller.m_database.CloseDatabase();
         CreateDirectoryPath(m_controller.m_dataFolder + "db");
         if (!m_controller.m_database.OpenModelDatabase(m_controller.m_dataFolder, modelName)) {
-            Log(kLogError, "cannot open the profile database of \"%s\"", modelName.c_str());
+            const std::string problem = m_controller.m_database.OpenProblem();
+            Log(kLogError, "cannot open the profile database of \"%s\": %s", modelName.c_str(),
+                problem.c_str());
+            // Said once per problem, not at every refresh; the caller holds the view's lock.
+            if (problem != m_controller.m_storeProblemShown && m_controller.m_view) {
+                m_controller.m_view->ShowStoreProblem(problem);
+            }
+            m_controller.m_storeProblemShown = problem;
             return;
         }
+        m_controller.m_storeProblemShown.clear();
         // A new file gets its first profiles and default settings before anything reads them.
         std::vector<Profile> profiles;
         m_controller.m_database.PrepareProfiles(DefaultProfileBaseName(), profiles);

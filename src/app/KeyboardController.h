@@ -260,6 +260,7 @@ private:
     std::atomic<int> m_rememberedTab{1};
     std::atomic<int> m_batteryLevel{0};
     std::atomic<pid_t> m_externalProcess{0};
+    std::string m_storeProblemShown;  ///< under m_viewMutex
     std::int64_t m_lastBatteryPoll = -1;
     std::int64_t m_lastNotificationPoll = -1;
     std::function<std::int64_t()> m_nowMs;

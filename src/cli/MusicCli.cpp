@@ -99,8 +99,7 @@ int Run(const Invocation& invocation, KeyboardController& controller, std::ostre
         return kExitFailed;
     }
     music->SetKeyMap(BuildMusicKeyMap(*layout));
-    music->ApplyLayer(layer->foremode, layer->fore_amplitude, layer->backmode,
-                      layer->backb_right);
+    music->ApplyLayer(layer->foremode, layer->fore_amplitude, layer->backmode, layer->backb_right);
     music->SetShown(true);
 
     using Clock = std::chrono::steady_clock;

@@ -69,6 +69,10 @@ int Run(int argc, char** argv) {
         return cli::kExitUsage;
     }
     controller->LoadDeviceDescriptions();
+    if (const std::string problem = DatabaseInstance().OpenProblem(); !problem.empty()) {
+        std::cerr << "zephylctl: the profile database " << problem << "\n";
+        return cli::kExitFailed;
+    }
     if (invocation->model) {
         if (FindModelIndex(controller->Descriptions().models, *invocation->model) < 0) {
             std::cerr << "zephylctl: unknown keyboard model " << *invocation->model

@@ -34,8 +34,7 @@ Table& TheTable() {
                     MSlider, MProgress, CColorButton, CirclePalette, LCDPalette2, LCDPalette3,
                     BatteryCtrl, CDeviceCtrl, CDeviceList, MTabCtrl, MTabLayout, MListBox,
                     MComboBox, KeyboardCtrl, CustomLightMode, KeyFuncControl, CRecordList,
-                    LCDViewCtrl, LCDViewList, ImageViewList, ImageView>(
-            built->creators);
+                    LCDViewCtrl, LCDViewList, ImageViewList, ImageView>(built->creators);
         return built;
     }();
     return *table;

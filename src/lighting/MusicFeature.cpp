@@ -52,8 +52,8 @@ MusicKeyMap BuildMusicKeyMap(const KeyboardLayout& layout) {
         entry.lightIndex = key.lightIndex;
         entry.row = key.row;
         entry.column = key.column;
-        entry.inGrid = key.row >= 0 && key.row < map.rows && key.column >= 0 &&
-                       key.column < map.columns;
+        entry.inGrid =
+            key.row >= 0 && key.row < map.rows && key.column >= 0 && key.column < map.columns;
         entry.level = MusicKeyLevel(key.row, map.rows);
         entry.gridColumn = MusicKeyColumn(key.column, map.columns);
         map.keys.push_back(entry);
@@ -171,8 +171,9 @@ bool MusicLighting::SendFrame(KeyboardController& controller) {
         return false;
     }
     const bool screenScheme = m_foreMode.load() == kSchemeScreen;
-    ComputeMusicKeyFrame(m_map, m_visualizer->LatestFrame(), screenScheme,
-                         [this](int c, int r) { return m_screen->Colour(c, r); }, m_frame);
+    ComputeMusicKeyFrame(
+        m_map, m_visualizer->LatestFrame(), screenScheme,
+        [this](int c, int r) { return m_screen->Colour(c, r); }, m_frame);
     if (m_observer) {
         m_observer(m_map, m_frame);
     }
@@ -221,8 +222,7 @@ void RegisterMusicFeature(KeyboardController& controller, MusicFeatureOptions op
         }
         LoadSelectedMusicLayer(c, *music);
     });
-    controller.SetIdleStep(kFeatureMusic,
-                           [music](KeyboardController& c) { music->SendFrame(c); });
+    controller.SetIdleStep(kFeatureMusic, [music](KeyboardController& c) { music->SendFrame(c); });
 }
 
 std::shared_ptr<MusicLighting> MusicLightingOf(const KeyboardController& controller) {

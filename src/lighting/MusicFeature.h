@@ -23,9 +23,9 @@ struct MusicKey {
     int lightIndex = 0;
     int row = 0;
     int column = 0;
-    int level = 0;         ///< grid level of the key's row
-    int gridColumn = 0;    ///< grid column of the key's column
-    bool inGrid = false;   ///< the key has a place in the layout's rows and columns
+    int level = 0;        ///< grid level of the key's row
+    int gridColumn = 0;   ///< grid column of the key's column
+    bool inGrid = false;  ///< the key has a place in the layout's rows and columns
 };
 
 /// The layout's keys as the music frame reads them.

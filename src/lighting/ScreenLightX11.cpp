@@ -49,9 +49,10 @@ public:
         if (!m_image || m_image->bits_per_pixel != 32) {
             return false;
         }
-        m_shm.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(m_image->bytes_per_line) *
-                                              static_cast<size_t>(m_height),
-                             IPC_CREAT | 0600);
+        m_shm.shmid =
+            shmget(IPC_PRIVATE,
+                   static_cast<size_t>(m_image->bytes_per_line) * static_cast<size_t>(m_height),
+                   IPC_CREAT | 0600);
         if (m_shm.shmid < 0) {
             XDestroyImage(m_image);
             m_image = nullptr;

@@ -90,9 +90,11 @@ void Visualizer::FeedSamples(std::span<const float> interleaved) {
         m_sampleCount = 0;
     }
     if (m_sampleCount + interleaved.size() > m_samples.size()) {
-        const size_t drop = (m_sampleCount + interleaved.size() - m_samples.size() + 1) & ~size_t{1};
+        const size_t drop =
+            (m_sampleCount + interleaved.size() - m_samples.size() + 1) & ~size_t{1};
         std::copy(m_samples.begin() + static_cast<std::ptrdiff_t>(drop),
-                  m_samples.begin() + static_cast<std::ptrdiff_t>(m_sampleCount), m_samples.begin());
+                  m_samples.begin() + static_cast<std::ptrdiff_t>(m_sampleCount),
+                  m_samples.begin());
         m_sampleCount -= drop;
     }
     std::copy(interleaved.begin(), interleaved.end(),

@@ -70,9 +70,8 @@ struct WheelTable {
         for (int i = 0; i < kMusicLevels; ++i) {
             for (int j = 0; j < kMusicColumns; ++j) {
                 const double angle = std::atan2(double(i - centre), double(j - 128));
-                hue[MusicCell(i, j)] =
-                    static_cast<std::int16_t>(static_cast<int>(angle * 57.295827908797776 + 180.0) %
-                                              360);
+                hue[MusicCell(i, j)] = static_cast<std::int16_t>(
+                    static_cast<int>(angle * 57.295827908797776 + 180.0) % 360);
             }
         }
     }
@@ -148,9 +147,9 @@ std::uint32_t ScaleMusicColour(std::uint32_t colour, int k) {
 
 void FillMusicScheme(MusicGrid& table, int type, int brightness, float phase) {
     const int k = static_cast<int>(brightness * 2.55);
-    static constexpr std::uint32_t kSolid[] = {0x000000, 0, 0, 0, 0, 0, 0xFFFFFF,
-                                               0x0000FF, 0x0040FF, 0x00FFFF, 0xFF0000,
-                                               0x00FF00, 0xFFFF00, 0xFF0040};
+    static constexpr std::uint32_t kSolid[] = {0x000000, 0,        0,        0,        0,
+                                               0,        0xFFFFFF, 0x0000FF, 0x0040FF, 0x00FFFF,
+                                               0xFF0000, 0x00FF00, 0xFFFF00, 0xFF0040};
     static constexpr std::uint32_t kGreenYellowRed[] = {0x00FF00, 0x00FFFF, 0x0000FF};
     static constexpr std::uint32_t kRedToMagenta[] = {0x0000FF, 0x00FFFF, 0x00FF00,
                                                       0xFFFF00, 0xFF0000, 0xFF00FF};
@@ -279,8 +278,7 @@ void SpectrumAnalyser::PushStereo(std::span<const float> interleaved, int gain) 
     const size_t values = (interleaved.size() + 2) / 4;
     constexpr size_t kRingValues = kSampleRingLength / 2;
     const size_t kept = std::min(values, kRingValues);
-    std::copy(m_ring.begin() + static_cast<std::ptrdiff_t>(2 * kept), m_ring.end(),
-              m_ring.begin());
+    std::copy(m_ring.begin() + static_cast<std::ptrdiff_t>(2 * kept), m_ring.end(), m_ring.begin());
     size_t slot = kSampleRingLength - 2 * kept;
     for (size_t value = values - kept; value < values; ++value, slot += 2) {
         const size_t at = 4 * value;

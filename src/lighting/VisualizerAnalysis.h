@@ -35,8 +35,8 @@ inline constexpr std::size_t MusicCell(int level, int column) {
 /// What the user and the analyser's defaults choose.
 struct AnalyserSettings {
     int gain = 270;
-    int decay = 80;  ///< percent kept per frame
-    int windowType = 1;  ///< 0 none, 1 Hann, 2 Hamming, 3 Blackman
+    int decay = 80;         ///< percent kept per frame
+    int windowType = 1;     ///< 0 none, 1 Hann, 2 Hamming, 3 Blackman
     int smoothingMode = 1;  ///< 0 blocks, 1 moving average
     int smoothingWidth = 8;
     float follow = 1.0F;

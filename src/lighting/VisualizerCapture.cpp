@@ -48,8 +48,8 @@ struct LoopbackCapture::Connection {
                 return;
             }
             if (data) {  // a hole has no data: nothing to analyse, only to drop
-                self->owner->m_sink(std::span<const float>(static_cast<const float*>(data),
-                                                           bytes / sizeof(float)));
+                self->owner->m_sink(
+                    std::span<const float>(static_cast<const float*>(data), bytes / sizeof(float)));
             }
             pa_stream_drop(s);
         }
@@ -182,8 +182,8 @@ void LoopbackCapture::Restart() {
         pa_context_set_state_callback(connection->context, &Connection::OnContextState,
                                       connection.get());
         // Never start a server of our own: without one the page says so.
-        connected = pa_context_connect(connection->context, nullptr, PA_CONTEXT_NOAUTOSPAWN,
-                                       nullptr) >= 0;
+        connected =
+            pa_context_connect(connection->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
     }
     pa_threaded_mainloop_unlock(connection->loop);
     if (!connected) {

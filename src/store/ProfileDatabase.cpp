@@ -6,7 +6,10 @@
 
 #include <sqlite3.h>
 
+#include <set>
+
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -72,9 +75,73 @@ std::string ProfileDatabase::ModelDatabasePath(const std::string& dataFolder,
     return path + "db/" + SafeModelName(modelName) + "_datav2.db";
 }
 
+std::string ProfileDatabase::OpenProblem() const {
+    std::lock_guard lock(m_lock);
+    return m_openProblem;
+}
+
+bool ProfileDatabase::ExistingFileIsOurs() {
+    sqlite3* handle = nullptr;
+    const auto fail = [this, &handle](const std::string& reason) {
+        sqlite3_close(handle);
+        m_openProblem = m_path + ": " + reason;
+        return false;
+    };
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(m_path, error)) {
+        // A folder, a pipe (which would block the reader), a device: never a database.
+        return fail("is not a file");
+    }
+    // Looking must leave no trace: without a write-ahead log beside it the file is read as
+    // immutable, so SQLite creates none; with one, its content counts.
+    std::string uri = "file:";
+    for (char c : m_path) {
+        if (c == '%' || c == '?' || c == '#') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            uri += escaped;
+        } else {
+            uri += c;
+        }
+    }
+    uri += std::filesystem::exists(m_path + "-wal", error) ? "?mode=ro" : "?immutable=1";
+    if (sqlite3_open_v2(uri.c_str(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
+        SQLITE_OK) {
+        return fail("cannot be read");
+    }
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(handle, "SELECT name FROM sqlite_master WHERE type = 'table'", -1,
+                           &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return fail("is not a profile database (" + std::string(sqlite3_errmsg(handle)) + ")");
+    }
+    std::set<std::string> tables;
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        const unsigned char* name = sqlite3_column_text(statement, 0);
+        tables.insert(name ? reinterpret_cast<const char*>(name) : "");
+    }
+    sqlite3_finalize(statement);
+    if (code != SQLITE_DONE) {
+        return fail("is not a profile database (" + std::string(sqlite3_errmsg(handle)) + ")");
+    }
+    tables.erase("sqlite_sequence");
+    // An empty file is what an interrupted creation leaves: it gets its tables.
+    for (const char* needed :
+         {"t_config_data", "t_profile_data", "t_key_macro_data", "t_macro_data", "t_macrorecord"}) {
+        if (!tables.empty() && !tables.contains(needed)) {
+            return fail("is not a profile database of this program (no table " +
+                        std::string(needed) + ")");
+        }
+    }
+    sqlite3_close(handle);
+    return true;
+}
+
 bool ProfileDatabase::OpenModelDatabase(const std::string& dataFolder,
                                         const std::string& modelName) {
     std::lock_guard lock(m_lock);
+    m_openProblem.clear();
     const std::string path = ModelDatabasePath(dataFolder, modelName);
     if (m_db.IsOpen() && path != m_path) {
         // Keeping it would write this model's settings into another model's file.
@@ -84,6 +151,9 @@ bool ProfileDatabase::OpenModelDatabase(const std::string& dataFolder,
     bool result = false;
     if (!FileExists(m_path)) {
         result = CreateDatabase();
+        if (!result) {
+            m_openProblem = m_path + ": cannot be created";
+        }
     } else if (m_db.IsOpen()) {
         result = true;
     } else {
@@ -97,7 +167,11 @@ bool ProfileDatabase::OpenModelDatabase(const std::string& dataFolder,
 // transaction never committed); it gets its tables now instead of staying unusable forever.
 // Files that hold anything are used exactly as they are.
 bool ProfileDatabase::OpenExisting() {
+    if (!ExistingFileIsOurs()) {
+        return false;
+    }
     if (!m_db.Open(m_path.c_str(), kOpenExisting)) {
+        m_openProblem = m_path + ": cannot be opened for writing";
         return false;
     }
     if (QueryInt("SELECT count(*) FROM sqlite_master") == 0 && !RunSchema()) {

@@ -64,6 +64,9 @@ public:
     /// Creates the file of the last path given and its tables, all in one transaction. When any
     /// statement fails, a file this call created is removed again, so the next open starts over.
     bool CreateDatabase();
+    /// Why the last open of a model's database failed, for the user (the file's path and the
+    /// reason); empty when it opened. A file that is not ours is left untouched.
+    std::string OpenProblem() const;
     void CloseDatabase();
     /// Deletes the model's file with its journal files; a connection to it is closed first.
     void DeleteModelDatabase(const std::string& dataFolder, const std::string& modelName);
@@ -202,6 +205,9 @@ public:
 
 private:
     bool OpenExisting();
+    /// Looks at an existing file read-only before it is used: a database holding our tables or
+    /// no table at all. Sets m_openProblem otherwise.
+    bool ExistingFileIsOurs();
     bool RunSchema();
     void CloseConnection();
 
@@ -221,6 +227,7 @@ private:
     SQLiteDB m_db;
     std::vector<std::string> m_schema;
     std::string m_path;
+    std::string m_openProblem;
     bool m_opened = false;
 };
 

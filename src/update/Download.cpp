@@ -187,8 +187,8 @@ int Downloader::Download(const std::string& address, const std::string& targetPa
             // to nothing: with it set, only that certificate is trusted.
             const char* trialCa = std::getenv(kTrialCaVariable);
             const std::string caFile = !m_options.caFile.empty() ? m_options.caFile
-                                       : trialCa != nullptr       ? std::string(trialCa)
-                                                                  : std::string();
+                                       : trialCa != nullptr      ? std::string(trialCa)
+                                                                 : std::string();
             if (!caFile.empty()) {
                 curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());
             }

@@ -24,7 +24,8 @@ protected:
     void SetUp() override {
         m_environment.SetVariable("ZEPHYL_RESOURCE_DIR", std::nullopt);
         m_environment.SetVariable("ZEPHYL_VIRTUAL_KEYBOARD", std::nullopt);
-        m_environment.SetVariable("ZEPHYL_VIRTUAL_STATE", (m_environment.Root() / "kb.json").string());
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_STATE",
+                                  (m_environment.Root() / "kb.json").string());
         m_logPath = (m_environment.Root() / "reports.jsonl").string();
         m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", m_logPath);
         // No sound server answers here.
@@ -95,7 +96,8 @@ TEST_F(MusicCliTest, WrongUseIsAUsageError) {
     for (const Case& c : cases) {
         const Result result = Run(c.arguments);
         EXPECT_EQ(result.exitCode, 2) << c.arguments;
-        EXPECT_NE(result.err.find(c.message), std::string::npos) << c.arguments << ": " << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos)
+            << c.arguments << ": " << result.err;
     }
     EXPECT_NE(Run("--help music").out.find("music run --seconds N"), std::string::npos);
 }

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <regex>
 #include <sys/wait.h>
@@ -197,6 +198,66 @@ TEST_F(ZephylctlTest, NamesAreUtf8AndPrintedWithoutControlCharacters) {
     const Result listed = Run("--virtual-keyboard=101:0 profiles");
     EXPECT_EQ(listed.out.find('\x1b'), std::string::npos) << listed.out;
     EXPECT_NE(listed.out.find("\\x1b[2Jx"), std::string::npos) << listed.out;
+}
+
+// A database that is not ours, or not a database, is named and left as it is.
+TEST_F(ZephylctlTest, UnusableDatabasesAreReportedAndLeftUntouched) {
+    ASSERT_EQ(Run("--virtual-keyboard=101:0 profiles").exitCode, 0);
+    std::filesystem::path database;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(m_environment.DataHome())) {
+        if (entry.path().extension() == ".db") {
+            database = entry.path();
+        }
+    }
+    ASSERT_FALSE(database.empty());
+    const auto makeForeign = [](const std::filesystem::path& path, const char* sql) {
+        std::filesystem::remove(path);
+        sqlite3* handle = nullptr;
+        ASSERT_EQ(sqlite3_open(path.string().c_str(), &handle), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(handle, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(handle);
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"random bytes", [&] { test::WriteFile(database, std::string(4096, '\x5a')); },
+         "not a profile database"},
+        {"a folder",
+         [&] {
+             std::filesystem::remove(database);
+             std::filesystem::create_directory(database);
+         },
+         "not a file"},
+        {"another program's database",
+         [&] { makeForeign(database, "CREATE TABLE songs(title TEXT);"); },
+         "no table t_config_data"},
+        {"ours with a table dropped",
+         [&] {
+             makeForeign(database,
+                         "CREATE TABLE t_config_data(a); CREATE TABLE t_key_macro_data(a); "
+                         "CREATE TABLE t_macro_data(a); CREATE TABLE t_macrorecord(a);");
+         },
+         "no table t_profile_data"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(database);
+        c.make();
+        const std::string before =
+            std::filesystem::is_regular_file(database) ? test::ReadFile(database) : "";
+        const Result result = Run("--virtual-keyboard=101:0 profiles");
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_NE(result.err.find(database.filename().string()), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+        if (std::filesystem::is_regular_file(database)) {
+            EXPECT_EQ(test::ReadFile(database), before) << "left untouched";
+            EXPECT_FALSE(std::filesystem::exists(database.string() + "-wal"));
+        }
+    }
 }
 
 TEST_F(ZephylctlTest, MacroRepeatCountsOutsideWhatTheKeyboardPlaysAreRefused) {

@@ -3,6 +3,7 @@
 // schemes, the grid, the key mapping and the frames it makes for the keyboard.
 #include "catalogue/KeyboardLayout.h"
 #include "lighting/MusicFeature.h"
+#include "lighting/Visualizer.h"
 #include "lighting/VisualizerAnalysis.h"
 #include "protocol/MusicReports.h"
 
@@ -20,8 +21,8 @@ constexpr int kRate = 48000;
 std::vector<float> Tone(double frequency, double amplitude, int frames) {
     std::vector<float> samples;
     for (int i = 0; i < frames; ++i) {
-        const auto value =
-            static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * frequency * i / kRate));
+        const auto value = static_cast<float>(
+            amplitude * std::sin(2.0 * std::numbers::pi * frequency * i / kRate));
         samples.push_back(value);
         samples.push_back(value);
     }
@@ -148,20 +149,20 @@ struct SchemeCase {
 
 TEST(MusicAnalysisTest, SchemesGiveTheirColoursAtFixedPhases) {
     const SchemeCase cases[] = {
-        {0, 100, 0.0F, 10, 10, 0x000000},   // black
-        {7, 100, 0.0F, 10, 10, 0x0000FD},   // red: 100 · 2.55 truncates to 254
-        {8, 100, 0.0F, 0, 255, 0x003FFD},   // orange
-        {6, 50, 0.0F, 63, 0, 0x7E7E7E},     // white at half brightness (k = 127)
-        {12, 100, 0.0F, 5, 5, 0xFDFD00},    // cyan
-        {1, 100, 0.0F, 63, 40, 0x00FD00},   // gradient bottom: green
-        {1, 100, 0.0F, 1, 40, 0x0000FD},    // gradient top: red
-        {1, 100, 0.0F, 0, 200, 0x00FDFD},   // level 0 right half: yellow
-        {5, 100, 0.0F, 30, 30, 0x0000FE},   // one hue, phase 0: red
-        {5, 100, 120.0F, 30, 30, 0x00FE00}, // one hue, phase 120: green
-        {4, 100, 0.0F, 32, 255, 0xFEFE00},  // wheel: right of the centre is hue 180
-        {18, 100, 0.0F, 7, 16, 0xFE0000},   // hue per column: column 16 is hue 240
-        {17, 100, 0.0F, 9, 0, 0xEB0F7E},    // moving rainbow at column 0
-        {20, 100, 0.0F, 9, 99, 0xE90E7F},   // cycling colour: the rainbow at 1 degree
+        {0, 100, 0.0F, 10, 10, 0x000000},    // black
+        {7, 100, 0.0F, 10, 10, 0x0000FD},    // red: 100 · 2.55 truncates to 254
+        {8, 100, 0.0F, 0, 255, 0x003FFD},    // orange
+        {6, 50, 0.0F, 63, 0, 0x7E7E7E},      // white at half brightness (k = 127)
+        {12, 100, 0.0F, 5, 5, 0xFDFD00},     // cyan
+        {1, 100, 0.0F, 63, 40, 0x00FD00},    // gradient bottom: green
+        {1, 100, 0.0F, 1, 40, 0x0000FD},     // gradient top: red
+        {1, 100, 0.0F, 0, 200, 0x00FDFD},    // level 0 right half: yellow
+        {5, 100, 0.0F, 30, 30, 0x0000FE},    // one hue, phase 0: red
+        {5, 100, 120.0F, 30, 30, 0x00FE00},  // one hue, phase 120: green
+        {4, 100, 0.0F, 32, 255, 0xFEFE00},   // wheel: right of the centre is hue 180
+        {18, 100, 0.0F, 7, 16, 0xFE0000},    // hue per column: column 16 is hue 240
+        {17, 100, 0.0F, 9, 0, 0xEB0F7E},     // moving rainbow at column 0
+        {20, 100, 0.0F, 9, 99, 0xE90E7F},    // cycling colour: the rainbow at 1 degree
     };
     for (const SchemeCase& c : cases) {
         MusicGrid table{};
@@ -246,6 +247,27 @@ TEST(MusicAnalysisTest, CableBlockHoldsEachKeysColourOrTheSingleColourMark) {
     EXPECT_EQ(buffer[1], 0);
     EXPECT_EQ(buffer[2], 0xFD);
     EXPECT_EQ(buffer[3], 0xFD);
+}
+
+TEST(VisualizerTest, AReaderKeepsItsFrameWhileNewOnesAreRendered) {
+    Visualizer visualizer;
+    visualizer.ChangeSettings([](AnalyserSettings& settings) {
+        settings.foreType = 7;
+        settings.backType = kSchemeBlack;
+    });
+    visualizer.FeedSamples(Noise(512));
+    visualizer.RenderFrame();
+    const MusicFrame& loud = visualizer.LatestFrame();
+    EXPECT_EQ(loud.colours[MusicCell(10, 100)], 0x0000FDu);
+    const MusicGrid copy = loud.colours;
+    // Silence for a while: the frames go dark, but the frame held is left alone.
+    for (int i = 0; i < 40; ++i) {
+        visualizer.RenderFrame();
+    }
+    EXPECT_EQ(loud.colours, copy);
+    const MusicFrame& quiet = visualizer.LatestFrame();
+    EXPECT_EQ(quiet.colours[MusicCell(10, 100)], 0u);
+    EXPECT_EQ(visualizer.FrameCount(), 41u);
 }
 
 }  // namespace

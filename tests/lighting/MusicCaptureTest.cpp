@@ -70,9 +70,9 @@ public:
             const std::string unixModule =
                 "module-native-protocol-unix auth-anonymous=1 socket=" + m_socket;
             execl(program.c_str(), "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                  "--use-pid-file=no", "--disable-shm=yes", "--log-target=stderr",
-                  "--log-level=2", "-L", unixModule.c_str(), "-L",
-                  "module-null-sink sink_name=zephyl_test", static_cast<char*>(nullptr));
+                  "--use-pid-file=no", "--disable-shm=yes", "--log-target=stderr", "--log-level=2",
+                  "-L", unixModule.c_str(), "-L", "module-null-sink sink_name=zephyl_test",
+                  static_cast<char*>(nullptr));
             _exit(127);
         }
         for (int i = 0; i < 100 && !std::filesystem::exists(m_socket); ++i) {
@@ -175,7 +175,8 @@ protected:
         const auto end = std::chrono::steady_clock::now() + duration;
         while (std::chrono::steady_clock::now() < end) {
             m_controller->Work();
-            std::this_thread::sleep_for(std::chrono::milliseconds(KeyboardController::kWorkerPeriodMs));
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(KeyboardController::kWorkerPeriodMs));
         }
         return LitFrames();
     }
@@ -195,7 +196,8 @@ protected:
     int LitFrames() {
         std::ifstream log(m_logPath);
         std::string line;
-        const std::regex pattern("\"iface\":\"cable\",\"op\":\"set_feature\",\"hex\":\"([0-9a-f]*)\"");
+        const std::regex pattern(
+            "\"iface\":\"cable\",\"op\":\"set_feature\",\"hex\":\"([0-9a-f]*)\"");
         std::vector<std::string> reports;
         while (std::getline(log, line)) {
             std::smatch match;
@@ -271,6 +273,50 @@ TEST_F(MusicCaptureTest, AServerKilledMidwayEndsCaptureWithoutStoppingTheProgram
     m_music->Analyser().RestartCapture();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_TRUE(WaitForCapture(CaptureState::kNoServer));
+}
+
+/// The receiver path needs no sound: a non-black back scheme keeps every key coloured.
+TEST(MusicReceiverTest, FramesCarryTheSchemesAndHeightsToTheReceiver) {
+    test::TempEnvironment environment;
+    environment.SetVariable("PULSE_SERVER", "unix:" + (environment.Root() / "none").string());
+    environment.SetVariable("ZEPHYL_RESOURCE_DIR", std::string(ZEPHYL_RUNTIME_DIR));
+    environment.SetVariable("ZEPHYL_VIRTUAL_STATE", std::nullopt);
+    SetSoftwareName("Zephyl Keyboard Driver");
+    DeviceManager devices(HidLibrary::LoadVirtual("101:2"));
+    ASSERT_TRUE(devices.Library().Loaded());
+    ProfileDatabase database;
+    auto music = std::make_shared<MusicLighting>(nullptr, nullptr);
+    auto controller = std::make_shared<KeyboardController>(
+        devices, database, std::make_shared<SettingsStore>("Zephyl Keyboard Driver"),
+        std::string(ZEPHYL_RUNTIME_DIR) + "/", DataFolder());
+    RegisterMusicFeature(*controller, {music});
+    controller->LoadDeviceDescriptions();
+    controller->RunCommand(kCommandStart);
+    for (int i = 0; i < 32 && controller->QueueLength() > 0; ++i) {
+        controller->Work();
+    }
+    ASSERT_TRUE(controller->Ready());
+    ASSERT_EQ(controller->ConnectionMode(), kModeReceiver);
+    controller->RunCommand(kCommandLoadPages);
+    music->ApplyLayer(4, 300, 10, 80);
+    music->Analyser().RenderFrame();
+    controller->SetCurrentPage(kMusicTab, kFeatureMusic);
+    controller->Work();
+    controller->Work();
+
+    auto stateJson = reinterpret_cast<size_t (*)(char*, size_t)>(
+        devices.Library().Symbol("zephyl_virtual_state_json"));
+    std::string state(stateJson(nullptr, 0) + 1, '\0');
+    stateJson(state.data(), state.size());
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(state, match, std::regex("\"music_frames\": *([0-9]+)")));
+    EXPECT_EQ(match[1], "2");
+    EXPECT_TRUE(std::regex_search(state, std::regex("\"fore\": *4")));
+    EXPECT_TRUE(std::regex_search(state, std::regex("\"back\": *10")));
+    EXPECT_TRUE(std::regex_search(state, std::regex("\"back_brightness\": *80")));
+    controller->Shutdown();
+    controller.reset();
+    database.CloseDatabase();
 }
 
 }  // namespace

@@ -39,7 +39,8 @@ TEST(ScreenLightTest, KeysBeyondTheCellsTakeTheLastCellRead) {
     for (int c = 0; c < 21; ++c) {
         for (int r = 0; r < 6; ++r) {
             const std::uint32_t expected = c < 18 ? Cell(c, r) : Cell(17, 5);
-            EXPECT_EQ(grid[static_cast<size_t>(c * kScreenGridRows + r)], expected) << c << "," << r;
+            EXPECT_EQ(grid[static_cast<size_t>(c * kScreenGridRows + r)], expected)
+                << c << "," << r;
         }
     }
     ScreenGrid sevenRows{};
@@ -77,7 +78,7 @@ protected:
         m_pid = fork();
         if (m_pid == 0) {
             execl("/usr/bin/Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1920x1080x24",
-                  "-nolisten", "tcp", static_cast<char*>(nullptr));
+                  "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);

@@ -7,6 +7,7 @@
 #include "glint/MText.h"
 #include "ui/dialogs/DialogText.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace zephyl {
@@ -17,6 +18,7 @@ namespace {
 
 constexpr int kTextSending = 861;
 constexpr int kTextKeepConnected = 888;
+constexpr int kTextUploadPercent = 890;
 constexpr int kTextDownloading = 951;
 constexpr int kTextCancel = 950;
 constexpr std::uint32_t kTextColour = 0xFFC8C8C8;
@@ -98,6 +100,13 @@ void LEDWaitDlg2::UISize(const QRect& rect) {
 void LEDWaitDlg2::SetProgress(int percent) {
     if (auto* progress = GetControlAs<MProgress>(kProgressId)) {
         progress->SetProgress(percent);
+    }
+    // The title says how far the upload is, in the language's own words ("... %d%%").
+    if (auto* title = GetControlAs<MText>(kTitleId)) {
+        QString text = DialogText(kTextUploadPercent);
+        text.replace(QLatin1String("%d"), QString::number(std::clamp(percent, 0, 100)))
+            .replace(QLatin1String("%%"), QLatin1String("%"));
+        title->SetTitle(text);
     }
 }
 

@@ -130,6 +130,11 @@ QString DesktopServices::ChooseOpenFile(const QString& filter) {
     return QFileDialog::getOpenFileName(m_owner, {}, {}, filter);
 }
 
+std::vector<QString> DesktopServices::ChooseOpenFiles(const QString& filter) {
+    const QStringList files = QFileDialog::getOpenFileNames(m_owner, {}, {}, filter);
+    return {files.begin(), files.end()};
+}
+
 QString DesktopServices::ChooseSaveFile(const QString& suggestedName, const QString& filter) {
     return QFileDialog::getSaveFileName(m_owner, {}, suggestedName, filter);
 }

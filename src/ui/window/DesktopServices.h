@@ -46,6 +46,7 @@ public:
     int RunKeyAssignmentDialog(int keyCode, int profile, int layer) override;
     int TrackMenu(const std::vector<std::pair<int, QString>>& items) override;
     QString ChooseOpenFile(const QString& filter) override;
+    std::vector<QString> ChooseOpenFiles(const QString& filter) override;
     QString ChooseSaveFile(const QString& suggestedName, const QString& filter) override;
     QString ChooseFolder() override;
     void NotInThisBuild(const char* action) override;

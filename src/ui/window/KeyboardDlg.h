@@ -117,6 +117,7 @@ public:
     void SetUpdaterRunning(bool running) override;
     void OnPageLoaded(int feature) override;
     void ShowCommandFailed(const std::string& reason) override;
+    void ShowStoreProblem(const std::string& problem) override;
     LayoutView* Layout() override { return this; }
 
     // ---- LayoutView (any thread) ----

@@ -91,6 +91,10 @@ void KeyboardDlg::ShowCommandFailed(const std::string& reason) {
     });
 }
 
+void KeyboardDlg::ShowStoreProblem(const std::string& problem) {
+    ShowCommandFailed(problem);
+}
+
 void KeyboardDlg::CloseWaitDialog() {
     m_services->CloseWaitDialog();
 }

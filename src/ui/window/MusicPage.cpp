@@ -272,8 +272,8 @@ void MusicPage::StoreLayerLocked() {
 }
 
 void MusicPage::ShowLevelControls(bool shown) {
-    for (int id : {kSensitivityText, kSensitivity, kBackText, kBack, kBackBrightnessText,
-                   kBackBrightness}) {
+    for (int id :
+         {kSensitivityText, kSensitivity, kBackText, kBack, kBackBrightnessText, kBackBrightness}) {
         if (glint::MControl* control = Window().GetControl(id)) {
             control->SetVisible(shown);
         }
@@ -323,7 +323,7 @@ int MusicPage::OnLayerRenamed() {
     std::lock_guard lock(m_mutex);
     const int index = m_layers->GetCurSel();
     if (index < 0) {
-        return 0;
+        return 1;
     }
     const int id = m_layers->GetItemData(index);
     MusicLayers layers(Controller().Database());

@@ -111,6 +111,8 @@ protected:
     void BuildControls() override;
 
 private:
+    /// Whether the page has an operation for event `code` of control `id`.
+    static bool ActsOn(int id, int code);
     int OnScreenChosen();
     int OnLibrary();
     int OnEditor(int id);

@@ -8,7 +8,7 @@ namespace zephyl {
 struct KeyboardLayout;
 struct SoftwareCheck;
 class UpdateService;
-}
+}  // namespace zephyl
 
 namespace zephyl::window {
 

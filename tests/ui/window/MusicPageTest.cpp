@@ -88,8 +88,8 @@ TEST_F(MusicPageTest, LayersKeepTheirSchemesAndLevels) {
 
 TEST_F(MusicPageTest, ScreenColoursHideTheLevelControls) {
     Open();
-    const int controls[] = {MusicPage::kSensitivityText, MusicPage::kSensitivity,
-                            MusicPage::kBackText,        MusicPage::kBack,
+    const int controls[] = {MusicPage::kSensitivityText,    MusicPage::kSensitivity,
+                            MusicPage::kBackText,           MusicPage::kBack,
                             MusicPage::kBackBrightnessText, MusicPage::kBackBrightness};
     ASSERT_TRUE(Page().ForeList()->SelectData(kSchemeScreen));
     Click(MusicPage::kFore);

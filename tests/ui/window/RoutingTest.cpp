@@ -40,7 +40,7 @@ const RouteCase kRoutes[] = {
     {175, 29, 1, {}, 0},
     {202, 2, 1, {}, 0},
     {221, 26, 1, {}, 0},
-    {238, 29, 1, {"later: music lighting: layer renamed"}, 0},
+    {238, 29, 1, {}, 0},
     {258, 30, 1, {}, 0},
     {258, 29, 1, {}, 0},
     {258, 26, 0, {}, 0},
@@ -58,12 +58,11 @@ const RouteCase kRoutes[] = {
     {88, 2, 1, {}, 1},
     {92, 2, 1, {}, 1},
     {156, 2, 1, {"wait"}, 1},
-    {243, 2, 1, {"later: music lighting: colour scheme"}, 0},
+    {243, 2, 1, {}, 0},
     // Macro step tools without a macro: nothing to act on.
     {261, 2, 1, {}, 0},
     {276, 2, 1, {}, 0},
     {281, 2, 1, {}, 0},
-    {300, 2, 1, {"later: settings: software update"}, 0},
     {344, 2, 1, {}, 0},
     {367, 2, 1, {}, 0},
     // Settings and keys that store and send.
@@ -75,6 +74,8 @@ const RouteCase kRoutes[] = {
     {65, 2, 1, {"wait"}, 1},
     {298, 2, 1, {"message 4 Reset keys", "wait"}, 1},
     {297, 2, 1, {"autostart"}, 0},
+    // Last: the software check answers from another thread after the wait dialog is up.
+    {300, 2, 1, {"wait"}, 0},
 };
 
 class RoutingTest : public WindowTest {};
