@@ -16,8 +16,8 @@ DEBIAN_PACKAGES := build-essential cmake ninja-build pkg-config git \
 	libxtst-dev libx11-dev libxext-dev pulseaudio pulseaudio-utils desktop-file-utils appstream clang-format xvfb xauth \
 	libssl-dev openssl python3
 
-.PHONY: all deps configure build run run-update-demo test test-core bench sanitize sanitize-thread format \
-	format-check clean
+.PHONY: all deps configure build run run-update-demo test test-core bench soak sanitize \
+	sanitize-thread format format-check clean
 
 all: build
 
@@ -63,6 +63,11 @@ bench: deps
 		-DZEPHYL_BUILD_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-bench -j$(JOBS)
 	@for program in $(BUILD)-bench/bin/bench_*; do echo "== $$program"; $$program || exit 1; done
+
+# Longer than the tests: killed writes, every fault of the virtual keyboard against every
+# writing command, and the import fuzz target. SOAK_KILLS and SOAK_FUZZ_RUNS bound it.
+soak: build
+	tools/soak.sh $(BUILD)
 
 sanitize: deps
 	cmake -S . -B $(BUILD)-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
