@@ -7,6 +7,8 @@
 #include "catalogue/KeyboardLayout.h"
 #include "device/KeyboardSettings.h"
 #include "platform/SettingsStore.h"
+#include "text/CurrentLanguage.h"
+#include "text/LanguageText.h"
 #include "ui/dialogs/UpdateTipDlg.h"
 #include "ui/window/ConnectionModeView.h"
 #include "ui/window/WindowServices.h"
@@ -14,6 +16,8 @@
 
 #include <QCoreApplication>
 
+#include <filesystem>
+#include <set>
 #include <thread>
 
 namespace zephyl::window {
@@ -21,6 +25,20 @@ namespace {
 
 constexpr int kEnglish = 1033;
 constexpr int kRussian = 1049;
+constexpr int kSimplifiedChinese = 2052;
+
+QString LanguageName(int language) {
+    switch (language) {
+        case kEnglish:
+            return QStringLiteral("English");
+        case kRussian:
+            return QStringLiteral("Русский");
+        case kSimplifiedChinese:
+            return QStringLiteral("简体中文");
+        default:
+            return QString::number(language);
+    }
+}
 constexpr int kDefaultResponseTime = 2;
 
 }  // namespace
@@ -31,9 +49,15 @@ void SettingsPage::BuildControls() {
 
     MakeText(kLanguageText, 150);
     m_language = MakeCombo(kLanguage);
-    // The language names are written in their own language, whatever the current one is.
-    m_language->AddItem(QStringLiteral("English"), kEnglish);
-    m_language->AddItem(QStringLiteral("Русский"), kRussian);
+    // Every language config.xml offers whose file is there, so a language the program started
+    // in can always be chosen again. The names are written in their own language.
+    std::set<int> offered = LanguageSet();
+    offered.insert({kEnglish, kRussian, CurrentLanguageId()});
+    for (int language : offered) {
+        if (language == kEnglish || std::filesystem::exists(LanguageFilePath(language))) {
+            m_language->AddItem(LanguageName(language), language);
+        }
+    }
     m_language->SelectData(CurrentLanguageId());
 
     m_sleepText = MakeText(kSleepText, 141);

@@ -6,6 +6,7 @@
 #include "catalogue/KeyboardLayout.h"
 #include "platform/SettingsStore.h"
 #include "store/ConfigValues.h"
+#include "text/CurrentLanguage.h"
 #include "text/LanguageText.h"
 #include "ui/window/KeyPage.h"
 #include "ui/window/MacroPage.h"
@@ -270,6 +271,21 @@ TEST_F(PagesTest, FirmwareNotNewerIsSaid) {
     const auto calls = m_services->Calls();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), "message 0 Firmware update: You already have the latest version.");
+}
+
+// A language the program started in (Chinese from the locale) can be chosen again later.
+TEST_F(PagesTest, EveryShippedLanguageOfTheConfigurationIsOffered) {
+    SetLanguageSet({1033, 1049, 2052});
+    Start("101:0");
+    SetCurrentLanguageId(2052);
+    m_window->ApplyLanguageTexts();
+    auto* languages = Control<glint::MComboBox>(291);
+    EXPECT_EQ(languages->GetCurData(), 2052) << "the box shows the language in use";
+    ASSERT_TRUE(languages->SelectData(1033));
+    m_window->OnMessage(291, 2, 0);
+    EXPECT_EQ(CurrentLanguageId(), 1033);
+    EXPECT_TRUE(languages->SelectData(2052)) << "and it stays on offer";
+    SetLanguageSet({});
 }
 
 TEST_F(PagesTest, LanguageSwitchRewritesCaptionsAndDefaultNames) {
