@@ -100,6 +100,8 @@ bool KeyboardDlg::CreateMainWindow() {
                 glint::kStyleDialog & ~glint::kStyleVisible, 0, rect)) {
         return false;
     }
+    // The pages are laid out for this size: smaller, their controls would overlap.
+    setMinimumSize(kWindowWidth, kWindowHeight);
     CenterWindow();
     return true;
 }

@@ -89,6 +89,15 @@ TEST_F(ViewsTest, BluetoothKeyboardShowsTheConnectedView) {
     EXPECT_FALSE(m_window->OnHomePage());
 }
 
+// Shrunk below the size its pages are laid out for, the window's controls would overlap.
+TEST_F(ViewsTest, WindowNeverShrinksBelowItsLayout) {
+    Start("101:0");
+    m_window->resize(600, 400);
+    Settle();
+    EXPECT_GE(m_window->width(), 1280);
+    EXPECT_GE(m_window->height(), 720);
+}
+
 TEST_F(ViewsTest, PagesReopenWhereTheUserLeftThem) {
     Start(R"({"keyboards": []})");
     ShowMode(kModeCable, 0x7F, 0x7F);
