@@ -71,6 +71,12 @@ bool WriteTestGif(const std::string& path, int width, int height,
             }
             ok = ok && EGifPutLine(gif, line.data(), frame.width) == GIF_OK;
         }
+        // giflib keeps its copy of a frame's local palette until the next frame brings one; a
+        // next frame without one would drop the copy unfreed, so it goes with its frame.
+        if (gif->Image.ColorMap != nullptr) {
+            GifFreeMapObject(gif->Image.ColorMap);
+            gif->Image.ColorMap = nullptr;
+        }
     }
     return EGifCloseFile(gif, &status) == GIF_OK && ok;
 }
