@@ -19,7 +19,9 @@
 #include "text/LanguageText.h"
 
 #include <QCursor>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QProcess>
 
 namespace zephyl::window {
@@ -126,21 +128,49 @@ int DesktopServices::TrackMenu(const std::vector<std::pair<int, QString>>& items
     return menu.TrackPopupMenu(QCursor::pos(), m_owner);
 }
 
+QString FileDialogFolder(const QString& lastFolder) {
+    if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir()) {
+        return lastFolder;
+    }
+    return QDir::homePath();
+}
+
+void DesktopServices::RememberFolderOf(const QString& path, bool isFolder) {
+    if (!path.isEmpty()) {
+        m_lastFolder = isFolder ? path : QFileInfo(path).absolutePath();
+    }
+}
+
 QString DesktopServices::ChooseOpenFile(const QString& filter) {
-    return QFileDialog::getOpenFileName(m_owner, {}, {}, filter);
+    const QString file =
+        QFileDialog::getOpenFileName(m_owner, {}, FileDialogFolder(m_lastFolder), filter);
+    RememberFolderOf(file);
+    return file;
 }
 
 std::vector<QString> DesktopServices::ChooseOpenFiles(const QString& filter) {
-    const QStringList files = QFileDialog::getOpenFileNames(m_owner, {}, {}, filter);
+    const QStringList files =
+        QFileDialog::getOpenFileNames(m_owner, {}, FileDialogFolder(m_lastFolder), filter);
+    if (!files.isEmpty()) {
+        RememberFolderOf(files.front());
+    }
     return {files.begin(), files.end()};
 }
 
 QString DesktopServices::ChooseSaveFile(const QString& suggestedName, const QString& filter) {
-    return QFileDialog::getSaveFileName(m_owner, {}, suggestedName, filter);
+    const QString suggested = QFileInfo(suggestedName).isAbsolute()
+                                  ? suggestedName
+                                  : QDir(FileDialogFolder(m_lastFolder)).filePath(suggestedName);
+    const QString file = QFileDialog::getSaveFileName(m_owner, {}, suggested, filter);
+    RememberFolderOf(file);
+    return file;
 }
 
 QString DesktopServices::ChooseFolder() {
-    return QFileDialog::getExistingDirectory(m_owner);
+    const QString folder =
+        QFileDialog::getExistingDirectory(m_owner, {}, FileDialogFolder(m_lastFolder));
+    RememberFolderOf(folder, true);
+    return folder;
 }
 
 void DesktopServices::NotInThisBuild(const char* action) {

@@ -24,6 +24,10 @@ namespace zephyl::window {
 
 /// The desktop the main window runs on: the skinned dialogs, the tray icon, the browser, the
 /// autostart entry and the end of the program.
+/// Where a file dialog opens: the folder used last while it still exists, else the user's home
+/// (never the program's own folder, where no user file belongs).
+QString FileDialogFolder(const QString& lastFolder);
+
 class DesktopServices : public WindowServices {
 public:
     DesktopServices(glint::MWindow* owner, std::shared_ptr<SettingsStore> settings,
@@ -52,7 +56,11 @@ public:
     void NotInThisBuild(const char* action) override;
 
 private:
+    /// Remembers the folder of what the user chose, for the next dialog.
+    void RememberFolderOf(const QString& path, bool isFolder = false);
+
     glint::MWindow* m_owner;
+    QString m_lastFolder;
     std::shared_ptr<SettingsStore> m_settings;
     ProfileDatabase& m_database;
     KeyNameSource m_keyNames;

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // What the controller shows through the window, from the worker's thread.
 #include "WindowTestSupport.h"
+#include "ui/window/DesktopServices.h"
 
 #include "app/ConnectionState.h"
 #include "catalogue/KeyboardLayout.h"
+
+#include <QDir>
 
 #include <chrono>
 #include <future>
@@ -96,6 +99,15 @@ TEST_F(ViewsTest, WindowNeverShrinksBelowItsLayout) {
     Settle();
     EXPECT_GE(m_window->width(), 1280);
     EXPECT_GE(m_window->height(), 720);
+}
+
+// File dialogs open where the user was last, else at home; never in the program's folder.
+TEST(FileDialogFolderTest, LastFolderWhileItExistsElseHome) {
+    zephyl::test::TempEnvironment environment;
+    const QString existing = QString::fromStdString(environment.Root().string());
+    EXPECT_EQ(FileDialogFolder(existing), existing);
+    EXPECT_EQ(FileDialogFolder(existing + "/gone"), QDir::homePath());
+    EXPECT_EQ(FileDialogFolder({}), QDir::homePath());
 }
 
 TEST_F(ViewsTest, PagesReopenWhereTheUserLeftThem) {
