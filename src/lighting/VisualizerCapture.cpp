@@ -85,8 +85,8 @@ struct LoopbackCapture::Connection {
             std::lock_guard lock(nameMutex);
             sinkName = sink;
         }
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
-        stream = pa_stream_new(context, "Keyboard lighting", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
+        stream = pa_stream_new(context, "Keyboard lighting", &format, nullptr);
         if (!stream) {
             owner->SetState(CaptureState::kEnded);
             return;

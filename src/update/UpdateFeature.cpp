@@ -85,14 +85,14 @@ void UpdateService::Cancel() {
     }
 }
 
-PreparedPackage UpdateService::Fetch(const std::string& baseAddress, const PackageSpec& spec) {
+PreparedPackage UpdateService::Fetch(const std::string& baseAddress, const PackageNames& names) {
     Downloader downloader(m_options.download);
     {
         std::lock_guard lock(m_mutex);
         m_running = &downloader;
     }
     const PreparedPackage prepared =
-        PreparePackage(downloader, baseAddress, spec, TempFolder(), [this, &downloader](int p) {
+        PreparePackage(downloader, baseAddress, names, TempFolder(), [this, &downloader](int p) {
             {
                 // The download marks itself running only once it starts, which would undo a
                 // Cancel that came before; its first progress step applies that Cancel again.

@@ -75,8 +75,8 @@ public:
 
 private:
     void Progress(int percent);
-    /// Fetches and unpacks `spec` from `baseAddress`, open to Cancel meanwhile.
-    PreparedPackage Fetch(const std::string& baseAddress, const PackageSpec& spec);
+    /// Fetches and unpacks `names` from `baseAddress`, open to Cancel meanwhile.
+    PreparedPackage Fetch(const std::string& baseAddress, const PackageNames& names);
     /// Fails the running command with the outcome's text.
     void Refuse(PackageOutcome outcome);
 

@@ -53,18 +53,18 @@ const char* EnglishText(PackageOutcome outcome) {
 }  // namespace
 
 PreparedPackage PreparePackage(Downloader& downloader, const std::string& baseAddress,
-                               const PackageSpec& spec, const std::string& tempFolder,
+                               const PackageNames& names, const std::string& tempFolder,
                                const Downloader::ProgressFunction& progress) {
     PreparedPackage prepared;
-    const std::string address = baseAddress + spec.packageName;
+    const std::string address = baseAddress + names.packageName;
     if (!IsSecureAddress(address)) {
         prepared.outcome = PackageOutcome::kNotSecure;
         return prepared;
     }
     CreateDirectoryPath(tempFolder);
-    const std::string packagePath = tempFolder + spec.packageName;
+    const std::string packagePath = tempFolder + names.packageName;
     const std::string digestPath = packagePath + kDigestSuffix;
-    const std::string unpackFolder = tempFolder + Stem(spec.packageName);
+    const std::string unpackFolder = tempFolder + Stem(names.packageName);
     // An older attempt's files never count for this one.
     unlink(packagePath.c_str());
     unlink(digestPath.c_str());
@@ -103,7 +103,7 @@ PreparedPackage PreparePackage(Downloader& downloader, const std::string& baseAd
     }
     unlink(packagePath.c_str());
     unlink(digestPath.c_str());
-    const std::string program = unpackFolder + "/" + spec.programName;
+    const std::string program = unpackFolder + "/" + names.programName;
     struct stat status {};
     if (lstat(program.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return fail(PackageOutcome::kDownloadFailed);

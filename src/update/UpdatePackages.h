@@ -8,14 +8,14 @@
 namespace zephyl {
 
 /// A package the program fetches, and the program inside it that is run.
-struct PackageSpec {
+struct PackageNames {
     const char* packageName;
     const char* programName;
 };
 
-inline constexpr PackageSpec kApplicationPackage{"Keyboard-Software-Setup.zip",
-                                                 "Keyboard-Software-Setup"};
-inline constexpr PackageSpec kFirmwarePackage{"FirmwareUpdateTool.zip", "FirmwareUpdateTool"};
+inline constexpr PackageNames kApplicationPackage{"Keyboard-Software-Setup.zip",
+                                                  "Keyboard-Software-Setup"};
+inline constexpr PackageNames kFirmwarePackage{"FirmwareUpdateTool.zip", "FirmwareUpdateTool"};
 
 /// Suffix of the companion file that holds a package's SHA-256.
 inline constexpr const char* kDigestSuffix = ".sha256";
@@ -47,7 +47,7 @@ struct PreparedPackage {
 /// path of the program in it. Nothing of a refused package is left to run: its archive is
 /// deleted, and so is its sub-folder unless the package was checked and unpacked whole.
 PreparedPackage PreparePackage(Downloader& downloader, const std::string& baseAddress,
-                               const PackageSpec& spec, const std::string& tempFolder,
+                               const PackageNames& names, const std::string& tempFolder,
                                const Downloader::ProgressFunction& progress = {});
 
 /// Compares dotted version numbers ("0.10.2" > "0.9"); missing parts count as 0, and reading
