@@ -168,7 +168,11 @@ int Stream(const Invocation& invocation, KeyboardController& controller, std::os
         out << "streamed " << sent << " frames of set " << set->id << " in " << seconds << " s"
             << (failed > 0 ? ", " + std::to_string(failed) + " failed" : "") << "\n";
     }
-    return sent > 0 ? kExitOk : kExitFailed;
+    if (sent == 0) {
+        err << "zephylctl: the keyboard took none of the " << failed << " frames\n";
+        return kExitFailed;
+    }
+    return kExitOk;
 }
 
 }  // namespace

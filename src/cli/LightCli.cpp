@@ -44,7 +44,11 @@ int Send(KeyboardController& controller, int command, std::ostream& err) {
         err << "zephylctl: stored, but the keyboard does not answer\n";
         return kExitFailed;
     }
-    controller.RunCommand(command);
+    const CommandOutcome outcome = controller.RunCommand(command);
+    if (!outcome.done) {
+        err << "zephylctl: " << outcome.failure << "\n";
+        return kExitFailed;
+    }
     return kExitOk;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "lighting/LightingFeature.h"
 
+#include "app/CommandFailures.h"
 #include "app/KeyboardController.h"
 #include "app/WorkerCommand.h"
 #include "lighting/LightModes.h"
@@ -26,6 +27,15 @@ std::shared_ptr<LightingState> NewState(const KeyboardController& controller) {
     return state;
 }
 
+/// Over the cable or the receiver a write that did not go through fails its command; over
+/// Bluetooth nothing is sent by design and the stored change waits.
+void FailUnlessSent(KeyboardController& controller, bool sent) {
+    const int mode = controller.ConnectionMode();
+    if (!sent && (mode == kModeCable || mode == kModeReceiver)) {
+        controller.FailCommand(FailureMessage(kTextKeyboardRefused));
+    }
+}
+
 }  // namespace
 
 std::shared_ptr<LightingState> LightingStateOf(const KeyboardController& controller) {
@@ -42,12 +52,16 @@ std::shared_ptr<LightingState> LightingStateOf(const KeyboardController& control
 void RegisterLightingFeature(KeyboardController& controller, LightingFeatureOptions options) {
     const std::shared_ptr<LightingState> state = NewState(controller);
     const TransferPause pause = options.pause;
-    controller.SetCommandHandler(kCommandSendLightEffect,
-                                 [](KeyboardController& c) { SendLightEffect(c); });
-    controller.SetCommandHandler(kCommandSendSideLight,
-                                 [](KeyboardController& c) { SendSideLight(c); });
+    controller.SetCommandHandler(kCommandSendLightEffect, [](KeyboardController& c) {
+        FailUnlessSent(c, SendLightEffect(c));
+    });
+    controller.SetCommandHandler(
+        kCommandSendSideLight, [](KeyboardController& c) { FailUnlessSent(c, SendSideLight(c)); });
     controller.SetCommandHandler(kCommandWriteUserLight, [state, pause](KeyboardController& c) {
-        WriteUserLight(c, state->SelectedUserLight(), pause);
+        const int set = state->SelectedUserLight();
+        if (set > 0) {  // no set chosen: nothing to write
+            FailUnlessSent(c, WriteUserLight(c, set, pause));
+        }
     });
     // The page itself reads the rows when the window hears of the load.
     controller.SetPageLoader(kFeatureLightModes, [](KeyboardController& c) {

@@ -98,6 +98,9 @@ TEST_F(ZephylctlTest, WritesTheKeyboardDidNotTakeExitWithTheReason) {
         {"lost_answer", 1000, 2, "reset-keys"},
         {"busy", 1000, 0, "profiles select 2"},
         {"busy", 1000, 0, "settings set sleep_time 1"},
+        {"busy", 1000, 0, "light effect 3"},
+        {"unplug_in_block", 1, 0, "light side 3"},
+        {"lost_answer", 1000, 2, "light effect 3"},
     };
     const auto scenario = m_environment.Root() / "scenario.json";
     for (const Case& c : cases) {
