@@ -38,6 +38,9 @@ public:
 
     /// Closes the open wait dialog, if any.
     virtual void CloseWaitDialog() = 0;
+    /// How long the worker lets a closing wait dialog go before the next command, in ms. Only a
+    /// window with wait dialogs needs it.
+    virtual int WaitDialogClosePauseMs() const { return 0; }
     /// The firmware tool runs: the window's controls are disabled and the window hidden.
     virtual void SetUpdaterRunning(bool running) = 0;
     /// The worker loaded a feature's page (its loader ran) or changed what it shows: the page

@@ -204,6 +204,19 @@ void KeyboardController::Work() {
     if (idleStep) {
         idleStep(*this);
     }
+    std::vector<CommandHandler> backgroundSteps;
+    {
+        std::lock_guard lock(m_handlersMutex);
+        for (const auto& [name, step] : m_backgroundSteps) {
+            backgroundSteps.push_back(step);
+        }
+    }
+    for (const CommandHandler& step : backgroundSteps) {
+        if (CommandWaiting()) {
+            break;
+        }
+        step(*this);
+    }
     PollBattery(false);
     PollNotifications();
 }
@@ -259,7 +272,11 @@ CommandOutcome KeyboardController::RunCommandLocked(int command) {
     }
     if (row->closesWaitDialog) {
         closeWaitDialog();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        int pause = 0;
+        WithView([&pause](ControllerView& view) { pause = view.WaitDialogClosePauseMs(); });
+        if (pause > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+        }
     }
     return m_outcome;
 }
@@ -314,6 +331,15 @@ void KeyboardController::SetHostActionHandler(HostActionHandler handler) {
 void KeyboardController::SetIdleStep(int feature, CommandHandler step) {
     std::lock_guard lock(m_handlersMutex);
     m_idleSteps[feature] = std::move(step);
+}
+
+void KeyboardController::SetBackgroundStep(const std::string& name, CommandHandler step) {
+    std::lock_guard lock(m_handlersMutex);
+    if (step) {
+        m_backgroundSteps[name] = std::move(step);
+    } else {
+        m_backgroundSteps.erase(name);
+    }
 }
 
 void KeyboardController::AddStartStep(CommandHandler step) {

@@ -102,6 +102,10 @@ public:
     /// The step a feature runs on idle ticks while its page is shown (live colours, streams).
     /// It runs only when no command waits, and a step that runs long ends when CommandWaiting.
     void SetIdleStep(int feature, CommandHandler step);
+    /// A step that runs on idle passes whatever page is shown, after the page's own step and
+    /// only while no command waits: for a service that outside programs drive (the SDK
+    /// server's stream). An empty step removes the one of that name.
+    void SetBackgroundStep(const std::string& name, CommandHandler step);
     /// A step of command 1 after the first refresh (the audio analyser's start).
     void AddStartStep(CommandHandler step);
     const CommandTable& Commands() const { return m_commands; }
@@ -245,6 +249,7 @@ private:
     std::mutex m_handlersMutex;
     std::map<int, PageLoader> m_pageLoaders;
     std::map<int, CommandHandler> m_idleSteps;
+    std::map<std::string, CommandHandler> m_backgroundSteps;
     std::vector<CommandHandler> m_startSteps;
     HostActionHandler m_hostActionHandler;
     KeySelection m_selection;

@@ -25,14 +25,9 @@ DeviceManager& DeviceManager::Instance() {
 
 DeviceManager::DeviceManager(std::shared_ptr<HidLibrary> library,
                              std::shared_ptr<TransportClock> clock)
-    : m_library(std::move(library)), m_clock(std::move(clock)) {
-    if (!m_library) {
-        m_library = HidLibrary::FromTable(HidApi{});
-    }
-    if (!m_clock) {
-        m_clock = std::make_shared<SteadyTransportClock>();
-    }
-}
+    : m_library(library ? std::move(library) : HidLibrary::FromTable(HidApi{})),
+      m_clock(clock ? std::move(clock) : std::make_shared<SteadyTransportClock>()),
+      m_pacer(*m_clock) {}
 
 DeviceManager::~DeviceManager() {
     std::scoped_lock lock(m_transferMutex, m_listMutex);

@@ -4,6 +4,7 @@
 #include "catalogue/DeviceCatalogue.h"
 #include "device/DeviceEntry.h"
 #include "device/HidLibrary.h"
+#include "device/ReportPacer.h"
 #include "device/TransportClock.h"
 #include "protocol/ReportFrames.h"
 
@@ -147,6 +148,8 @@ private:
 
     std::shared_ptr<HidLibrary> m_library;
     std::shared_ptr<TransportClock> m_clock;
+    /// The pacing schedule of cable transfers; under m_transferMutex.
+    ReportPacer m_pacer;
 
     mutable std::mutex m_transferMutex;  ///< taken before m_listMutex when both are needed
     mutable std::mutex m_listMutex;

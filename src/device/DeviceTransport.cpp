@@ -67,30 +67,39 @@ bool DeviceManager::SendFeature(std::span<const uint8_t> data, bool confirm) {
         return false;
     }
     const int pacing = PacingDelay();
+    struct EndOfTransfer {
+        ReportPacer& pacer;
+        ~EndOfTransfer() { pacer.TransferEnded(); }
+    } end{m_pacer};
+    const auto send = [this, device](const CableReport& report) {
+        m_pacer.ReportGoing();
+        return m_library->SendFeatureReport(device, report);
+    };
 
     if (data.size() <= kCableReportLength) {
-        m_clock->Sleep(pacing);
+        m_pacer.Pause(pacing);
         CableReport report = BuildCableReport(data);
-        if (!m_library->SendFeatureReport(device, report)) {
+        if (!send(report)) {
             return false;
         }
         if (!confirm) {
             return true;
         }
-        m_clock->Sleep(pacing);
+        m_pacer.Pause(pacing);
         report = BuildCableReport(data);
+        m_pacer.ReportGoing();
         return ReadBack(device, report, data.size());
     }
 
     const size_t packets = CablePacketCount(data.size());
-    m_clock->Sleep(pacing);
+    m_pacer.Pause(pacing);
     for (size_t i = 0; i < packets; ++i) {
         const CableReport report = BuildCablePacket(data, i);
-        bool sent = m_library->SendFeatureReport(device, report);
-        m_clock->Sleep(pacing);
+        bool sent = send(report);
+        m_pacer.Pause(pacing);
         for (int retry = 0; !sent && retry < kBlockRetries; ++retry) {
-            m_clock->Sleep(pacing);
-            sent = m_library->SendFeatureReport(device, report);
+            m_pacer.Pause(pacing);
+            sent = send(report);
         }
         if (!sent) {
             return false;

@@ -13,9 +13,19 @@ void SteadyTransportClock::Sleep(int milliseconds) {
 }
 
 uint64_t SteadyTransportClock::NowMs() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+    return NowUs() / 1000;
+}
+
+uint64_t SteadyTransportClock::NowUs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
                                      std::chrono::steady_clock::now().time_since_epoch())
                                      .count());
+}
+
+void SteadyTransportClock::SleepUntilUs(uint64_t deadline) {
+    std::this_thread::sleep_until(std::chrono::steady_clock::time_point(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::microseconds(deadline))));
 }
 
 }  // namespace zephyl

@@ -5,19 +5,76 @@
 #include "glint/Manager.h"
 
 #include <QFileInfo>
-#include <QMovie>
+#include <QImageReader>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace zephyl::glint {
 namespace {
 
 constexpr int kSpinnerSegments = 12;
 constexpr int kLargestSpinner = 200;
+constexpr int kTile = 16;
+/// A frame painted over more than this share of its tiles is kept whole.
+constexpr double kDenseShare = 0.5;
+/// GIFs that give no delay (or 0) play at this pace, as browsers do.
+constexpr int kDefaultDelayMs = 100;
+constexpr int kShortestDelayMs = 20;
+
+bool TileIsClear(const QImage& image, const QRect& tile) {
+    for (int y = tile.top(); y <= tile.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = tile.left(); x <= tile.right(); ++x) {
+            if (qAlpha(line[x]) != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+/// The painted parts of `image`: runs of tiles along each row of tiles, or the whole image when
+/// most of it is painted.
+std::vector<QRect> PaintedParts(const QImage& image) {
+    std::vector<QRect> parts;
+    if (!image.hasAlphaChannel()) {
+        parts.push_back(image.rect());
+        return parts;
+    }
+    size_t tiles = 0;
+    for (int y = 0; y < image.height(); y += kTile) {
+        QRect run;
+        for (int x = 0; x < image.width(); x += kTile) {
+            ++tiles;
+            const QRect tile = QRect(x, y, kTile, kTile).intersected(image.rect());
+            if (TileIsClear(image, tile)) {
+                if (!run.isNull()) {
+                    parts.push_back(run);
+                    run = {};
+                }
+            } else {
+                run = run.isNull() ? tile : run.united(tile);
+            }
+        }
+        if (!run.isNull()) {
+            parts.push_back(run);
+        }
+    }
+    if (double(parts.size()) > double(tiles) * kDenseShare) {
+        return {image.rect()};
+    }
+    return parts;
+}
 
 }  // namespace
 
 CGifPicture::CGifPicture(MDialog* owner, int id, QWidget* parent) : MControl(owner, id, parent) {
+    m_frameTimer = new QTimer(this);
+    m_frameTimer->setSingleShot(true);
+    QObject::connect(m_frameTimer, &QTimer::timeout, this, [this] { Advance(); });
     m_spinner = new QTimer(this);
     QObject::connect(m_spinner, &QTimer::timeout, this, [this] {
         m_spinnerStep = (m_spinnerStep + 1) % kSpinnerSegments;
@@ -25,9 +82,7 @@ CGifPicture::CGifPicture(MDialog* owner, int id, QWidget* parent) : MControl(own
     });
 }
 
-CGifPicture::~CGifPicture() {
-    delete m_movie;
-}
+CGifPicture::~CGifPicture() = default;
 
 void CGifPicture::SetRunState(int run, int frame) {
     {
@@ -43,7 +98,41 @@ int CGifPicture::GetRunState() const {
     return m_running ? 1 : 0;
 }
 
+int CGifPicture::DecodedFrameCount() const {
+    return int(m_frames.size());
+}
+
+bool CGifPicture::Animating() const {
+    return m_frameTimer->isActive() || m_spinner->isActive();
+}
+
 void CGifPicture::SyncExtra() {
+    Apply();
+}
+
+void CGifPicture::showEvent(QShowEvent* event) {
+    MControl::showEvent(event);
+    m_shown = true;
+    Apply();
+}
+
+void CGifPicture::hideEvent(QHideEvent* event) {
+    MControl::hideEvent(event);
+    // Also the spontaneous hide of a minimised window, which leaves isVisible() true.
+    m_shown = false;
+    Apply();
+}
+
+void CGifPicture::FreeFrames() {
+    m_frameTimer->stop();
+    m_frames.clear();
+    m_frames.shrink_to_fit();
+    m_reader.reset();
+    m_readerAtEnd = false;
+    m_current = -1;
+}
+
+void CGifPicture::Apply() {
     bool running = false;
     int frame = 0;
     {
@@ -52,32 +141,29 @@ void CGifPicture::SyncExtra() {
         frame = m_frame;
     }
     const QString file = GetImage();
-    if (file != m_movieFile) {
-        delete m_movie;
-        m_movie = nullptr;
-        m_movieFile = file;
-        const QString path = Manager::SkinFile(file);
-        if (!file.isEmpty() && QFileInfo::exists(path)) {
-            m_movie = new QMovie(path);
-            m_movie->setCacheMode(QMovie::CacheAll);
-            QObject::connect(m_movie, &QMovie::frameChanged, this, [this] { update(); });
-            if (!m_movie->isValid()) {
-                delete m_movie;
-                m_movie = nullptr;
-            }
-        }
+    if (file != m_file) {
+        FreeFrames();
+        m_file = file;
+        m_frameSize = {};
     }
-    if (m_movie != nullptr) {
+    const QString path = file.isEmpty() ? QString() : Manager::SkinFile(file);
+    const bool hasFile = !path.isEmpty() && QFileInfo::exists(path);
+    if (!m_shown || !isVisible()) {
+        // Nothing is drawn: nothing is kept and nothing ticks.
+        FreeFrames();
         m_spinner->stop();
-        const bool moving = m_movie->state() == QMovie::Running;
-        if (running && !moving) {
-            m_movie->start();
-            m_movie->jumpToFrame(frame);
-        } else if (!running && moving) {
-            m_movie->stop();
-            m_movie->jumpToFrame(frame);
-        } else if (!running) {
-            m_movie->jumpToFrame(frame);
+        return;
+    }
+    if (hasFile) {
+        m_spinner->stop();
+        if (running && m_frameTimer->isActive()) {
+            return;  // already playing
+        }
+        ShowFrame(frame);
+        if (running && m_current >= 0) {
+            m_frameTimer->start(std::max(m_frames[size_t(m_current)].delay, kShortestDelayMs));
+        } else {
+            m_frameTimer->stop();
         }
     } else if (running && width() <= kLargestSpinner && height() <= kLargestSpinner) {
         if (!m_spinner->isActive()) {
@@ -88,15 +174,94 @@ void CGifPicture::SyncExtra() {
     }
 }
 
-void CGifPicture::paintEvent(QPaintEvent*) {
+const CGifPicture::Frame* CGifPicture::FrameAt(int index) {
+    if (index < 0) {
+        return nullptr;
+    }
+    while (int(m_frames.size()) <= index && !m_readerAtEnd) {
+        if (!m_reader) {
+            m_reader = std::make_unique<QImageReader>(Manager::SkinFile(m_file));
+            m_reader->setDecideFormatFromContent(true);
+        }
+        QImage image = m_reader->read();
+        if (image.isNull()) {
+            m_readerAtEnd = true;
+            m_reader.reset();
+            break;
+        }
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        m_frameSize = image.size();
+        Frame decoded;
+        decoded.delay =
+            m_reader->nextImageDelay() > 0 ? m_reader->nextImageDelay() : kDefaultDelayMs;
+        for (const QRect& part : PaintedParts(image)) {
+            decoded.pieces.push_back({part, image.copy(part)});
+        }
+        m_frames.push_back(std::move(decoded));
+    }
+    return index < int(m_frames.size()) ? &m_frames[size_t(index)] : nullptr;
+}
+
+void CGifPicture::ShowFrame(int index) {
+    const Frame* next = FrameAt(index);
+    if (next == nullptr) {
+        next = FrameAt(0);
+        index = 0;
+    }
+    if (index == m_current) {
+        return;
+    }
+    QRegion dirty = next != nullptr ? FrameRegion(*next) : QRegion();
+    if (m_current >= 0 && m_current < int(m_frames.size())) {
+        dirty += FrameRegion(m_frames[size_t(m_current)]);
+    }
+    m_current = next != nullptr ? index : -1;
+    update(dirty);
+}
+
+void CGifPicture::Advance() {
+    if (m_current < 0) {
+        return;
+    }
+    ShowFrame(m_current + 1);
+    if (m_current >= 0) {
+        m_frameTimer->start(std::max(m_frames[size_t(m_current)].delay, kShortestDelayMs));
+    }
+}
+
+QRect CGifPicture::ToWidget(const QRect& rect) const {
+    if (m_frameSize.isEmpty()) {
+        return {};
+    }
+    QRect place(QPoint(0, 0), m_frameSize.scaled(size(), Qt::KeepAspectRatio));
+    place.moveCenter(this->rect().center());
+    if (place.size() == m_frameSize) {
+        return rect.translated(place.topLeft());
+    }
+    const double sx = double(place.width()) / m_frameSize.width();
+    const double sy = double(place.height()) / m_frameSize.height();
+    return QRectF(place.left() + rect.left() * sx, place.top() + rect.top() * sy, rect.width() * sx,
+                  rect.height() * sy)
+        .toAlignedRect();
+}
+
+QRegion CGifPicture::FrameRegion(const Frame& frame) const {
+    QRegion region;
+    for (const Piece& piece : frame.pieces) {
+        region += ToWidget(piece.rect);
+    }
+    return region;
+}
+
+void CGifPicture::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (m_movie != nullptr) {
-        const QPixmap frame = m_movie->currentPixmap();
-        if (!frame.isNull()) {
-            QRect place(QPoint(0, 0), frame.size().scaled(size(), Qt::KeepAspectRatio));
-            place.moveCenter(rect().center());
-            painter.drawPixmap(place, frame);
+    if (m_current >= 0 && m_current < int(m_frames.size())) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        for (const Piece& piece : m_frames[size_t(m_current)].pieces) {
+            const QRect target = ToWidget(piece.rect);
+            if (event->region().intersects(target)) {
+                painter.drawImage(target, piece.image);
+            }
         }
         return;
     }

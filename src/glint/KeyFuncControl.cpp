@@ -357,8 +357,13 @@ void KeyFuncControl::FollowCheck() {
         checkedGroup = m_checkedGroup;
         checkedIndex = m_checkedIndex;
     }
+    // Nothing checked, nothing to follow: the group being filled item by item is laid out once,
+    // when it is painted, instead of after every item.
+    if (checkedGroup < 0) {
+        return;
+    }
     const Layout& layout = MakeLayout();
-    if (checkedGroup < 0 || checkedGroup != layout.group) {
+    if (checkedGroup != layout.group) {
         return;
     }
     for (int page = 0; page < int(layout.pages.size()); ++page) {

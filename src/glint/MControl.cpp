@@ -74,13 +74,16 @@ QString MControl::GetTooltip() const {
 }
 
 void MControl::AddMTimer() {
-    std::lock_guard lock(m_mutex);
-    m_mtimer = true;
+    if (m_mtimer.exchange(true)) {
+        return;
+    }
+    if (m_owner != nullptr) {
+        m_owner->AddAnimated(this);
+    }
 }
 
 bool MControl::HasMTimer() const {
-    std::lock_guard lock(m_mutex);
-    return m_mtimer;
+    return m_mtimer.load();
 }
 
 void MControl::UpdateControl(int, int) {

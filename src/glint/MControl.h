@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -84,7 +85,7 @@ private:
     QRect m_rect;
     bool m_visible = true;
     bool m_enabled = true;
-    bool m_mtimer = false;
+    std::atomic<bool> m_mtimer{false};
     QString m_tooltip;
     QString m_syncedTooltip;  ///< window thread: the model's tooltip last given to the widget
     QString m_image;

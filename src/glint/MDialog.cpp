@@ -7,6 +7,7 @@
 #include "glint/MControlFont.h"
 #include "glint/SkinImage.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -90,6 +91,44 @@ void MDialog::RegisterControl(MControl* control) {
 void MDialog::UnregisterControl(MControl* control) {
     std::lock_guard lock(m_controlsMutex);
     m_controls.erase(std::remove(m_controls.begin(), m_controls.end(), control), m_controls.end());
+    m_animated.erase(std::remove(m_animated.begin(), m_animated.end(), control), m_animated.end());
+}
+
+void MDialog::AddAnimated(MControl* control) {
+    {
+        std::lock_guard lock(m_controlsMutex);
+        if (std::find(m_animated.begin(), m_animated.end(), control) != m_animated.end()) {
+            return;
+        }
+        m_animated.push_back(control);
+    }
+    RunOnWindowThread([this, control] {
+        {
+            std::lock_guard lock(m_controlsMutex);
+            if (std::find(m_animated.begin(), m_animated.end(), control) == m_animated.end()) {
+                return;  // gone meanwhile
+            }
+        }
+        // A control also appears and goes with its containers and the window: it tells.
+        control->installEventFilter(this);
+        UpdateAnimationTimer();
+    });
+}
+
+bool MDialog::eventFilter(QObject* watched, QEvent* event) {
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
+        !m_animationUpdatePending) {
+        // Looked at once the change is complete: a whole page of controls may change at once.
+        m_animationUpdatePending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_animationUpdatePending = false;
+                UpdateAnimationTimer();
+            },
+            Qt::QueuedConnection);
+    }
+    return MWindow::eventFilter(watched, event);
 }
 
 void MDialog::DispatchControlMessage(MControl* control, int code, int value) {
@@ -98,20 +137,69 @@ void MDialog::DispatchControlMessage(MControl* control, int code, int value) {
 
 void MDialog::SetMTimer(int period) {
     RunOnWindowThread([this, period] {
-        if (period > 0) {
-            m_animationTimer->start(period);
-        } else {
-            m_animationTimer->stop();
-        }
+        m_animationPeriod = std::max(period, 0);
+        UpdateAnimationTimer();
     });
 }
 
+bool MDialog::AnimationTimerActive() const {
+    return m_animationTimer->isActive();
+}
+
+bool MDialog::AnyAnimatedVisible() const {
+    std::lock_guard lock(m_controlsMutex);
+    return std::any_of(m_animated.begin(), m_animated.end(),
+                       [](const MControl* control) { return control->isVisible(); });
+}
+
+void MDialog::UpdateAnimationTimer() {
+    // A hidden window, or one whose animated controls are all hidden, wakes nobody up.
+    const bool wanted =
+        m_animationPeriod > 0 && m_windowShown && isVisible() && AnyAnimatedVisible();
+    if (!wanted) {
+        m_animationTimer->stop();
+    } else if (!m_animationTimer->isActive() || m_animationTimer->interval() != m_animationPeriod) {
+        m_animationTimer->start(m_animationPeriod);
+    }
+}
+
 void MDialog::OnAnimationTick() {
-    for (MControl* control : GetControls()) {
-        if (control->HasMTimer()) {
+    // Only the controls that animate and are shown get a tick; a control may go away during
+    // another's tick, so each is looked up again.
+    std::vector<MControl*> animated;
+    {
+        std::lock_guard lock(m_controlsMutex);
+        animated = m_animated;
+    }
+    bool anyVisible = false;
+    for (MControl* control : animated) {
+        {
+            std::lock_guard lock(m_controlsMutex);
+            if (std::find(m_animated.begin(), m_animated.end(), control) == m_animated.end()) {
+                continue;
+            }
+        }
+        if (control->isVisible()) {
+            anyVisible = true;
             control->OnMTimer();
         }
     }
+    if (!anyVisible) {
+        UpdateAnimationTimer();
+    }
+}
+
+void MDialog::showEvent(QShowEvent* event) {
+    MWindow::showEvent(event);
+    m_windowShown = true;
+    UpdateAnimationTimer();
+}
+
+void MDialog::hideEvent(QHideEvent* event) {
+    MWindow::hideEvent(event);
+    // Also the spontaneous hide of a minimised window, which stays "visible" to Qt.
+    m_windowShown = false;
+    UpdateAnimationTimer();
 }
 
 void MDialog::SetBackgroundImage(const QString& file, int mode, int value) {

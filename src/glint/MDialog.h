@@ -56,9 +56,12 @@ public:
     void DoOK() { EndModal(kResultOk); }
     void DoCancel() { EndModal(kResultCancel); }
 
-    /// Gives the controls that asked for it (AddMTimer) an animation tick every `period` ms;
-    /// 0 stops it. Any thread.
+    /// Gives the controls that asked for it (AddMTimer) an animation tick every `period` ms
+    /// while they are visible; 0 stops it. The timer runs only while the window is shown and
+    /// one of those controls is visible. Any thread.
     void SetMTimer(int period);
+    /// Window thread: whether the animation timer is running now.
+    bool AnimationTimerActive() const;
 
     /// Background picture; mode 0 stretches it, mode 1 keeps `value` pixels of its borders.
     void SetBackgroundImage(const QString& file, int mode = 0, int value = 0);
@@ -80,6 +83,9 @@ protected:
     void OnCreated(const QRect& rect) override;
     void OnSized(const QRect& rect) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class MControl;
@@ -89,9 +95,14 @@ private:
     MControl* Build(std::string_view className, int id, const QRect& rect, const QString& caption,
                     int visible, int enabled, MControl* container, bool passive);
     void OnAnimationTick();
+    void AddAnimated(MControl* control);
+    /// Window thread: starts or stops the timer for the window's and the controls' visibility.
+    void UpdateAnimationTimer();
+    bool AnyAnimatedVisible() const;
 
     mutable std::mutex m_controlsMutex;
     std::vector<MControl*> m_controls;
+    std::vector<MControl*> m_animated;  ///< the controls that asked for ticks; m_controlsMutex
 
     mutable std::mutex m_backgroundMutex;
     QString m_backgroundImage;
@@ -102,6 +113,9 @@ private:
 
     // Window thread only.
     QTimer* m_animationTimer = nullptr;
+    int m_animationPeriod = 0;
+    bool m_animationUpdatePending = false;
+    bool m_windowShown = false;  ///< between a show and a hide event, spontaneous ones too
     bool m_built = false;
     QSize m_laidOut;
 };

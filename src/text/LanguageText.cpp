@@ -5,8 +5,11 @@
 #include "text/CurrentLanguage.h"
 
 #include <cctype>
+#include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 
 namespace zephyl {
 namespace {
@@ -18,19 +21,6 @@ std::string Trim(std::string_view text) {
     }
     const auto last = text.find_last_not_of(" \t\r\n");
     return std::string(text.substr(first, last - first + 1));
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Cuts UTF-8 text after `limit` characters without splitting one.
@@ -57,14 +47,26 @@ std::string Unquote(std::string value) {
     return value;
 }
 
-}  // namespace
+// Every entry of one language file, the first of each section and key kept, as the reader
+// took the first match. Keys are the section and key texts in lower case.
+using LanguageEntries = std::unordered_map<std::string, std::string>;
 
-std::string ReadLanguageEntry(const std::string& filePath, std::string_view section, int key) {
-    std::ifstream in(filePath, std::ios::binary);
-    if (!in) {
-        return {};
+std::string EntryKey(std::string_view section, std::string_view key) {
+    std::string text;
+    text.reserve(section.size() + key.size() + 1);
+    for (const char c : section) {
+        text.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
     }
-    const std::string wantedKey = std::to_string(key);
+    text.push_back('\n');
+    for (const char c : key) {
+        text.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    }
+    return text;
+}
+
+LanguageEntries ParseLanguageFile(std::istream& in) {
+    LanguageEntries entries;
+    std::string section;
     bool inSection = false;
     bool firstLine = true;
     std::string line;
@@ -79,23 +81,64 @@ std::string ReadLanguageEntry(const std::string& filePath, std::string_view sect
         }
         if (trimmed.front() == '[') {
             const auto close = trimmed.find(']');
-            inSection =
-                close != std::string::npos &&
-                EqualsIgnoringCase(Trim(std::string_view(trimmed).substr(1, close - 1)), section);
-            continue;
-        }
-        if (!inSection) {
+            inSection = close != std::string::npos;
+            if (inSection) {
+                section = Trim(std::string_view(trimmed).substr(1, close - 1));
+            }
             continue;
         }
         const auto equals = trimmed.find('=');
-        if (equals == std::string::npos ||
-            !EqualsIgnoringCase(Trim(std::string_view(trimmed).substr(0, equals)), wantedKey)) {
+        if (!inSection || equals == std::string::npos) {
             continue;
         }
-        return CutToCharacters(Unquote(Trim(std::string_view(trimmed).substr(equals + 1))),
-                               kLanguageValueLimit);
+        entries.try_emplace(
+            EntryKey(section, Trim(std::string_view(trimmed).substr(0, equals))),
+            CutToCharacters(Unquote(Trim(std::string_view(trimmed).substr(equals + 1))),
+                            kLanguageValueLimit));
     }
-    return {};
+    return entries;
+}
+
+/// The parsed language files, each read again when its modification time or size changed.
+class LanguageFileCache {
+public:
+    std::string Find(const std::string& filePath, std::string_view section, int key) {
+        std::error_code error;
+        const auto time = std::filesystem::last_write_time(filePath, error);
+        const auto size = error ? 0 : std::filesystem::file_size(filePath, error);
+        std::lock_guard lock(m_mutex);
+        if (error) {
+            m_files.erase(filePath);
+            return {};
+        }
+        CachedFile& file = m_files[filePath];
+        if (!file.loaded || file.time != time || file.size != size) {
+            std::ifstream in(filePath, std::ios::binary);
+            file.entries = in ? ParseLanguageFile(in) : LanguageEntries{};
+            file.time = time;
+            file.size = size;
+            file.loaded = true;
+        }
+        const auto found = file.entries.find(EntryKey(section, std::to_string(key)));
+        return found == file.entries.end() ? std::string() : found->second;
+    }
+
+private:
+    struct CachedFile {
+        bool loaded = false;
+        std::filesystem::file_time_type time;
+        std::uintmax_t size = 0;
+        LanguageEntries entries;
+    };
+    std::mutex m_mutex;
+    std::unordered_map<std::string, CachedFile> m_files;
+};
+
+}  // namespace
+
+std::string ReadLanguageEntry(const std::string& filePath, std::string_view section, int key) {
+    static LanguageFileCache cache;
+    return cache.Find(filePath, section, key);
 }
 
 std::string LanguageFilePath(int languageId) {

@@ -21,6 +21,14 @@ int zephyl_virtual_next_change(char* path, size_t path_size, int* arrived) {
     return VirtualBus::Instance().NextChange(path, path_size, arrived);
 }
 
+int zephyl_virtual_wait_change(char* path, size_t path_size, int* arrived, int timeout_ms) {
+    return VirtualBus::Instance().WaitChange(path, path_size, arrived, timeout_ms);
+}
+
+void zephyl_virtual_interrupt_change_waits(void) {
+    VirtualBus::Instance().InterruptChangeWaits();
+}
+
 int zephyl_virtual_inject_fault(const char* fault, int value) {
     return VirtualBus::Instance().InjectFault(fault, value);
 }

@@ -181,6 +181,7 @@ void VirtualBus::Plug(VirtualKeyboard& keyboard, int mode, bool announce) {
         iface->release = keyboard.status.release;
         if (announce) {
             m_changes.push_back({ChangePath(*iface, info->vid, info->pid), true});
+            m_changeArrived.notify_all();
         }
         m_interfaces.push_back(std::move(iface));
     }
@@ -197,6 +198,7 @@ void VirtualBus::Unplug(VirtualKeyboard& keyboard, int mode) {
         if (iface->keyboard == &keyboard && iface->mode == mode) {
             if (info) {
                 m_changes.push_back({ChangePath(*iface, info->vid, info->pid), false});
+                m_changeArrived.notify_all();
             }
             iface->present = false;
             iface->keyboard = nullptr;
@@ -313,6 +315,45 @@ int VirtualBus::SetPlugged(int deviceType, int mode, bool plugged) {
         Unplug(*keyboard, mode);
     }
     return 0;
+}
+
+int VirtualBus::WaitChange(char* path, std::size_t pathSize, int* arrived, int timeoutMs) {
+    Lock lock(m_mutex);
+    EnsureLoaded();
+    const std::uint64_t generation = m_changeWaitGeneration;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        RunDueEvents();
+        if (!m_changes.empty()) {
+            break;
+        }
+        const Clock::time_point now = Clock::now();
+        if (m_changeWaitGeneration != generation) {
+            return -1;
+        }
+        if (now >= deadline) {
+            return 0;
+        }
+        // Scheduled plug events fall due by time too: wake for the next of them. Events whose
+        // time has come but that wait for reports are run by the report that completes them.
+        Clock::time_point wake = deadline;
+        for (const ScenarioEvent& event : m_events) {
+            const Clock::time_point due =
+                m_loadedAt + std::chrono::milliseconds(event.afterMilliseconds);
+            if (due > now) {
+                wake = std::min(wake, due);
+            }
+        }
+        m_changeArrived.wait_until(lock, wake);
+    }
+    lock.unlock();
+    return NextChange(path, pathSize, arrived);
+}
+
+void VirtualBus::InterruptChangeWaits() {
+    Lock lock(m_mutex);
+    ++m_changeWaitGeneration;
+    m_changeArrived.notify_all();
 }
 
 int VirtualBus::NextChange(char* path, std::size_t pathSize, int* arrived) {

@@ -75,6 +75,8 @@ public:
     int LoadScenario(const char* scenario);
     int SetPlugged(int deviceType, int mode, bool plugged);
     int NextChange(char* path, std::size_t pathSize, int* arrived);
+    int WaitChange(char* path, std::size_t pathSize, int* arrived, int timeoutMs);
+    void InterruptChangeWaits();
     int InjectFault(const char* fault, int value);
     std::size_t StateJson(char* buffer, std::size_t bufferSize);
     int QueueNotification(const unsigned char* data, std::size_t length);
@@ -152,6 +154,8 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_inputArrived;
+    std::condition_variable m_changeArrived;  ///< a plug change queued, or waits interrupted
+    std::uint64_t m_changeWaitGeneration = 0;
     const Clock::time_point m_origin = Clock::now();
 
     bool m_loaded = false;

@@ -26,6 +26,14 @@ int zephyl_virtual_set_plugged(int device_type, int mode, int plugged);
 /// sets *arrived to 1 for an arrival, 0 for a removal. Returns 1 when one was taken, 0 when none.
 int zephyl_virtual_next_change(char* path, size_t path_size, int* arrived);
 
+/// As zephyl_virtual_next_change, but waits up to `timeout_ms` for a notification to come.
+/// Returns 1 when one was taken, 0 after the timeout, -1 when
+/// zephyl_virtual_interrupt_change_waits ended the wait.
+int zephyl_virtual_wait_change(char* path, size_t path_size, int* arrived, int timeout_ms);
+
+/// Ends every zephyl_virtual_wait_change waiting now (a listener that stops).
+void zephyl_virtual_interrupt_change_waits(void);
+
 /// Injects a fault (names as in the scenario file: "busy", "wrong_status", "lost_answer",
 /// "no_echo", "unplug_after", "unplug_in_block", "slow"), with a count or a delay in `value`.
 /// Returns 0, or -1 for an unknown fault.

@@ -2,6 +2,11 @@
 #include "xml/Utf.h"
 
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zephyl {
 
@@ -54,6 +59,38 @@ char* AppendUtf8(char* out, char32_t cp) {
     return out;
 }
 
+/// Widens the ASCII bytes at the start of `bytes` (at most `size`) into `out`, sixteen at a time
+/// where it can; returns how many it widened. It may stop before the last few ASCII bytes.
+size_t WidenAscii(const unsigned char* bytes, size_t size, char16_t* out) {
+    size_t done = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    while (done + 16 <= size) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + done));
+        if (_mm_movemask_epi8(chunk) != 0) {
+            break;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), _mm_unpacklo_epi8(chunk, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done + 8),
+                         _mm_unpackhi_epi8(chunk, zero));
+        done += 16;
+    }
+#else
+    while (done + 8 <= size) {
+        std::uint64_t chunk = 0;
+        std::memcpy(&chunk, bytes + done, sizeof chunk);
+        if ((chunk & 0x8080808080808080ULL) != 0) {
+            break;
+        }
+        for (size_t k = 0; k < 8; ++k) {
+            out[done + k] = bytes[done + k];
+        }
+        done += 8;
+    }
+#endif
+    return done;
+}
+
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
@@ -65,6 +102,13 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
     const size_t size = utf8.size();
     size_t i = 0;
     while (i < size) {
+        // Layouts and settings are almost all ASCII: widen whole runs of it at once.
+        const size_t ascii = WidenAscii(bytes + i, size - i, dst);
+        i += ascii;
+        dst += ascii;
+        if (i >= size) {
+            break;
+        }
         const unsigned char lead = bytes[i];
         if (lead < 0x80) {
             *dst++ = lead;

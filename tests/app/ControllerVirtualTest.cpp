@@ -374,6 +374,52 @@ TEST_F(ControllerVirtualTest, LongIdleStepEndsWhenACommandIsPosted) {
     EXPECT_EQ(m_controller->QueueLength(), 0u);
 }
 
+TEST_F(ControllerVirtualTest, BackgroundStepRunsOnIdlePassesOfEveryPage) {
+    Start("101:0");
+    m_controller->RunCommand(kCommandStart);
+    Drain();
+    int pageSteps = 0;
+    int backgroundSteps = 0;
+    m_controller->SetIdleStep(kFeatureCustomLight, [&](KeyboardController&) { ++pageSteps; });
+    m_controller->SetBackgroundStep("test", [&](KeyboardController&) { ++backgroundSteps; });
+
+    struct Pass {
+        int page;
+        int feature;
+        bool commandWaits;
+        int pageSteps;
+        int backgroundSteps;
+    };
+    const Pass passes[] = {
+        {0, 0, false, 0, 1},                    // the home page
+        {7, kFeatureMusic, false, 0, 2},        // a page of another feature
+        {6, kFeatureCustomLight, false, 1, 3},  // after the page's own step
+        {6, kFeatureCustomLight, true, 1, 3},   // a command runs instead
+    };
+    for (const Pass& pass : passes) {
+        m_controller->SetCurrentPage(pass.page, pass.feature);
+        if (pass.commandWaits) {
+            m_controller->PostCommand(kCommandSendSettings);
+        }
+        m_controller->Work();
+        EXPECT_EQ(pageSteps, pass.pageSteps) << "page " << pass.page;
+        EXPECT_EQ(backgroundSteps, pass.backgroundSteps) << "page " << pass.page;
+    }
+
+    // A page step that ends because a command was posted leaves the background step out too.
+    m_controller->SetIdleStep(kFeatureCustomLight, [this](KeyboardController&) {
+        m_controller->PostCommand(kCommandSendSettings);
+    });
+    m_controller->Work();
+    EXPECT_EQ(backgroundSteps, 3);
+    Drain();
+
+    m_controller->SetBackgroundStep("test", nullptr);
+    m_controller->SetCurrentPage(0, 0);
+    m_controller->Work();
+    EXPECT_EQ(backgroundSteps, 3) << "an empty step removes it";
+}
+
 TEST_F(ControllerVirtualTest, RequestsThatReadTheStoreWhenTheyRunAreQueuedOnce) {
     Start("101:0");
     m_controller->RunCommand(kCommandStart);

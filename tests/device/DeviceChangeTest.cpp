@@ -128,6 +128,29 @@ int NextChange(char* path, size_t size, int* arrived) {
     return 1;
 }
 
+std::condition_variable g_queueChanged;
+int g_interrupts = 0;
+
+/// Waits on the queue as the virtual keyboard does, for as long as it takes: only a change or
+/// an interrupt ends the wait.
+int WaitChange(char* path, size_t size, int* arrived, int) {
+    {
+        std::unique_lock lock(g_queueMutex);
+        const int interrupts = g_interrupts;
+        g_queueChanged.wait(lock, [&] { return !g_queue.empty() || g_interrupts != interrupts; });
+        if (g_queue.empty()) {
+            return -1;
+        }
+    }
+    return NextChange(path, size, arrived);
+}
+
+void InterruptWaits() {
+    std::lock_guard lock(g_queueMutex);
+    ++g_interrupts;
+    g_queueChanged.notify_all();
+}
+
 class Recorder : public DeviceChangeSubscriber {
 public:
     void OnDeviceChange(const DeviceChange& change) override {
@@ -164,6 +187,25 @@ TEST(DeviceChangeTest, VirtualSourceDeliversInOrder) {
     EXPECT_FALSE(changes[0].arrived);
     EXPECT_EQ(changes[1].path, "HID\\VID_1209&PID_5A12&MI_01\\V2");
     EXPECT_TRUE(changes[1].arrived);
+}
+
+TEST(DeviceChangeTest, BlockingVirtualSourceWakesForEachChangeAndStops) {
+    Recorder recorder;
+    VirtualChangeSource source(&WaitChange, &InterruptWaits);
+    ASSERT_TRUE(source.Start(&recorder));
+    for (size_t n = 1; n <= 2; ++n) {
+        {
+            std::lock_guard lock(g_queueMutex);
+            g_queue.push_back({"HID\\VID_1209&PID_5A10&MI_01\\V" + std::to_string(n), n == 2});
+            g_queueChanged.notify_all();
+        }
+        const auto changes = recorder.WaitFor(n);
+        EXPECT_EQ(changes.back().arrived, n == 2);
+    }
+    // The listener sits in a wait that only an interrupt ends: Stop must send one.
+    source.Stop();
+    std::lock_guard lock(g_queueMutex);
+    EXPECT_GE(g_interrupts, 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <functional>
 #include <thread>
 
 namespace zephyl::glint::test {
@@ -142,15 +143,101 @@ protected:
 TEST_F(WindowTest, AnimationTicksReachOnlyTheControlsThatAskedForThem) {
     auto* ticking = new TickingControl(m_window, 1, m_window);
     auto* quiet = new TickingControl(m_window, 2, m_window);
+    // Only shown controls are ticked.
+    ticking->SetVisible(true);
+    quiet->SetVisible(true);
     ticking->AddMTimer();
     std::thread worker([this] { m_window->SetMTimer(1); });
     worker.join();
-    ASSERT_TRUE(WaitFor([&] { return ticking->ticks >= 3; }));
+    ASSERT_TRUE(WaitFor([&] { return ticking->ticks >= 3; }))
+        << "shown " << ticking->isVisible() << ", timer " << m_window->AnimationTimerActive();
     EXPECT_EQ(quiet->ticks, 0);
     m_window->SetMTimer(0);
     const int stopped = ticking->ticks;
     QTest::qWait(20);
     EXPECT_EQ(ticking->ticks, stopped);
+}
+
+TEST_F(WindowTest, NoAnimationTickWhileNothingAnimatedIsShown) {
+    // Whatever hides the animated control (the window, a container, the control itself) stops
+    // the window's timer; showing it again brings the ticks back.
+    auto* container = new TickingControl(m_window, 3, m_window);
+    auto* ticking = new TickingControl(m_window, 1, container);
+    container->SetRect(QRect(0, 0, 50, 50));
+    ticking->SetRect(QRect(0, 0, 10, 10));
+    ticking->AddMTimer();
+    m_window->SetMTimer(1);
+    const struct {
+        const char* name;
+        std::function<void(bool shown)> show;
+    } cases[] = {
+        {"window", [this](bool shown) { m_window->ShowWindow(shown ? kShow : kShowHide); }},
+        {"container", [container](bool shown) { container->SetVisible(shown); }},
+        {"control", [ticking](bool shown) { ticking->SetVisible(shown); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int before = ticking->ticks;
+        ASSERT_TRUE(WaitFor([&] { return ticking->ticks >= before + 2; }));
+        c.show(false);
+        ASSERT_TRUE(WaitFor([&] { return !m_window->AnimationTimerActive(); }));
+        const int stopped = ticking->ticks;
+        QTest::qWait(20);
+        EXPECT_EQ(ticking->ticks, stopped);
+        c.show(true);
+        EXPECT_TRUE(WaitFor([&] { return ticking->ticks >= stopped + 2; }));
+    }
+    m_window->SetMTimer(0);
+}
+
+TEST_F(WindowTest, AnimatedPictureDecodesOnlyWhileShownAndDrawsItsFrames) {
+    Manager::SetSkinFolder(QStringLiteral(ZEPHYL_SOURCE_DATA_DIR "/skins/default/"));
+    auto* gif = m_window->CreateAreaAs<CGifPicture>(80, QRect(0, 0, 320, 180));
+    gif->SetVisible(false);
+    gif->SetImage(QStringLiteral("main_bkg.gif"));
+    gif->SetRunState(1, 0);
+    Settle();
+    EXPECT_EQ(gif->DecodedFrameCount(), 0) << "nothing decoded before it is shown";
+    EXPECT_FALSE(gif->Animating());
+
+    gif->SetVisible(true);
+    Settle();
+    EXPECT_TRUE(gif->Animating());
+    ASSERT_TRUE(WaitFor([&] { return gif->DecodedFrameCount() >= 3; }));
+    // The sparks are drawn: the picture is not empty where it is painted.
+    QImage image(gif->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    gif->render(&image, {}, {}, QWidget::DrawChildren);
+    int painted = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            painted += qAlpha(image.pixel(x, y)) != 0;
+        }
+    }
+    EXPECT_GT(painted, 10);
+
+    const struct {
+        const char* name;
+        std::function<void(bool shown)> show;
+    } cases[] = {
+        {"control", [gif](bool shown) { gif->SetVisible(shown); }},
+        {"window", [this](bool shown) { m_window->ShowWindow(shown ? kShow : kShowHide); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.show(false);
+        Settle();
+        EXPECT_EQ(gif->DecodedFrameCount(), 0) << "frames freed while hidden";
+        EXPECT_FALSE(gif->Animating());
+        c.show(true);
+        Settle();
+        EXPECT_TRUE(gif->Animating());
+    }
+    gif->SetRunState(0, 0);
+    Settle();
+    EXPECT_FALSE(gif->Animating());
+    delete gif;
+    Manager::SetSkinFolder({});
 }
 
 TEST_F(WindowTest, PostedMessagesArriveLaterOnTheWindowThread) {

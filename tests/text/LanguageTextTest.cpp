@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 namespace zephyl {
 namespace {
 
@@ -42,6 +45,29 @@ TEST_F(LanguageTextTest, ReadsEntriesOfTheCurrentLanguage) {
     EXPECT_EQ(LanguageText(20), "ОК") << "the next lookup reads the new file";
     SetCurrentLanguageId(1031);
     EXPECT_EQ(LanguageText(20), "") << "no file, no text";
+}
+
+TEST_F(LanguageTextTest, AChangedOrRemovedFileIsReadAgain) {
+    const auto file = m_environment.Root() / "language" / "1033.lan";
+    EXPECT_EQ(LanguageText(65), "My Config");
+    const struct {
+        const char* content;
+        int secondsLater;  // the file's new modification time
+        const char* text;  // what entry 65 reads afterwards
+    } cases[] = {
+        {"[KB.DIALOG]\n65=Changed\n", 0, "Changed"},  // another size, same time
+        {"[KB.DIALOG]\n65=Chanced\n", 5, "Chanced"},  // the same size, a later time
+        {"[KB.DIALOG]\n65=First\n65=Second\n", 9, "First"},
+    };
+    const auto time = std::filesystem::last_write_time(file);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        test::WriteFile(file, c.content);
+        std::filesystem::last_write_time(file, time + std::chrono::seconds(c.secondsLater));
+        EXPECT_EQ(LanguageText(65), c.text);
+    }
+    std::filesystem::remove(file);
+    EXPECT_EQ(LanguageText(65), "");
 }
 
 TEST_F(LanguageTextTest, LongValuesAreCutTo259CharactersWholeCharactersKept) {

@@ -34,6 +34,21 @@ TEST(Utf, Utf8ToUtf16DecodesAndReplacesEachBadSequence) {
     }
 }
 
+TEST(Utf, LongAsciiRunsWidenAroundEveryOtherByte) {
+    // ASCII is widened in runs; a sequence anywhere in or after a run, cut or whole, still decodes
+    // as it would alone.
+    const std::string run(40, 'x');
+    const std::u16string wide(40, u'x');
+    for (size_t at = 0; at <= run.size(); ++at) {
+        SCOPED_TRACE(at);
+        EXPECT_EQ(Utf8ToUtf16(run.substr(0, at) + "\xC3\xA9" + run.substr(at)),
+                  wide.substr(0, at) + u"\u00E9" + wide.substr(at));
+        EXPECT_EQ(Utf8ToUtf16(run.substr(0, at) + "\xE2\x82"), wide.substr(0, at) + u"\uFFFD");
+        EXPECT_EQ(Utf8ToUtf16(run.substr(0, at) + std::string(1, '\0') + run.substr(at)),
+                  wide.substr(0, at) + std::u16string(1, u'\0') + wide.substr(at));
+    }
+}
+
 TEST(Utf, Utf16ToUtf8EncodesPairsAndReplacesLoneSurrogates) {
     EXPECT_EQ(Utf16ToUtf8(u"\u00E9\u20AC\U0001F600"), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD83D))), "\xEF\xBF\xBD");
