@@ -66,7 +66,9 @@ void KeyboardController::PollNotifications() {
         return;
     }
     std::array<std::uint8_t, 65> report{};
-    if (m_devices.ReadNotification(report, 10) <= 0) {
+    // The keyboard's reports wait in the device's queue until read, so the poll only takes
+    // what is already there: a blocking wait here would hold up a frame stream on every poll.
+    if (m_devices.ReadNotification(report, 0) <= 0) {
         return;
     }
     const Notification notification = ParseNotification(report);

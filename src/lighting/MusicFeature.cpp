@@ -170,7 +170,8 @@ bool MusicLighting::SendFrame(KeyboardController& controller) {
     if (m_map.rows <= 0 || m_map.columns <= 0) {
         return false;
     }
-    const bool screenScheme = m_foreMode.load() == kSchemeScreen;
+    // Without a screen to read (a Wayland-only session) the screen scheme shows the back colour.
+    const bool screenScheme = m_foreMode.load() == kSchemeScreen && m_screen->Available();
     ComputeMusicKeyFrame(
         m_map, m_visualizer->LatestFrame(), screenScheme,
         [this](int c, int r) { return m_screen->Colour(c, r); }, m_frame);

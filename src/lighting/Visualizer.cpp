@@ -37,10 +37,12 @@ void Visualizer::StartAnalyser() {
         m_analyser.Reset();
         m_phase = 0.0F;
     }
+    std::lock_guard lock(m_captureMutex);
     if (!m_capture) {
         m_capture = std::make_unique<LoopbackCapture>(
             [this](std::span<const float> samples) { FeedSamples(samples); });
     }
+    m_capture->SetPaused(!m_active.load());
     m_capture->Restart();
 }
 
@@ -52,17 +54,30 @@ void Visualizer::StartThread() {
 }
 
 void Visualizer::RestartCapture() {
+    std::lock_guard lock(m_captureMutex);
     if (m_capture) {
         m_capture->Restart();
     }
 }
 
 CaptureState Visualizer::Capture() const {
+    std::lock_guard lock(m_captureMutex);
     return m_capture ? m_capture->State() : CaptureState::kStopped;
 }
 
+bool Visualizer::CaptureCorked() const {
+    std::lock_guard lock(m_captureMutex);
+    return m_capture && m_capture->StreamCorked();
+}
+
 void Visualizer::SetActive(bool active) {
-    m_active.store(active);
+    {
+        std::lock_guard lock(m_captureMutex);
+        m_active.store(active);
+        if (m_capture) {
+            m_capture->SetPaused(!active);
+        }
+    }
     m_wake.notify_all();
 }
 
@@ -74,7 +89,9 @@ void Visualizer::ChangeSettings(const std::function<void(AnalyserSettings&)>& ch
         change(m_settings);
     }
     if (wasActive) {
-        SetActive(true);
+        // The capture was never paused for the change: only the loop goes on.
+        m_active.store(true);
+        m_wake.notify_all();
     }
 }
 
@@ -84,6 +101,7 @@ AnalyserSettings Visualizer::Settings() const {
 }
 
 void Visualizer::FeedSamples(std::span<const float> interleaved) {
+    m_sampleBlocks.fetch_add(1, std::memory_order_relaxed);
     std::lock_guard lock(m_samplesMutex);
     if (interleaved.size() >= m_samples.size()) {
         interleaved = interleaved.last(m_samples.size() & ~size_t{1});
@@ -127,7 +145,14 @@ void Visualizer::RenderFrame() {
     FillMusicScheme(*m_back, m_settings.backType, m_settings.backBrightness, m_phase);
     FillMusicScheme(*m_fore, m_settings.foreType, 100, m_phase);
     MusicFrame& frame = (*m_frames3)[static_cast<size_t>(m_writeIndex)];
-    RenderMusicGrid(m_analyser.Display(), *m_fore, *m_back, frame.colours, frame.lit);
+    if (m_settings.foreType == kSchemeScreen) {
+        // The keys take the screen's colours; where no screen can be read they show the back
+        // colour, so the frame carries that alone.
+        frame.colours = *m_back;
+        frame.lit.fill(0);
+    } else {
+        RenderMusicGrid(m_analyser.Display(), *m_fore, *m_back, frame.colours, frame.lit);
+    }
     Publish();
     m_phase += kPhaseStep;
     m_frames.fetch_add(1);

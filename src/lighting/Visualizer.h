@@ -44,8 +44,11 @@ public:
     /// Reconnects the capture to the current default output.
     void RestartCapture();
     CaptureState Capture() const;
+    /// Whether the capture's stream is corked now (false when there is no stream).
+    bool CaptureCorked() const;
 
-    /// Frames are computed only while active (the music page is shown or zephylctl streams).
+    /// Frames are computed only while active (the music page is shown or zephylctl streams);
+    /// meanwhile the capture is paused, so the server sends nothing and no thread wakes for it.
     void SetActive(bool active);
     bool Active() const { return m_active.load(); }
 
@@ -66,6 +69,8 @@ public:
 
     /// Frames rendered since construction.
     std::uint64_t FrameCount() const { return m_frames.load(); }
+    /// Blocks of samples received since construction.
+    std::uint64_t SampleBlocks() const { return m_sampleBlocks.load(); }
 
 private:
     void Loop();
@@ -97,6 +102,8 @@ private:
     std::unique_ptr<LoopbackCapture> m_capture;
     std::atomic<bool> m_active{false};
     std::atomic<std::uint64_t> m_frames{0};
+    std::atomic<std::uint64_t> m_sampleBlocks{0};
+    mutable std::mutex m_captureMutex;  ///< serialises opening, pausing and restarting the capture
     std::mutex m_loopMutex;
     std::condition_variable m_wake;
     bool m_stop = false;

@@ -14,7 +14,8 @@ struct LoopbackCapture::Connection {
     pa_threaded_mainloop* loop = nullptr;
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
-    bool ready = false;  // the context reached the ready state once
+    bool ready = false;   // the context reached the ready state once
+    bool paused = false;  // under the mainloop's lock
     std::mutex nameMutex;
     std::string sinkName;
 
@@ -59,6 +60,10 @@ struct LoopbackCapture::Connection {
         auto* self = static_cast<Connection*>(user);
         switch (pa_stream_get_state(s)) {
             case PA_STREAM_READY:
+                // A pause asked while the stream was connecting could not cork it yet.
+                if (pa_stream_is_corked(s) != (self->paused ? 1 : 0)) {
+                    self->Cork(s, self->paused);
+                }
                 self->owner->SetState(CaptureState::kCapturing);
                 break;
             case PA_STREAM_FAILED:
@@ -69,6 +74,12 @@ struct LoopbackCapture::Connection {
                 break;
             default:
                 break;
+        }
+    }
+
+    static void Cork(pa_stream* s, bool corked) {
+        if (pa_operation* op = pa_stream_cork(s, corked ? 1 : 0, nullptr, nullptr)) {
+            pa_operation_unref(op);
         }
     }
 
@@ -98,8 +109,9 @@ struct LoopbackCapture::Connection {
         std::memset(&attr, 0xFF, sizeof(attr));
         attr.fragsize = 512 * kChannels * sizeof(float);
         const std::string monitor = sink + ".monitor";
-        if (pa_stream_connect_record(stream, monitor.c_str(), &attr, PA_STREAM_ADJUST_LATENCY) <
-            0) {
+        const auto flags = static_cast<pa_stream_flags_t>(
+            PA_STREAM_ADJUST_LATENCY | (paused ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS));
+        if (pa_stream_connect_record(stream, monitor.c_str(), &attr, flags) < 0) {
             owner->SetState(CaptureState::kEnded);
         }
     }
@@ -168,6 +180,7 @@ void LoopbackCapture::Restart() {
     m_connection.reset();
     auto connection = std::make_unique<Connection>();
     connection->owner = this;
+    connection->paused = m_paused.load();
     connection->loop = pa_threaded_mainloop_new();
     if (!connection->loop) {
         SetState(CaptureState::kNoServer);
@@ -201,6 +214,35 @@ void LoopbackCapture::Stop() {
     std::lock_guard lock(m_control);
     m_connection.reset();
     SetState(CaptureState::kStopped);
+}
+
+void LoopbackCapture::SetPaused(bool paused) {
+    std::lock_guard lock(m_control);
+    m_paused.store(paused);
+    if (!m_connection) {
+        return;
+    }
+    pa_threaded_mainloop_lock(m_connection->loop);
+    m_connection->paused = paused;
+    pa_stream* stream = m_connection->stream;
+    if (stream && pa_stream_get_state(stream) == PA_STREAM_READY) {
+        Connection::Cork(stream, paused);
+    }
+    pa_threaded_mainloop_unlock(m_connection->loop);
+}
+
+bool LoopbackCapture::StreamCorked() const {
+    auto* self = const_cast<LoopbackCapture*>(this);
+    std::lock_guard lock(self->m_control);
+    if (!m_connection) {
+        return false;
+    }
+    pa_threaded_mainloop_lock(m_connection->loop);
+    pa_stream* stream = m_connection->stream;
+    const bool corked = stream && pa_stream_get_state(stream) == PA_STREAM_READY &&
+                        pa_stream_is_corked(stream) == 1;
+    pa_threaded_mainloop_unlock(m_connection->loop);
+    return corked;
 }
 
 std::string LoopbackCapture::SinkName() const {

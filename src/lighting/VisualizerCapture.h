@@ -41,6 +41,12 @@ public:
     /// Drops the current connection and stream and connects anew.
     void Restart();
     void Stop();
+    /// Pauses the stream (the server stops sending) or resumes it. A stream opened later
+    /// starts in the state asked for last, so a paused capture never reads a block.
+    void SetPaused(bool paused);
+    bool Paused() const { return m_paused.load(); }
+    /// Whether the open stream is corked now; false when there is none.
+    bool StreamCorked() const;
     CaptureState State() const { return m_state.load(); }
     /// The output whose monitor is recorded; empty before the server named it.
     std::string SinkName() const;
@@ -55,6 +61,7 @@ private:
     std::mutex m_control;
     std::unique_ptr<Connection> m_connection;
     std::atomic<CaptureState> m_state{CaptureState::kStopped};
+    std::atomic<bool> m_paused{false};
 };
 
 }  // namespace zephyl

@@ -102,10 +102,10 @@ private:
 /// until the object goes or the server does.
 class TonePlayer {
 public:
-    TonePlayer(const std::string& server, const std::filesystem::path& folder) {
+    TonePlayer(const std::string& server, const std::filesystem::path& folder, long seconds = 5) {
         const std::filesystem::path file = folder / "tone.raw";
         std::vector<float> samples;
-        for (long i = 0; i < 48000L * 5; ++i) {
+        for (long i = 0; i < 48000L * seconds; ++i) {
             const auto value =
                 static_cast<float>(0.3 * std::sin(2.0 * std::numbers::pi * 440.0 * i / 48000.0));
             samples.push_back(value);
@@ -256,6 +256,33 @@ TEST_F(MusicCaptureTest, ATonePlayedIntoTheSinkReachesTheKeyboardAsLitFrames) {
     EXPECT_EQ(RunWorker(200ms), afterTone);
 }
 
+TEST_F(MusicCaptureTest, LeavingThePageCorksTheStreamAndReturningResumesLitFrames) {
+    m_controller->SetCurrentPage(kMusicTab, kFeatureMusic);
+    TonePlayer tone(m_server.Address(), m_environment.Root(), 12);
+    m_music->SetShown(true);
+    ASSERT_TRUE(WaitForCapture(CaptureState::kCapturing));
+    ASSERT_GE(RunWorkerUntil(3, 8s), 3);
+    EXPECT_FALSE(m_music->Analyser().CaptureCorked());
+
+    m_music->SetShown(false);
+    m_controller->SetCurrentPage(1, kFeatureKeys);
+    EXPECT_TRUE(m_music->Analyser().CaptureCorked());
+    // Blocks already on their way may still land; after that the server sends nothing.
+    std::this_thread::sleep_for(300ms);
+    const std::uint64_t blocks = m_music->Analyser().SampleBlocks();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(m_music->Analyser().SampleBlocks(), blocks) << "the tone plays on, unread";
+    EXPECT_EQ(m_music->Analyser().Capture(), CaptureState::kCapturing);
+
+    m_controller->SetCurrentPage(kMusicTab, kFeatureMusic);
+    m_music->SetShown(true);
+    // The sound kept from before leaving fades within a few frames: later lit frames are new.
+    const int resumed = RunWorker(1s);
+    EXPECT_GE(RunWorker(500ms), resumed + 5);
+    EXPECT_GT(m_music->Analyser().SampleBlocks(), blocks);
+    EXPECT_FALSE(m_music->Analyser().CaptureCorked());
+}
+
 TEST_F(MusicCaptureTest, AServerKilledMidwayEndsCaptureWithoutStoppingTheProgram) {
     m_controller->SetCurrentPage(kMusicTab, kFeatureMusic);
     TonePlayer tone(m_server.Address(), m_environment.Root());
@@ -275,48 +302,105 @@ TEST_F(MusicCaptureTest, AServerKilledMidwayEndsCaptureWithoutStoppingTheProgram
     EXPECT_TRUE(WaitForCapture(CaptureState::kNoServer));
 }
 
+/// A controller with the music feature on the virtual keyboard, without a sound server; its
+/// analyser is rendered by hand.
+struct SilentMusicRig {
+    explicit SilentMusicRig(const std::string& scenario,
+                            std::shared_ptr<ScreenLight> screen = nullptr) {
+        environment.SetVariable("PULSE_SERVER", "unix:" + (environment.Root() / "none").string());
+        environment.SetVariable("ZEPHYL_RESOURCE_DIR", std::string(ZEPHYL_RUNTIME_DIR));
+        environment.SetVariable("ZEPHYL_VIRTUAL_STATE", std::nullopt);
+        SetSoftwareName("Zephyl Keyboard Driver");
+        devices = std::make_unique<DeviceManager>(HidLibrary::LoadVirtual(scenario));
+        music = std::make_shared<MusicLighting>(nullptr, std::move(screen));
+        controller = std::make_shared<KeyboardController>(
+            *devices, database, std::make_shared<SettingsStore>("Zephyl Keyboard Driver"),
+            std::string(ZEPHYL_RUNTIME_DIR) + "/", DataFolder());
+        RegisterMusicFeature(*controller, {music});
+        controller->LoadDeviceDescriptions();
+        controller->RunCommand(kCommandStart);
+        for (int i = 0; i < 32 && controller->QueueLength() > 0; ++i) {
+            controller->Work();
+        }
+        controller->RunCommand(kCommandLoadPages);
+    }
+    ~SilentMusicRig() {
+        controller->Shutdown();
+        controller.reset();
+        database.CloseDatabase();
+    }
+    std::string State() {
+        auto stateJson = reinterpret_cast<size_t (*)(char*, size_t)>(
+            devices->Library().Symbol("zephyl_virtual_state_json"));
+        std::string state(stateJson(nullptr, 0) + 1, '\0');
+        stateJson(state.data(), state.size());
+        return state;
+    }
+
+    test::TempEnvironment environment;
+    std::unique_ptr<DeviceManager> devices;
+    ProfileDatabase database;
+    std::shared_ptr<MusicLighting> music;
+    std::shared_ptr<KeyboardController> controller;
+};
+
 /// The receiver path needs no sound: a non-black back scheme keeps every key coloured.
 TEST(MusicReceiverTest, FramesCarryTheSchemesAndHeightsToTheReceiver) {
-    test::TempEnvironment environment;
-    environment.SetVariable("PULSE_SERVER", "unix:" + (environment.Root() / "none").string());
-    environment.SetVariable("ZEPHYL_RESOURCE_DIR", std::string(ZEPHYL_RUNTIME_DIR));
-    environment.SetVariable("ZEPHYL_VIRTUAL_STATE", std::nullopt);
-    SetSoftwareName("Zephyl Keyboard Driver");
-    DeviceManager devices(HidLibrary::LoadVirtual("101:2"));
-    ASSERT_TRUE(devices.Library().Loaded());
-    ProfileDatabase database;
-    auto music = std::make_shared<MusicLighting>(nullptr, nullptr);
-    auto controller = std::make_shared<KeyboardController>(
-        devices, database, std::make_shared<SettingsStore>("Zephyl Keyboard Driver"),
-        std::string(ZEPHYL_RUNTIME_DIR) + "/", DataFolder());
-    RegisterMusicFeature(*controller, {music});
-    controller->LoadDeviceDescriptions();
-    controller->RunCommand(kCommandStart);
-    for (int i = 0; i < 32 && controller->QueueLength() > 0; ++i) {
-        controller->Work();
-    }
-    ASSERT_TRUE(controller->Ready());
-    ASSERT_EQ(controller->ConnectionMode(), kModeReceiver);
-    controller->RunCommand(kCommandLoadPages);
-    music->ApplyLayer(4, 300, 10, 80);
-    music->Analyser().RenderFrame();
-    controller->SetCurrentPage(kMusicTab, kFeatureMusic);
-    controller->Work();
-    controller->Work();
+    SilentMusicRig rig("101:2");
+    ASSERT_TRUE(rig.controller->Ready());
+    ASSERT_EQ(rig.controller->ConnectionMode(), kModeReceiver);
+    rig.music->ApplyLayer(4, 300, 10, 80);
+    rig.music->Analyser().RenderFrame();
+    rig.controller->SetCurrentPage(kMusicTab, kFeatureMusic);
+    rig.controller->Work();
+    rig.controller->Work();
 
-    auto stateJson = reinterpret_cast<size_t (*)(char*, size_t)>(
-        devices.Library().Symbol("zephyl_virtual_state_json"));
-    std::string state(stateJson(nullptr, 0) + 1, '\0');
-    stateJson(state.data(), state.size());
+    const std::string state = rig.State();
     std::smatch match;
     ASSERT_TRUE(std::regex_search(state, match, std::regex("\"music_frames\": *([0-9]+)")));
     EXPECT_EQ(match[1], "2");
     EXPECT_TRUE(std::regex_search(state, std::regex("\"fore\": *4")));
     EXPECT_TRUE(std::regex_search(state, std::regex("\"back\": *10")));
     EXPECT_TRUE(std::regex_search(state, std::regex("\"back_brightness\": *80")));
-    controller->Shutdown();
-    controller.reset();
-    database.CloseDatabase();
+}
+
+/// A session where no screen can be read, as under Wayland without an X display.
+class NoScreen : public ScreenGrabber {
+public:
+    bool Grab(ScreenCells&) override { return false; }
+};
+
+TEST(MusicScreenSchemeTest, WithoutAScreenTheScreenSchemeShowsTheBackColour) {
+    auto screen = std::make_shared<ScreenLight>(std::make_unique<NoScreen>());
+    SilentMusicRig rig("101:0", screen);
+    ASSERT_TRUE(rig.controller->Ready());
+    EXPECT_FALSE(screen->SampleOnce());
+    ASSERT_FALSE(screen->Available());
+    rig.music->ApplyLayer(kSchemeScreen, 300, 10, 60);
+    rig.music->Analyser().RenderFrame();
+    MusicKeyFrame seen;
+    rig.music->SetObserver(
+        [&seen](const MusicKeyMap&, const MusicKeyFrame& frame) { seen = frame; });
+    rig.controller->SetCurrentPage(kMusicTab, kFeatureMusic);
+    rig.controller->Work();
+
+    auto back = std::make_unique<MusicGrid>();
+    FillMusicScheme(*back, 10, 60, 0.0F);
+    const MusicKeyMap map = rig.music->KeyMap();
+    ASSERT_EQ(seen.colours.size(), map.keys.size());
+    int coloured = 0;
+    for (size_t k = 0; k < map.keys.size(); ++k) {
+        const MusicKey& key = map.keys[k];
+        if (key.inGrid) {
+            EXPECT_EQ(seen.colours[k], (*back)[MusicCell(key.level, key.gridColumn)]) << key.code;
+            coloured += seen.colours[k] > 1 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(coloured, 0);
+    std::smatch match;
+    const std::string state = rig.State();
+    ASSERT_TRUE(std::regex_search(state, match, std::regex("\"streamed_frames\": *([0-9]+)")));
+    EXPECT_EQ(match[1], "1") << "the back colour reaches the keyboard";
 }
 
 }  // namespace

@@ -141,6 +141,9 @@ int CustomLightPage::OnEvent(int id, int code, int) {
             if (code == glint::kEventClick) {
                 return OnSetChosen();
             }
+            if (code == glint::kEventRightButton) {
+                return OnSetListMenu();
+            }
             return code == glint::kEventEditFinished ? OnSetRenamed() : 0;
         case kEffects:
             return code == glint::kEventClick ? OnEffectChosen() : 0;
@@ -301,6 +304,23 @@ int CustomLightPage::OnSetListTool(int id) {
             break;
         default:
             return 0;
+    }
+    return 1;
+}
+
+int CustomLightPage::OnSetListMenu() {
+    // The list selected the entry under the cursor before it told us: the menu acts on it.
+    // The menu runs modally, so the page's lock is taken only for the chosen operation.
+    const int command = Services().TrackMenu({{kMenuNew, Text(28)},
+                                              {kMenuDelete, Text(30)},
+                                              {kMenuImport, Text(26)},
+                                              {kMenuExport, Text(27)}});
+    static constexpr std::pair<int, int> kButtonOf[] = {
+        {kMenuNew, kAdd}, {kMenuDelete, kDelete}, {kMenuImport, kImport}, {kMenuExport, kExport}};
+    for (const auto& [menu, button] : kButtonOf) {
+        if (command == menu) {
+            return OnSetListTool(button);
+        }
     }
     return 1;
 }

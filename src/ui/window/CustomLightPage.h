@@ -56,6 +56,14 @@ public:
         kFirstSwatch = 224,
         kLastSwatch = 232,
     };
+    /// The set list's context menu: the same operations as the add, delete, import and export
+    /// buttons.
+    enum MenuCommand : int {
+        kMenuNew = 606,
+        kMenuDelete = 607,
+        kMenuImport = 608,
+        kMenuExport = 609
+    };
 
     /// Animation step, in ms of animation time per tick of the page's timer.
     static constexpr int kAnimationStepMs = 30;
@@ -92,6 +100,7 @@ protected:
 
 private:
     int OnSetListTool(int id);
+    int OnSetListMenu();
     int OnSetChosen();
     int OnSetRenamed();
     int OnEffectChosen();

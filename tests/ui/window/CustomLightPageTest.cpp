@@ -8,6 +8,7 @@
 #include "text/LanguageText.h"
 #include "ui/window/CustomLightPage.h"
 
+#include <filesystem>
 #include <regex>
 
 namespace zephyl::window::test {
@@ -101,6 +102,54 @@ TEST_F(CustomLightPageTest, ExportWithoutASetIsRefusedAndTheOffEffectHidesTheCol
     Click(CustomLightPage::kEffects);
     EXPECT_TRUE(m_window->GetControl(CustomLightPage::kSpeed)->IsVisible());
     EXPECT_FALSE(m_window->GetControl(CustomLightPage::kColour)->IsVisible());
+}
+
+TEST_F(CustomLightPageTest, TheSetListMenuRunsTheButtonsOperations) {
+    Open();
+    glint::MListBox* sets = Page().SetList();
+    const int first = sets->GetItemData(0);
+    Control<glint::CCheckButton>(CustomLightPage::kWasd)->SetCheck(1);
+    Click(CustomLightPage::kWasd);
+    Page().EffectList()->SetCurSel(5);
+    Click(CustomLightPage::kEffects);
+    const std::string file = (m_environment.Root() / "menu set.xml").string();
+    m_services->chosenFile = QString::fromStdString(file);
+    auto menu = [this](int command) {
+        m_services->menuChoice = command;
+        m_window->OnMessage(CustomLightPage::kSets, glint::kEventRightButton, 0);
+    };
+
+    menu(CustomLightPage::kMenuExport);
+    ASSERT_EQ(m_services->lastMenu.size(), 4u);
+    const std::pair<int, int> items[] = {{CustomLightPage::kMenuNew, 28},
+                                         {CustomLightPage::kMenuDelete, 30},
+                                         {CustomLightPage::kMenuImport, 26},
+                                         {CustomLightPage::kMenuExport, 27}};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(m_services->lastMenu[i].first, items[i].first);
+        EXPECT_EQ(m_services->lastMenu[i].second.toStdString(), LanguageText(items[i].second));
+    }
+    EXPECT_TRUE(std::filesystem::exists(file));
+
+    menu(CustomLightPage::kMenuImport);
+    ASSERT_EQ(sets->GetItemCount(), 2);
+    EXPECT_EQ(sets->GetCurData(), first) << "an imported set is added, not selected";
+    const int imported = sets->GetItemData(1);
+    EXPECT_EQ(Rows(imported).size(), 4u);
+
+    menu(CustomLightPage::kMenuNew);
+    ASSERT_EQ(sets->GetItemCount(), 3);
+    EXPECT_EQ(sets->GetCurSel(), 2);
+    EXPECT_EQ(sets->GetItemText(2).toStdString(), LanguageText(369) + " 3");
+
+    // Delete acts on the entry the right click selected; dismissing the menu changes nothing.
+    sets->SetCurSel(1);
+    menu(CustomLightPage::kMenuDelete);
+    ASSERT_EQ(sets->GetItemCount(), 2);
+    EXPECT_TRUE(Rows(imported).empty()) << "the key rows go with their set";
+    EXPECT_NE(sets->GetItemData(1), imported);
+    menu(0);
+    EXPECT_EQ(sets->GetItemCount(), 2);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "WindowTestSupport.h"
 
 #include "lighting/MusicFeature.h"
+#include "lighting/ScreenLight.h"
 #include "text/LanguageText.h"
 #include "ui/window/MusicPage.h"
 
@@ -117,6 +118,26 @@ TEST_F(MusicPageTest, WithoutASoundServerThePageSaysSo) {
     m_window->OnMessage(kTabStrip, glint::kEventClick, kTabKeys);
     EXPECT_FALSE(music->Shown());
     EXPECT_FALSE(music->Analyser().Active());
+}
+
+TEST_F(MusicPageTest, InAWaylandOnlySessionThePageSaysScreenColoursAreNotAvailable) {
+    m_environment.SetVariable("DISPLAY", std::nullopt);
+    m_environment.SetVariable("WAYLAND_DISPLAY", "wayland-0");
+    Open();
+    const auto music = MusicLightingOf(*m_controller);
+    ASSERT_TRUE(music);
+    Page().RefreshNotices();
+    EXPECT_FALSE(Visible(MusicPage::kScreenNotice)) << "only with screen colours chosen";
+    ASSERT_TRUE(Page().ForeList()->SelectData(kSchemeScreen));
+    Click(MusicPage::kFore);
+    // The sampler tries the screen as soon as the scheme is active.
+    for (int i = 0; i < 100 && music->Screen().Available(); ++i) {
+        QTest::qWait(20);
+    }
+    Page().RefreshNotices();
+    EXPECT_TRUE(Visible(MusicPage::kScreenNotice));
+    EXPECT_EQ(Control<glint::MText>(MusicPage::kScreenNotice)->GetTitle().toStdString(),
+              LanguageText(MusicPage::kScreenNotice));
 }
 
 }  // namespace
