@@ -4,9 +4,10 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
-#include <optional>
+#include <utility>
 
 namespace zephyl {
 namespace {
@@ -43,26 +44,32 @@ void DrawFrame(const GifFileType& gif, const SavedImage& frame, int transparent,
                RgbaImage& canvas) {
     const GifImageDesc& desc = frame.ImageDesc;
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif.SColorMap;
-    if (!map || !frame.RasterBits) {
+    if (!map || !frame.RasterBits || desc.Width <= 0) {
         return;
     }
-    for (int y = 0; y < desc.Height; ++y) {
-        const int cy = desc.Top + y;
-        if (cy < 0 || cy >= canvas.height) {
-            continue;
-        }
-        for (int x = 0; x < desc.Width; ++x) {
-            const int cx = desc.Left + x;
-            const int index = frame.RasterBits[static_cast<std::size_t>(y) * desc.Width + x];
-            if (cx < 0 || cx >= canvas.width || index == transparent || index >= map->ColorCount) {
-                continue;
+    // One table look-up a pixel: indexes past the palette's end draw nothing, like the
+    // transparent one.
+    std::array<std::array<std::uint8_t, 4>, 256> colours{};
+    std::array<bool, 256> drawn{};
+    for (int index = 0; index < std::min(map->ColorCount, 256); ++index) {
+        const GifColorType& colour = map->Colors[index];
+        colours[static_cast<std::size_t>(index)] = {colour.Red, colour.Green, colour.Blue, 255};
+        drawn[static_cast<std::size_t>(index)] = index != transparent;
+    }
+    const int left = std::max(0, desc.Left);
+    const int right = std::min(canvas.width, desc.Left + desc.Width);
+    const int top = std::max(0, desc.Top);
+    const int bottom = std::min(canvas.height, desc.Top + desc.Height);
+    for (int y = top; y < bottom; ++y) {
+        const GifByteType* in = frame.RasterBits +
+                                static_cast<std::size_t>(y - desc.Top) * desc.Width +
+                                (left - desc.Left);
+        std::uint8_t* out = canvas.Pixel(left, y);
+        for (int x = left; x < right; ++x, out += 4) {
+            const GifByteType index = *in++;
+            if (drawn[index]) {
+                std::memcpy(out, colours[index].data(), 4);
             }
-            const GifColorType& colour = map->Colors[index];
-            std::uint8_t* out = canvas.Pixel(cx, cy);
-            out[0] = colour.Red;
-            out[1] = colour.Green;
-            out[2] = colour.Blue;
-            out[3] = 255;
         }
     }
 }
@@ -78,7 +85,8 @@ void ClearRect(const GifImageDesc& desc, RgbaImage& canvas) {
 
 }  // namespace
 
-bool DecodeGif(std::span<const std::uint8_t> bytes, GifAnimation& animation, std::string* error) {
+bool DecodeGifFrames(std::span<const std::uint8_t> bytes, const GifFrameSink& sink,
+                     std::string* error) {
     MemoryReader reader{bytes, 0};
     int status = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, ReadFromMemory, &status));
@@ -91,41 +99,65 @@ bool DecodeGif(std::span<const std::uint8_t> bytes, GifAnimation& animation, std
         SetError(error, std::string("damaged GIF: ") + GifErrorString(gif->Error));
         return false;
     }
+    // A frame cut short by a damaged file still shows what arrived; one with no pixels ends.
+    int count = 0;
+    while (count < gif->ImageCount && gif->SavedImages[count].RasterBits) {
+        ++count;
+    }
     if (gif->SWidth <= 0 || gif->SHeight <= 0 || gif->SWidth > 16384 || gif->SHeight > 16384 ||
-        gif->ImageCount <= 0) {
+        count <= 0) {
         SetError(error, "GIF without pictures");
         return false;
     }
-    GifAnimation result;
-    result.width = gif->SWidth;
-    result.height = gif->SHeight;
-    RgbaImage canvas(result.width, result.height);
-    for (int i = 0; i < gif->ImageCount; ++i) {
-        const SavedImage& frame = gif->SavedImages[i];
-        // A frame cut short by a damaged file still shows what arrived; one with no pixels ends.
-        if (!frame.RasterBits) {
-            break;
-        }
-        GraphicsControlBlock control{};
+    std::vector<GraphicsControlBlock> controls(static_cast<std::size_t>(count));
+    std::vector<int> delays(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        GraphicsControlBlock& control = controls[static_cast<std::size_t>(i)];
         control.TransparentColor = NO_TRANSPARENT_COLOR;
         control.DisposalMode = DISPOSAL_UNSPECIFIED;
         const bool hasControl = DGifSavedExtensionToGCB(gif.get(), i, &control) == GIF_OK;
-        std::optional<RgbaImage> saved;
+        const int centiseconds = hasControl ? control.DelayTime : 0;
+        delays[static_cast<std::size_t>(i)] =
+            centiseconds <= 1 ? kGifDefaultDelayMs : centiseconds * 10;
+    }
+    if (sink.begin) {
+        sink.begin(gif->SWidth, gif->SHeight, delays);
+    }
+    RgbaImage canvas(gif->SWidth, gif->SHeight);
+    RgbaImage saved;
+    for (int i = 0; i < count; ++i) {
+        const SavedImage& frame = gif->SavedImages[i];
+        const GraphicsControlBlock& control = controls[static_cast<std::size_t>(i)];
         if (control.DisposalMode == DISPOSE_PREVIOUS) {
             saved = canvas;
         }
         DrawFrame(*gif, frame, control.TransparentColor, canvas);
-        result.frames.push_back(canvas);
-        const int centiseconds = hasControl ? control.DelayTime : 0;
-        result.delaysMs.push_back(centiseconds <= 1 ? kGifDefaultDelayMs : centiseconds * 10);
+        if (sink.frame && !sink.frame(i, canvas)) {
+            break;
+        }
         if (control.DisposalMode == DISPOSE_BACKGROUND) {
             ClearRect(frame.ImageDesc, canvas);
-        } else if (saved) {
-            canvas = std::move(*saved);
+        } else if (control.DisposalMode == DISPOSE_PREVIOUS) {
+            std::swap(canvas, saved);
         }
     }
-    if (result.frames.empty()) {
-        SetError(error, "GIF without pictures");
+    return true;
+}
+
+bool DecodeGif(std::span<const std::uint8_t> bytes, GifAnimation& animation, std::string* error) {
+    GifAnimation result;
+    GifFrameSink sink;
+    sink.begin = [&result](int width, int height, const std::vector<int>& delaysMs) {
+        result.width = width;
+        result.height = height;
+        result.delaysMs = delaysMs;
+        result.frames.reserve(delaysMs.size());
+    };
+    sink.frame = [&result](int, const RgbaImage& canvas) {
+        result.frames.push_back(canvas);
+        return true;
+    };
+    if (!DecodeGifFrames(bytes, sink, error)) {
         return false;
     }
     animation = std::move(result);

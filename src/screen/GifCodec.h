@@ -6,6 +6,7 @@
 #include "screen/Picture.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,6 +27,17 @@ struct GifAnimation {
 };
 
 bool DecodeGif(std::span<const std::uint8_t> bytes, GifAnimation& animation, std::string* error);
+
+/// Hands out the frames of a GIF one at a time instead of keeping a copy of each: `begin` gets
+/// the canvas size and every frame's delay before the first frame is drawn, then `frame` gets
+/// each frame's index and the whole canvas after it was drawn (one canvas, reused). `frame`
+/// returns false to stop; frames after that are not drawn.
+struct GifFrameSink {
+    std::function<void(int width, int height, const std::vector<int>& delaysMs)> begin;
+    std::function<bool(int index, const RgbaImage& canvas)> frame;
+};
+bool DecodeGifFrames(std::span<const std::uint8_t> bytes, const GifFrameSink& sink,
+                     std::string* error);
 bool DecodeGifFile(const std::string& path, GifAnimation& animation, std::string* error);
 
 /// Writes an animated GIF that loops forever, `width` × `height`, each frame fitted to that size

@@ -257,12 +257,18 @@ PictureFormat SniffPictureFormat(std::span<const std::uint8_t> head) {
 }
 
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) {
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    // One read of the whole file: a byte-wise stream iterator costs more than decoding a GIF.
+    const std::streamoff size = file.tellg();
+    if (size < 0) {
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    file.seekg(0);
+    return static_cast<bool>(file.read(reinterpret_cast<char*>(bytes.data()), size));
 }
 
 bool DecodePicture(std::span<const std::uint8_t> bytes, RgbaImage& image, std::string* error) {
@@ -357,13 +363,25 @@ RgbaImage FitPicture(const RgbaImage& source, int width, int height) {
 
 void ToRgb565(const RgbaImage& image, std::span<std::uint8_t> out) {
     const std::size_t pixels = std::min(out.size() / 2, image.rgba.size() / 4);
-    for (std::size_t i = 0; i < pixels; ++i) {
-        const std::uint8_t* p = image.rgba.data() + i * 4;
-        const std::uint16_t value = Rgb565(static_cast<std::uint8_t>(p[0] * p[3] / 255),
-                                           static_cast<std::uint8_t>(p[1] * p[3] / 255),
-                                           static_cast<std::uint8_t>(p[2] * p[3] / 255));
-        out[2 * i] = static_cast<std::uint8_t>(value >> 8);
-        out[2 * i + 1] = static_cast<std::uint8_t>(value & 0xFF);
+    const std::uint8_t* p = image.rgba.data();
+    std::uint8_t* o = out.data();
+    for (std::size_t i = 0; i < pixels; ++i, p += 4, o += 2) {
+        // Rounded as FitPicture rounds, so a picture already at the screen's size comes out the
+        // same whether or not it went through FitPicture; exact for alpha 0 and 255, and without
+        // a branch, so the loop vectorises.
+        const unsigned alpha = p[3];
+        const auto over = [alpha](unsigned c) { return (c * alpha + 127) / 255; };
+        const unsigned value = (over(p[0]) >> 3) << 11 | (over(p[1]) >> 2) << 5 | over(p[2]) >> 3;
+        o[0] = static_cast<std::uint8_t>(value >> 8);
+        o[1] = static_cast<std::uint8_t>(value & 0xFF);
+    }
+}
+
+void FitToRgb565(const RgbaImage& picture, int width, int height, std::span<std::uint8_t> out) {
+    if (picture.width == width && picture.height == height) {
+        ToRgb565(picture, out);  // already the screen's size: nothing to scale or pad
+    } else {
+        ToRgb565(FitPicture(picture, width, height), out);
     }
 }
 
@@ -374,7 +392,7 @@ bool GetImageRGB565Data(const std::string& path, std::span<std::uint8_t> out, in
         !DecodePictureFile(path, image, error)) {
         return false;
     }
-    ToRgb565(FitPicture(image, width, height), out);
+    FitToRgb565(image, width, height, out);
     return true;
 }
 

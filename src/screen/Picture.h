@@ -57,6 +57,9 @@ inline std::uint16_t Rgb565(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 /// corner, each pixel high byte first. Alpha is laid over black.
 void ToRgb565(const RgbaImage& image, std::span<std::uint8_t> out);
 
+/// FitPicture then ToRgb565, without the copy when `picture` is already `width` × `height`.
+void FitToRgb565(const RgbaImage& picture, int width, int height, std::span<std::uint8_t> out);
+
 /// Decodes `path`, fits it to `width` × `height` and writes width · height · 2 bytes of RGB565 to
 /// `out`. False, with `out` untouched, when the file is not a picture.
 bool GetImageRGB565Data(const std::string& path, std::span<std::uint8_t> out, int width, int height,

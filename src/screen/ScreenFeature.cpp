@@ -173,16 +173,26 @@ void ScreenFeature::Pause(int milliseconds) const {
 }
 
 bool ScreenFeature::SendSelectSlot(KeyboardController& controller, int slot) {
-    CableBlockOptions options;
-    options.confirmBlock = true;
-    options.pause = [this](int ms) { Pause(ms); };
-    // The pause belongs after the block only; the header's pause is the same 80 ms, harmless.
-    options.pauseAroundBlock = kSlotBlockPauseMs;
+    // Each block is written by hand rather than with SendCableBlock, whose pause comes before
+    // the block as well: the keyboard needs its 80 ms only after a slot block, and a second
+    // pause would double the time slot selection takes.
     DeviceManager& devices = controller.Devices();
+    const auto sendBlock = [this, &devices](std::uint8_t dataType,
+                                            std::span<const std::uint8_t> block) {
+        bool accepted = devices.SendFeature(BuildBeginCommand(), true);
+        accepted = devices.SendFeature(
+                       BuildHeaderCommand(
+                           dataType, 0, static_cast<std::uint16_t>(CablePacketCount(block.size()))),
+                       true) &&
+                   accepted;
+        accepted = devices.SendFeature(block, true) && accepted;
+        Pause(kSlotBlockPauseMs);
+        return devices.SendFeature(BuildEndCommand(), true) && accepted;
+    };
     const auto select = BuildSelectSlotBlock(slot);
-    bool accepted = devices.SendCableBlock(kDataScreenBlock, 0, select, options);
+    bool accepted = sendBlock(kDataScreenBlock, select);
     const auto settings = BuildScreenSettingsBlock();
-    accepted = devices.SendCableBlock(kDataSettings, 0, settings, options) && accepted;
+    accepted = sendBlock(kDataSettings, settings) && accepted;
     return accepted;
 }
 

@@ -271,28 +271,36 @@ bool BuildFileImage(const std::string& path, const ScreenGeometry& geometry, std
         }
         return false;
     }
-    std::vector<RgbaImage> frames;
-    std::vector<int> delays;
+    ScreenImage built;
     if (SniffPictureFormat(bytes) == PictureFormat::kGif) {
-        GifAnimation animation;
-        if (!DecodeGif(bytes, animation, error)) {
+        // Each frame goes into the image as soon as it is drawn; frames past the limit are
+        // never drawn at all.
+        GifFrameSink sink;
+        sink.begin = [&](int, int, const std::vector<int>& delaysMs) {
+            built = MakeScreenImage(geometry, delaysMs, unit);
+        };
+        sink.frame = [&](int k, const RgbaImage& canvas) {
+            if (k >= built.frames) {
+                return false;
+            }
+            FitToRgb565(canvas, geometry.width, geometry.height, built.Frame(geometry, k));
+            return k + 1 < built.frames;
+        };
+        if (!DecodeGifFrames(bytes, sink, error)) {
             return false;
         }
-        frames = std::move(animation.frames);
-        delays = std::move(animation.delaysMs);
     } else {
         RgbaImage picture;
         if (!DecodePicture(bytes, picture, error)) {
             return false;
         }
-        frames.push_back(std::move(picture));
-        delays.push_back(pictureDelayMs);
+        const int delays[] = {pictureDelayMs};
+        built = MakeScreenImage(geometry, delays, unit);
+        if (built.frames > 0) {
+            FitToRgb565(picture, geometry.width, geometry.height, built.Frame(geometry, 0));
+        }
     }
-    image = MakeScreenImage(geometry, delays, unit);
-    for (int k = 0; k < image.frames; ++k) {
-        ToRgb565(FitPicture(frames[static_cast<std::size_t>(k)], geometry.width, geometry.height),
-                 image.Frame(geometry, k));
-    }
+    image = std::move(built);
     return true;
 }
 

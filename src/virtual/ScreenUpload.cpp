@@ -44,7 +44,8 @@ void ScreenUpload::CommitTo(ScreenSlot& slot) const {
     if (m_image.empty()) {
         return;
     }
-    slot.frames = m_image[0];
+    // One byte counts up to 256 frames: an image always carries at least one, so 0 is 256.
+    slot.frames = m_image[0] != 0 ? m_image[0] : 256;
     const std::size_t header = static_cast<std::size_t>(m_headerLength);
     for (std::size_t k = 1;
          k <= static_cast<std::size_t>(slot.frames) && k < std::min(header, m_image.size()); ++k) {

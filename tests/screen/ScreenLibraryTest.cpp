@@ -168,5 +168,43 @@ TEST_F(ScreenLibraryTest, UploadsTakeTheFirstFramesUpToTheLimit) {
     }
 }
 
+TEST_F(ScreenLibraryTest, GifFileImageTakesItsFramesUpToTheLimit) {
+    // Five 2 × 2 frames: frame k is colour k % 4 (black, red, green, blue) and shows 10·(k+1) ms.
+    std::vector<test::TestGifFrame> frames;
+    for (int k = 0; k < 5; ++k) {
+        test::TestGifFrame frame;
+        frame.width = frame.height = 2;
+        frame.indexes.assign(4, k % 4);
+        frame.delayCs = k + 1;
+        frames.push_back(frame);
+    }
+    const std::string gif = (m_environment.Root() / "five.gif").string();
+    ASSERT_TRUE(
+        test::WriteTestGif(gif, 2, 2, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}}, frames));
+    const std::uint16_t colours[] = {0x0000, 0xF800, 0x07E0, 0x001F};
+    struct Case {
+        ScreenGeometry geometry;
+        int frames;
+    };
+    // At the GIF's own size and limited to 3 frames; enlarged to 4 × 4 with every frame.
+    for (const Case& c : {Case{{2, 2, 8, 3}, 3}, Case{{4, 4, 8, 10}, 5}}) {
+        ScreenImage image;
+        ASSERT_TRUE(BuildFileImage(gif, c.geometry, 4096, 100, image));
+        ASSERT_EQ(image.frames, c.frames) << c.geometry.width;
+        EXPECT_EQ(image.bytes[0], c.frames);
+        for (int k = 0; k < c.frames; ++k) {
+            // Delays under 20 ms are too short to be meant and show 100 ms (code 50).
+            EXPECT_EQ(image.bytes[1 + static_cast<std::size_t>(k)], k == 0 ? 50 : 5 * (k + 1));
+            const std::span<std::uint8_t> pixels = image.Frame(c.geometry, k);
+            for (std::size_t i = 0; i < pixels.size(); i += 2) {
+                ASSERT_EQ(pixels[i] << 8 | pixels[i + 1], colours[k % 4]) << k << " " << i;
+            }
+        }
+        // Nothing past the last frame: the fill stays.
+        const std::size_t end = 8 + static_cast<std::size_t>(c.frames) * c.geometry.FrameBytes();
+        EXPECT_EQ(image.bytes[end], 0xFF);
+    }
+}
+
 }  // namespace
 }  // namespace zephyl

@@ -54,5 +54,17 @@ TEST(ScreenDecode, AnImageShorterThanItsCountKeepsTheFramesThatArrived) {
     EXPECT_EQ(slot.frameHashes.size(), 2u);
 }
 
+TEST(ScreenDecode, CountByteZeroIsTwoHundredFiftySixFrames) {
+    std::vector<std::uint8_t> image(8, 0xFF);
+    image[0] = 0;
+    for (int k = 0; k < 256; ++k) {
+        image.insert(image.end(), 8, static_cast<std::uint8_t>(k));
+    }
+    const ScreenSlot slot = Receive(image, 4, static_cast<long long>(image.size() / 4));
+    EXPECT_EQ(slot.frames, 256);
+    EXPECT_EQ(slot.frameHashes.size(), 256u);
+    EXPECT_EQ(slot.firstFrame, std::vector<std::uint8_t>(8, 0));
+}
+
 }  // namespace
 }  // namespace zephyl::virtualhid

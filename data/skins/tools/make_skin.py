@@ -103,6 +103,32 @@ def text_button(checked):
     return face_strip(100, 30, styles, 5)
 
 
+def g_play(g):
+    g.fill((11, 7), (25, 16), (11, 25))
+
+
+def mode_button(glyph, active):
+    """A button of the frame editor's preview / edit pair: a text button's face at the button's
+    own size (so nothing is stretched), checked for the mode in use, with the mode's glyph at its
+    left; the caption goes to its right."""
+    w, h = 80, 32
+    if active:
+        styles = [(ACCENT, ACCENT_LIGHT), (ACCENT_LIGHT, ACCENT_LIGHT), (ACCENT_DIM, ACCENT),
+                  (mix(SURFACE, WINDOW, 0.5), BORDER)]
+        colours = [TEXT, TEXT, TEXT, DISABLED]
+    else:
+        styles = [(FIELD, BORDER), (SURFACE, TEXT_DIM), (SURFACE_PRESSED, ACCENT_DIM),
+                  (mix(FIELD, WINDOW, 0.5), mix(BORDER, WINDOW, 0.4))]
+        colours = GLYPH_STATES
+    frames = []
+    for (fill, outline), colour in zip(styles, colours):
+        c = Canvas(w, h)
+        c.rounded((0.5, 0.5, w - 0.5, h - 0.5), 5, fill=rgba(fill), outline=rgba(outline))
+        glyph(Glyph(c, rgba(colour), 16 / 32.0, 7, (h - 16) / 2))
+        frames.append(c.result())
+    return strip(frames)
+
+
 def field_strip(w, h, radius, fill=FIELD, with_key=False):
     frames = []
     styles = [(fill, BORDER), (fill, (0x7A, 0x7A, 0x80)), (mix(fill, WINDOW, 0.3), ACCENT),
@@ -574,6 +600,9 @@ def main():
     save(layer_button(False), "img_btn_layer_n.png")
     save(text_button(True), "img_button_check.png")
     save(text_button(False), "img_button_nocheck.png")
+    for name, glyph in (("preview", g_play), ("edit", g_pencil)):
+        save(mode_button(glyph, True), "img_lcd_%s_on.png" % name)
+        save(mode_button(glyph, False), "img_lcd_%s_off.png" % name)
     save(item_frame(80, 80, True), "imageview_item_hover.png")
     save(item_frame(80, 80, False), "imageview_item_normal.png")
     save(item_frame(120, 96, True), "lcdlist_item_hover.png")

@@ -96,14 +96,14 @@ void ScreenPage::BuildControls() {
     m_editor = Make<glint::ImageView>(kEditor);
     m_editor->AddMTimer();
     MakeCheck(kGrid, 862);
+    // The mode's glyph sits at the left of each face, so the caption keeps to the right.
     auto* preview = Make<glint::CTextButton>(kPreview);
-    preview->SetImage(QStringLiteral("img_button_check.png"), 4);
-    preview->SetAlignment(glint::kAlignCenter);
+    preview->SetAlignment(glint::kAlignRight);
     CaptionText(preview, 808);
     auto* edit = Make<glint::CTextButton>(kEdit);
-    edit->SetImage(QStringLiteral("img_button_nocheck.png"), 4);
-    edit->SetAlignment(glint::kAlignCenter);
+    edit->SetAlignment(glint::kAlignRight);
     CaptionText(edit, 809);
+    ShowEditorMode();
     m_frames = Make<glint::ImageViewList>(kFrames);
     m_frames->SetImage(QStringLiteral("imageview_item_normal.png"));
     MakeText(kTextTitle, 810);
@@ -330,12 +330,12 @@ int ScreenPage::OnEvent(int id, int code, int) {
             return 0;
         case kShadeBar:
         case kHueBar:
-            return code == glint::kEventClick ? OnColour() : 0;
+            return code == glint::kEventClick ? OnColour(id) : 0;
         default:
             break;
     }
     if (id >= kFirstField && id < kFirstField + 3) {
-        return code == glint::kEventTextChanged ? OnColour() : 0;
+        return code == glint::kEventTextChanged ? OnColour(id) : 0;
     }
     if (code != glint::kEventClick) {
         return 0;
@@ -518,6 +518,7 @@ void ScreenPage::ShowAnimation(int ledId) {
     m_edited = false;
     m_frames->DeleteAllItems();
     m_editor->DeleteAllItems();
+    ShowEditorMode();
     m_feature->SetSelectedAnimation(ledId, std::max(m_library->GetCurSel(), 0));
     ScreenLayer layer;
     if (ledId == 0 || !Controller().Database().GetScreenLayer(ledId, layer)) {

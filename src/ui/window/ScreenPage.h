@@ -116,9 +116,12 @@ private:
     int OnScreenChosen();
     int OnLibrary();
     int OnEditor(int id);
+    /// Gives the checked face to the button of the editor's mode, preview or edit.
+    void ShowEditorMode();
     int OnFrames();
     int OnDrawingTool(int id);
-    int OnColour();
+    /// A bar or a colour field `id` changed: the editor's colour and the other controls follow.
+    int OnColour(int id);
     int OnAction(int id);
 
     bool Ready() const;

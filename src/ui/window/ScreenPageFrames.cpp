@@ -4,8 +4,10 @@
 #include "ui/window/ScreenPage.h"
 
 #include "app/KeyboardController.h"
+#include "glint/CTextButton.h"
 #include "glint/ImageView.h"
 #include "glint/ImageViewList.h"
+#include "glint/LCDPalette.h"
 #include "glint/LCDViewList.h"
 #include "screen/ScreenFeature.h"
 #include "screen/ScreenLibrary.h"
@@ -63,6 +65,7 @@ void ScreenPage::SelectFrame(int index) {
     m_frame = m_frames->GetCurSel();
     if (m_frame < 0) {
         m_editor->DeleteAllItems();
+        ShowEditorMode();
         return;
     }
     m_editor->SetImage(m_frames->GetItemEditImageFile(m_frame), EditFileFor(m_frame));
@@ -317,7 +320,22 @@ int ScreenPage::OnEditor(int id) {
     } else if (id == kEdit) {
         m_editor->SetImagePreviewMode(false);
     }
+    ShowEditorMode();
     return 1;
+}
+
+void ScreenPage::ShowEditorMode() {
+    const bool preview = m_editor->IsPreviewMode();
+    if (auto* button = dynamic_cast<glint::CTextButton*>(Window().GetControl(kPreview))) {
+        button->SetImage(preview ? QStringLiteral("img_lcd_preview_on.png")
+                                 : QStringLiteral("img_lcd_preview_off.png"),
+                         4);
+    }
+    if (auto* button = dynamic_cast<glint::CTextButton*>(Window().GetControl(kEdit))) {
+        button->SetImage(preview ? QStringLiteral("img_lcd_edit_off.png")
+                                 : QStringLiteral("img_lcd_edit_on.png"),
+                         4);
+    }
 }
 
 void ScreenPage::EditorMenu() {
@@ -366,30 +384,29 @@ void ScreenPage::SetDrawingColour(std::uint32_t bgr, int except) {
     }
 }
 
-int ScreenPage::OnColour() {
-    // Which control spoke is not passed on: the bars and fields agree after every change, so
-    // the one that differs from the editor's colour is the one the user moved.
-    const std::uint32_t current = m_editor->GetColorValue();
-    auto* shade = dynamic_cast<glint::LCDPaletteBar*>(Window().GetControl(kShadeBar));
+int ScreenPage::OnColour(int id) {
+    auto* shade = dynamic_cast<glint::LCDPalette3*>(Window().GetControl(kShadeBar));
     auto* hue = dynamic_cast<glint::LCDPaletteBar*>(Window().GetControl(kHueBar));
+    if (id == kHueBar && hue != nullptr) {
+        // A new hue gives the shade bar its shades, with the pure hue chosen in their middle.
+        if (shade != nullptr) {
+            shade->SetSelectColor(hue->GetSelectColor());
+        }
+        SetDrawingColour(hue->GetSelectColor(), 0);
+        return 1;
+    }
+    if (id == kShadeBar && shade != nullptr) {
+        SetDrawingColour(shade->GetSelectColor(), 0);
+        return 1;
+    }
     std::uint32_t fields = 0;
     for (int i = 0; i < 3; ++i) {
         const auto* field = dynamic_cast<glint::MEdit*>(Window().GetControl(kFirstField + i));
         const int value = std::clamp(field ? field->GetEditText().toInt() : 0, 0, 255);
         fields |= std::uint32_t(value) << (8 * i);
     }
-    if (BgrToRgb(fields) != current) {
+    if (BgrToRgb(fields) != m_editor->GetColorValue()) {
         m_editor->SetColorValue(BgrToRgb(fields));
-        return 1;
-    }
-    for (glint::LCDPaletteBar* bar : {hue, shade}) {
-        if (bar != nullptr && BgrToRgb(bar->GetSelectColor()) != current) {
-            SetDrawingColour(bar->GetSelectColor(), 0);
-            if (bar == hue && shade != nullptr) {
-                shade->SetSelectColor(bar->GetSelectColor());
-            }
-            break;
-        }
     }
     return 1;
 }

@@ -2,11 +2,17 @@
 // The screen page on the virtual keyboard of model 102 (a 160 x 128 screen).
 #include "WindowTestSupport.h"
 
+#include "glint/CTextButton.h"
 #include "glint/ImageView.h"
 #include "glint/ImageViewList.h"
+#include "glint/LCDPalette.h"
 #include "glint/LCDViewCtrl.h"
 #include "glint/LCDViewList.h"
+#include "glint/PaletteMath.h"
+#include "platform/SoftwareIdentity.h"
 #include "screen/GifCodec.h"
+#include "screen/Picture.h"
+#include "screen/ScreenFeature.h"
 #include "screen/ScreenLibrary.h"
 #include "ui/dialogs/WaitDialogs.h"
 #include "ui/window/KeyboardDlg.h"
@@ -15,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QTest>
 
 #include <algorithm>
 
@@ -280,6 +287,102 @@ TEST_F(ScreenPageTest, NewAndDeleteAnimation) {
     EXPECT_EQ(m_library->GetItemCount(), before);
     ScreenLayer layer;
     EXPECT_FALSE(m_database.GetScreenLayer(ledId, layer));
+}
+
+TEST_F(ScreenPageTest, HueBarGivesTheShadeBarItsShades) {
+    OpenScreenPage();
+    auto* hue = Control<glint::LCDPalette2>(ScreenPage::kHueBar);
+    auto* shade = Control<glint::LCDPalette3>(ScreenPage::kShadeBar);
+    ASSERT_TRUE(hue && shade);
+    ASSERT_GT(hue->width(), 20);
+    const auto pick = [](QWidget* bar, double fraction) {
+        const QPoint at(int(bar->width() * fraction), bar->height() / 2);
+        QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, at);
+    };
+    // The editor holds 0xRRGGBB, the bars 0xBBGGRR.
+    const auto rgb = [](std::uint32_t bgr) {
+        return (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
+    };
+    for (const double hueAt : {0.35, 0.7}) {
+        pick(hue, hueAt);
+        const std::uint32_t chosen = hue->GetSelectColor();
+        EXPECT_EQ(shade->GetBaseColor(), chosen) << hueAt;
+        EXPECT_EQ(m_editor->GetColorValue(), rgb(chosen)) << hueAt;
+        // Several shades in a row: each is the editor's colour, all of the chosen hue.
+        for (const double shadeAt : {0.2, 0.8, 0.4}) {
+            pick(shade, shadeAt);
+            EXPECT_EQ(shade->GetBaseColor(), chosen) << hueAt << " " << shadeAt;
+            EXPECT_NEAR(shade->GetFraction(), shadeAt, 0.05) << hueAt << " " << shadeAt;
+            EXPECT_EQ(shade->GetSelectColor(), glint::ToBgr(glint::palette::ShadeBarColour(
+                                                   glint::FromBgr(chosen), shade->GetFraction())));
+            EXPECT_EQ(m_editor->GetColorValue(), rgb(shade->GetSelectColor()))
+                << hueAt << " " << shadeAt;
+        }
+    }
+}
+
+TEST_F(ScreenPageTest, DefaultPictureAndClockArriveFromTheirButtons) {
+    OpenScreenPage();
+    ASSERT_GE(m_slots->GetItemCount(), 3);
+    m_slots->SetCurSel(2);
+    ASSERT_EQ(m_window->OnMessage(ScreenPage::kScreens, glint::kEventClick, 2), 1);
+    Drain();
+    ASSERT_EQ(m_window->OnMessage(ScreenPage::kDefaultPicture, glint::kEventClick, 0), 1);
+    Drain();
+    const std::string slot = Slot(3);
+    EXPECT_EQ(Field(slot, "frames"), "1") << slot.substr(0, 300);
+    EXPECT_EQ(Field(slot, "delays"), "[10]");
+    std::vector<std::uint8_t> expected(kWidth * kHeight * 2);
+    ASSERT_TRUE(GetImageRGB565Data(SkinFolder() + "loadgif.png", expected, kWidth, kHeight));
+    std::string hex;
+    for (std::uint8_t byte : expected) {
+        static const char kDigits[] = "0123456789abcdef";
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 15];
+    }
+    EXPECT_EQ(Field(slot, "first_frame_rgb565"), "\"" + hex + "\"");
+    EXPECT_FALSE(m_slots->GetItem(2).picture.isEmpty());
+
+    const std::shared_ptr<ScreenFeature> feature = ScreenFeatureOf(*m_controller);
+    ASSERT_NE(feature, nullptr);
+    feature->SetClockOverride(ScreenClock{2027, 2, 3, 4, 5, 6, 3});
+    ASSERT_EQ(m_window->OnMessage(ScreenPage::kSyncClock, glint::kEventClick, 0), 1);
+    Drain();
+    const std::string state = KeyboardState();
+    const std::size_t at = state.find("\"clock\":");
+    ASSERT_NE(at, std::string::npos);
+    const std::string clock = state.substr(at, state.find('}', at) - at + 1);
+    for (const auto& [name, value] :
+         {std::pair{"year", "27"}, std::pair{"month", "2"}, std::pair{"day", "3"},
+          std::pair{"hour", "4"}, std::pair{"minute", "5"}, std::pair{"second", "6"}}) {
+        EXPECT_EQ(Field(clock, name), value) << name;
+    }
+}
+
+TEST_F(ScreenPageTest, PreviewAndEditButtonsShowTheEditorsMode) {
+    OpenScreenPage();
+    ImportThroughPage(MakeGif({0xFF0000, 0x00FF00}, {100, 200}));
+    auto* preview = Control<glint::CTextButton>(ScreenPage::kPreview);
+    auto* edit = Control<glint::CTextButton>(ScreenPage::kEdit);
+    ASSERT_TRUE(preview && edit);
+    struct Step {
+        int click;
+        bool previewing;
+    };
+    for (const Step step : {Step{ScreenPage::kPreview, true}, Step{ScreenPage::kEdit, false},
+                            Step{ScreenPage::kPreview, true}}) {
+        ASSERT_EQ(m_window->OnMessage(step.click, glint::kEventClick, 0), 1);
+        EXPECT_EQ(m_editor->IsPreviewMode(), step.previewing) << step.click;
+        const QString on = step.previewing ? preview->GetImage() : edit->GetImage();
+        const QString off = step.previewing ? edit->GetImage() : preview->GetImage();
+        EXPECT_TRUE(on.endsWith(QStringLiteral("_on.png"))) << on.toStdString();
+        EXPECT_TRUE(off.endsWith(QStringLiteral("_off.png"))) << off.toStdString();
+        for (const QString& image : {on, off}) {
+            EXPECT_FALSE(QImage(QString::fromStdString(SkinFolder()) + image).isNull())
+                << image.toStdString();
+        }
+    }
 }
 
 }  // namespace
