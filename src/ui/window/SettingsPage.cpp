@@ -7,6 +7,8 @@
 #include "catalogue/KeyboardLayout.h"
 #include "device/KeyboardSettings.h"
 #include "platform/SettingsStore.h"
+#include "sdkserver/SdkKeyboard.h"
+#include "sdkserver/SdkServer.h"
 #include "text/CurrentLanguage.h"
 #include "text/LanguageText.h"
 #include "ui/dialogs/UpdateTipDlg.h"
@@ -42,6 +44,10 @@ QString LanguageName(int language) {
 constexpr int kDefaultResponseTime = 2;
 
 }  // namespace
+
+SettingsPage::SettingsPage(const PageContext& context) : Page(context, kContainer) {}
+
+SettingsPage::~SettingsPage() = default;
 
 void SettingsPage::BuildControls() {
     MakePanel(kPanelLeft);
@@ -113,6 +119,17 @@ void SettingsPage::BuildControls() {
     m_lockWin = MakeCheck(kLockWin, 160);
     m_lockAltF4 = MakeCheck(kLockAltF4, 161);
     m_lockAltTab = MakeCheck(kLockAltTab, 162);
+
+    // Off unless the user turned it on; the port is kept even while it is off.
+    m_sdkCheck = MakeCheck(kSdkServer, 980);
+    MakeText(kSdkPortText, 981);
+    m_sdkPort = MakeNumberField(kSdkPort);
+    m_sdkPort->SetLimitText(5);
+    const int storedPort = Controller().Settings().ReadInt(kSdkPortKey);
+    m_sdkPort->SetEditText(
+        QString::number(storedPort > 0 && storedPort <= 65535 ? storedPort : kSdkDefaultPort));
+    m_sdkCheck->SetCheck(Controller().Settings().ReadInt(kSdkServerKey) == 1 ? 1 : 0);
+    ApplySdkServer(false);
 }
 
 void SettingsPage::Layout(const QSize& size) {
@@ -139,6 +156,11 @@ void SettingsPage::Layout(const QSize& size) {
     row(kResponseText, m_response);
     m_help->SetRect(QRect(kFieldX + kFieldWidth + 12, responseY + 5, 22, 22));
     m_autostart->SetRect(QRect(kLabelX, y, kLeftWidth - 2 * kLabelX, 32));
+    y += 42;
+    m_sdkCheck->SetRect(QRect(kLabelX, y, kLeftWidth - 2 * kLabelX, 32));
+    y += 42;
+    Place(Window().GetControl(kSdkPortText), QRect(kLabelX + 30, y, 80, 32));
+    Place(m_sdkPort, QRect(kLabelX + 120, y, 90, 32));
 
     constexpr int kButtonWidth = 210;
     constexpr int kButtonGap = 20;
@@ -163,7 +185,15 @@ void SettingsPage::Layout(const QSize& size) {
     }
 }
 
+bool SettingsPage::AcceptsEvent(int id, int code) const {
+    return Page::AcceptsEvent(id, code) || (id == kSdkPort && code == glint::kEventEditFinished);
+}
+
 int SettingsPage::OnEvent(int id, int code, int) {
+    if (id == kSdkPort && code == glint::kEventEditFinished) {
+        ApplySdkServer(true);
+        return 1;
+    }
     if (code != glint::kEventClick) {
         return 0;
     }
@@ -201,6 +231,9 @@ int SettingsPage::OnEvent(int id, int code, int) {
         case kLockAltTab:
             OnLockChanged(m_lockAltTab, kDisableAltTabKey);
             return 1;
+        case kSdkServer:
+            ApplySdkServer(true);
+            return 1;
         default:
             return 0;
     }
@@ -234,6 +267,45 @@ void SettingsPage::OnLockChanged(glint::CCheckButton* check, const char* key) {
     if (Controller().StoreSetting(key, check->GetCheck() ? 1 : 0)) {
         Controller().PostCommand(kCommandSendSettings);
     }
+}
+
+void SettingsPage::ApplySdkServer(bool tell) {
+    bool validPort = false;
+    const int port = m_sdkPort->GetEditText().toInt(&validPort);
+    validPort = validPort && port > 0 && port <= 65535;
+    const bool wanted = m_sdkCheck->GetCheck() != 0;
+    // What the user changed is kept; start-up only reads.
+    if (tell) {
+        if (validPort) {
+            Controller().Settings().WriteInt(kSdkPortKey, port);
+        }
+        Controller().Settings().WriteInt(kSdkServerKey, wanted ? 1 : 0);
+    }
+    const std::shared_ptr<SdkKeyboard> keyboard = SdkKeyboardOf(Controller());
+    const bool samePort = m_sdkServer && m_sdkServer->Port() == port;
+    if (!wanted || !keyboard || !samePort) {
+        m_sdkServer.reset();  // stops and joins the server's thread
+    }
+    if (!wanted || !keyboard || m_sdkServer) {
+        return;
+    }
+    SdkServerOptions options;  // this computer only
+    options.port = static_cast<std::uint16_t>(validPort ? port : kSdkDefaultPort);
+    auto server = std::make_unique<SdkServer>(keyboard);
+    std::string error;
+    if (!server->Start(options, error)) {
+        m_sdkCheck->SetCheck(0);
+        // At start-up the port may be taken for a while only: the choice stays for the next.
+        if (!tell) {
+            return;
+        }
+        Controller().Settings().WriteInt(kSdkServerKey, 0);
+        Services().ShowMessageBox(Text(980),
+                                  Text(982) + QStringLiteral("\n") + QString::fromStdString(error),
+                                  kMessageOk);
+        return;
+    }
+    m_sdkServer = std::move(server);
 }
 
 void SettingsPage::OnAutostart() {

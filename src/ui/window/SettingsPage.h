@@ -4,9 +4,12 @@
 #include "app/ControllerView.h"
 #include "ui/window/Page.h"
 
+#include <memory>
+
 namespace zephyl {
 struct KeyboardLayout;
 struct SoftwareCheck;
+class SdkServer;
 class UpdateService;
 }  // namespace zephyl
 
@@ -37,11 +40,19 @@ public:
         kLockWin = 305,
         kLockAltF4 = 304,
         kLockAltTab = 303,
+        kSdkServer = 1980,
+        kSdkPortText = 1981,
+        kSdkPort = 1982,
     };
+    /// The program settings that keep the SDK server's choice.
+    static constexpr const char* kSdkServerKey = "SdkServer";
+    static constexpr const char* kSdkPortKey = "SdkServerPort";
 
-    explicit SettingsPage(const PageContext& context) : Page(context, kContainer) {}
+    explicit SettingsPage(const PageContext& context);
+    ~SettingsPage() override;
 
     void Layout(const QSize& size) override;
+    bool AcceptsEvent(int id, int code) const override;
     int OnEvent(int id, int code, int value) override;
     void ApplyLanguageTexts() override;
 
@@ -55,6 +66,8 @@ public:
     void OfferFirmwareUpdate();
 
     glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
+    /// The SDK server the check box runs; null while it is off.
+    SdkServer* RunningSdkServer() const { return m_sdkServer.get(); }
 
 protected:
     void BuildControls() override;
@@ -77,6 +90,10 @@ private:
     void StartDownload(const std::shared_ptr<UpdateService>& updates, int command);
     /// The help of the response-time box for `value`.
     void ShowResponseHelp(int value);
+    /// Starts or stops the SDK server as the check box says, on the port of the field. A port
+    /// it cannot listen on clears the box, and is said when `tell` (not at start-up, before the
+    /// window shows).
+    void ApplySdkServer(bool tell);
 
     glint::MComboBox* m_language = nullptr;
     glint::MComboBox* m_sleep = nullptr;
@@ -93,6 +110,9 @@ private:
     glint::CCheckButton* m_lockWin = nullptr;
     glint::CCheckButton* m_lockAltF4 = nullptr;
     glint::CCheckButton* m_lockAltTab = nullptr;
+    glint::CCheckButton* m_sdkCheck = nullptr;
+    glint::MEdit* m_sdkPort = nullptr;
+    std::unique_ptr<SdkServer> m_sdkServer;
     bool m_checkingSoftware = false;
 };
 
