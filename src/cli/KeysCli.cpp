@@ -5,6 +5,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "cli/ProfilesCli.h"
 #include "keys/AssignmentKinds.h"
 #include "keys/ImportChecks.h"
 #include "keys/KeyAssignmentEdit.h"
@@ -224,18 +225,32 @@ int RunProfiles(const Invocation& invocation, KeyboardController& controller, st
     list.LoadProfilePage();
     const auto& words = invocation.words;
     const std::string action = words.size() > 1 ? words[1] : "list";
+    if (action == "bind" || action == "unbind") {
+        return RunProfileBindings(invocation, controller, out, err);
+    }
     if (action == "list" && words.size() <= 2) {
+        auto programs = ProfilePrograms(controller.Database());
         if (invocation.json) {
             out << "[";
             for (std::size_t i = 0; i < list.Entries().size(); ++i) {
                 out << (i ? "," : "") << "{\"id\":" << list.Entries()[i].id
-                    << ",\"name\":" << JsonString(list.Entries()[i].text) << "}";
+                    << ",\"name\":" << JsonString(list.Entries()[i].text) << ",\"programs\":[";
+                const auto& bound = programs[list.Entries()[i].id];
+                for (std::size_t p = 0; p < bound.size(); ++p) {
+                    out << (p ? "," : "") << JsonString(bound[p]);
+                }
+                out << "]}";
             }
             out << "]\n";
         } else {
             for (const auto& entry : list.Entries()) {
                 out << (entry.id == list.CurrentProfile() ? "* " : "  ") << entry.id << "  "
-                    << Printable(entry.text) << "\n";
+                    << Printable(entry.text);
+                const auto& bound = programs[entry.id];
+                for (std::size_t p = 0; p < bound.size(); ++p) {
+                    out << (p ? ", " : "  (programs: ") << Printable(bound[p]);
+                }
+                out << (bound.empty() ? "\n" : ")\n");
             }
         }
         return kExitOk;
@@ -276,7 +291,7 @@ int RunProfiles(const Invocation& invocation, KeyboardController& controller, st
         return Finish(list.SelectProfileEntry(index), controller, err);
     }
     err << "zephylctl: usage: zephylctl profiles [list | new | rename ID NAME | delete ID | "
-           "select ID]\n";
+           "select ID | bind ID PROGRAM | unbind ID [PROGRAM]]\n";
     return kExitUsage;
 }
 

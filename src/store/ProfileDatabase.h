@@ -90,6 +90,9 @@ public:
     int AddProfile(const std::string& name, const std::string& app);
     bool DeleteProfile(int id);
     bool RenameProfile(int id, const std::string& name);
+    /// The programs the profile is bound to, in the app column's stored form (see
+    /// appprofiles/AppBindings.h). True also when no row matched.
+    bool SetProfileApp(int id, const std::string& app);
     bool GetProfileName(int id, std::string& name);
     int ListProfiles(std::vector<Profile>& list);
     /// Status 1 for profile 1, 0 for every other profile.

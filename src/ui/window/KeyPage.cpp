@@ -4,6 +4,7 @@
 #include "app/KeySelection.h"
 #include "app/KeyboardController.h"
 #include "app/WorkerCommand.h"
+#include "appprofiles/AppProfileFollower.h"
 #include "catalogue/KeyboardLayout.h"
 #include "device/KeyboardSettings.h"
 #include "keys/AssignmentKinds.h"
@@ -82,6 +83,7 @@ void KeyPage::BuildControls() {
     m_keyboard->SetKeyboardCtrlMode(glint::kKeyboardModeAssign);
     m_functions = Make<glint::KeyFuncControl>(kFunctions);
     FillFunctionList();
+    BuildAppControls();
 }
 
 void KeyPage::FillFunctionList() {
@@ -112,7 +114,7 @@ void KeyPage::Layout(const QSize& size) {
         x += 40;
     }
     Place(Window().GetControl(kPanel), glint::RectLTRB(10, 56, 10 + kListWidth, bottom));
-    m_profiles->SetRect(glint::RectLTRB(20, 66, kListWidth, bottom - 10));
+    LayoutAppControls(bottom, kListWidth);
 
     const int left = kListWidth + 30;
     const int right = size.width() - 10;
@@ -131,7 +133,8 @@ void KeyPage::Layout(const QSize& size) {
 }
 
 bool KeyPage::AcceptsEvent(int id, int code) const {
-    return id == kProfiles || id == kKeyboard || id == kFunctions || Page::AcceptsEvent(id, code);
+    return id == kProfiles || id == kKeyboard || id == kFunctions || id == kAppChoice ||
+           Page::AcceptsEvent(id, code);
 }
 
 int KeyPage::OnEvent(int id, int code, int) {
@@ -167,6 +170,12 @@ int KeyPage::OnEvent(int id, int code, int) {
                 return 1;
             }
             return 0;
+        case kAppChoice:
+            if (code == glint::kEventClick) {
+                OnChooseProgram();
+                return 1;
+            }
+            return 0;
         default:
             break;
     }
@@ -188,6 +197,12 @@ int KeyPage::OnEvent(int id, int code, int) {
             return 1;
         case kExport:
             OnExport();
+            return 1;
+        case kBindApp:
+            OnBindProgram();
+            return 1;
+        case kUnbindApp:
+            OnUnbindProgram();
             return 1;
         case kStandardLayer:
             OnSelectLayer(0);
@@ -241,6 +256,8 @@ void KeyPage::OnPageLoaded() {
     ShowLayerButtons(Selection().CurrentLayer());
     m_keyboard->SetEnabled(m_profileList.PictureEnabled());
     ShowLayerAssignments(Controller().CurrentProfile());
+    ShowBindings(Controller().CurrentProfile());
+    StartFollowingPrograms();
 }
 
 void KeyPage::ShowProfileEntries() {
@@ -285,6 +302,7 @@ void KeyPage::AfterProfileChange() {
     ShowProfileEntries();
     m_keyboard->SetEnabled(m_profileList.PictureEnabled());
     ShowLayerAssignments(m_profileList.CurrentProfile());
+    ShowBindings(m_profileList.CurrentProfile());
 }
 
 void KeyPage::RunProfileOperation(PageOutcome (ProfileList::*operation)()) {
@@ -310,6 +328,7 @@ void KeyPage::OnSelectProfile() {
             return;
         }
         ShowLayerAssignments(m_profileList.CurrentProfile());
+        ShowBindings(m_profileList.CurrentProfile());
     }
     ApplyOutcome(outcome);
 }

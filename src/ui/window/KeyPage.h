@@ -5,10 +5,14 @@
 #include "keys/ProfileList.h"
 #include "ui/window/Page.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 
 namespace zephyl {
+class AppProfileFollower;
 class KeySelection;
 struct KeyAssignment;
 struct KeyboardLayout;
@@ -37,6 +41,14 @@ public:
         kHint = 72,
         kKeyboard = 74,
         kFunctions = 76,
+        // The programs bound to the profile, and the automatic switching's state.
+        kAppStatus = 981,
+        kAppTitle = 982,
+        kAppList = 983,
+        kAppChoice = 984,
+        kAppName = 985,
+        kBindApp = 986,
+        kUnbindApp = 987,
     };
     /// Commands of the key's context menu.
     enum MenuCommand : int { kMenuOwnFunction = 606, kMenuDisable = 607, kMenuAssign = 608 };
@@ -57,6 +69,10 @@ public:
     /// A key of the keyboard made `profile` current: its assignments are shown, the list keeps
     /// its selection and nothing is sent.
     void ShowProfileOfKey(int profile);
+    /// The focused program made `profile` current (`program` the bound name that matched,
+    /// empty when the user's own profile came back): the list selects it, its assignments
+    /// are shown and the window and the tray say which profile is current. Any thread.
+    void ShowAutomaticProfile(int profile, const std::string& program);
 
     glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
     int CurrentLayer() const;
@@ -96,6 +112,20 @@ private:
     /// Whether the selected key may change on the layer shown; says so when it may not.
     bool SelectedKeyAssignable();
 
+    // The programs bound to profiles (KeyPageApps.cpp).
+    void BuildAppControls();
+    void LayoutAppControls(int bottom, int listWidth);
+    /// The automatic switching starts with the first page load where an X11 session is there;
+    /// without one the page says it needs one. Any thread.
+    void StartFollowingPrograms();
+    /// The programs bound to `profile` in their list. Any thread.
+    void ShowBindings(int profile);
+    /// The programs of the session's windows in the chooser.
+    void FillRunningPrograms();
+    void OnChooseProgram();
+    void OnBindProgram();
+    void OnUnbindProgram();
+
     std::mutex m_mutex;  ///< the profile list: loaded on the worker, edited on the window thread
     ProfileList m_profileList;
 
@@ -106,6 +136,15 @@ private:
     glint::MText* m_hint = nullptr;
     glint::KeyboardCtrl* m_keyboard = nullptr;
     glint::KeyFuncControl* m_functions = nullptr;
+
+    glint::MText* m_appStatus = nullptr;
+    glint::MListBox* m_appList = nullptr;
+    glint::MComboBox* m_appChoice = nullptr;
+    glint::MEdit* m_appName = nullptr;
+    std::vector<std::string> m_runningPrograms;  ///< the chooser's items; the window thread
+    std::once_flag m_followStarted;
+    std::atomic<bool> m_followAvailable{false};
+    std::unique_ptr<AppProfileFollower> m_follower;
 };
 
 }  // namespace zephyl::window

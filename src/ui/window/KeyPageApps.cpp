@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The key page's programs: which programs make the selected profile current, and the follower
+// that switches profiles as the focus moves between programs.
+#include "ui/window/KeyPage.h"
+
+#include "app/KeyboardController.h"
+#include "appprofiles/AppBindings.h"
+#include "appprofiles/AppProfileFollower.h"
+#include "appprofiles/X11FocusSource.h"
+#include "store/ProfileDatabase.h"
+#include "ui/window/WindowServices.h"
+
+#include <algorithm>
+
+namespace zephyl::window {
+namespace {
+
+constexpr int kTextBoundPrograms = 990;
+constexpr int kTextBind = 991;
+constexpr int kTextUnbind = 992;
+constexpr int kTextNeedsX11 = 993;
+constexpr int kTextCurrentProfile = 994;
+
+QString WithValue(int text, const QString& value) {
+    QString format = Text(text);
+    return format.contains(QLatin1String("%s")) ? format.replace(QLatin1String("%s"), value)
+                                                : format + ' ' + value;
+}
+
+}  // namespace
+
+void KeyPage::BuildAppControls() {
+    m_appStatus = MakeArea<glint::MText>(kAppStatus);
+    m_appStatus->SetMultiLine(true);
+    MakeText(kAppTitle, kTextBoundPrograms);
+    m_appList = MakeList(kAppList);
+    m_appChoice = MakeCombo(kAppChoice);
+    m_appName = Make<glint::MEdit>(kAppName);
+    m_appName->SetLimitText(static_cast<int>(kMaxProgramName));
+    MakeButton(kBindApp, kTextBind);
+    MakeButton(kUnbindApp, kTextUnbind);
+    m_followAvailable.store(FocusSourceAvailable());
+    OnLanguage([this] {
+        if (!m_followAvailable.load()) {
+            m_appStatus->SetTitle(Text(kTextNeedsX11));
+        }
+    });
+    FillRunningPrograms();
+}
+
+void KeyPage::LayoutAppControls(int bottom, int listWidth) {
+    // The profile list keeps the upper part of the panel; the programs take its foot.
+    const int top = bottom - 236;
+    m_profiles->SetRect(glint::RectLTRB(20, 66, listWidth, top - 6));
+    m_appStatus->SetRect(glint::RectLTRB(20, top, listWidth, top + 36));
+    Place(Window().GetControl(kAppTitle), glint::RectLTRB(20, top + 38, listWidth, top + 58));
+    m_appList->SetRect(glint::RectLTRB(20, top + 60, listWidth, top + 124));
+    m_appChoice->SetRect(glint::RectLTRB(20, top + 130, listWidth, top + 158));
+    m_appName->SetRect(glint::RectLTRB(20, top + 164, listWidth, top + 190));
+    const int middle = (20 + listWidth) / 2;
+    Place(Window().GetControl(kBindApp), glint::RectLTRB(20, top + 196, middle - 4, top + 226));
+    Place(Window().GetControl(kUnbindApp),
+          glint::RectLTRB(middle + 4, top + 196, listWidth, top + 226));
+}
+
+void KeyPage::StartFollowingPrograms() {
+    std::call_once(m_followStarted, [this] {
+        auto source = m_followAvailable.load() ? X11FocusSource::Open() : nullptr;
+        if (!source) {
+            m_followAvailable.store(false);
+            m_appStatus->SetTitle(Text(kTextNeedsX11));
+            return;
+        }
+        m_follower = std::make_unique<AppProfileFollower>(Controller(), std::move(source));
+        m_follower->SetSwitchShown(
+            [gate = m_context.gate, this](int profile, const std::string& program) {
+                gate->Run([this, profile, &program] { ShowAutomaticProfile(profile, program); });
+            });
+        m_follower->Start();
+    });
+}
+
+void KeyPage::ShowAutomaticProfile(int profile, const std::string& program) {
+    QString line;
+    {
+        std::lock_guard lock(m_mutex);
+        m_profileList.ReloadEntries();
+        ShowProfileEntries();
+        m_keyboard->SetEnabled(m_profileList.PictureEnabled());
+        ShowLayerAssignments(profile);
+        ShowBindings(profile);
+        QString name = QString::number(profile);
+        for (const ProfileEntry& entry : m_profileList.Entries()) {
+            if (entry.id == profile) {
+                name = QString::fromStdString(entry.text);
+            }
+        }
+        if (!program.empty()) {
+            name += QStringLiteral(" (") + QString::fromStdString(program) + ')';
+        }
+        line = WithValue(kTextCurrentProfile, name);
+    }
+    m_appStatus->SetTitle(line);
+    Services().ShowTrayStatus(line);
+}
+
+void KeyPage::ShowBindings(int profile) {
+    m_appList->DeleteAllItems();
+    for (const ProfileBinding& binding : ReadBindings(Controller().Database())) {
+        if (binding.profile != profile) {
+            continue;
+        }
+        for (size_t i = 0; i < binding.programs.size(); ++i) {
+            m_appList->AddString(QString::fromStdString(binding.programs[i]), int(i));
+        }
+    }
+}
+
+void KeyPage::FillRunningPrograms() {
+    m_runningPrograms.clear();
+    for (const FocusedProgram& program : RunningPrograms()) {
+        // The process name is what stays the same across a program's windows.
+        const std::string name = program.Shown();
+        if (ValidProgramName(name) && std::find(m_runningPrograms.begin(), m_runningPrograms.end(),
+                                                name) == m_runningPrograms.end()) {
+            m_runningPrograms.push_back(name);
+        }
+    }
+    std::sort(m_runningPrograms.begin(), m_runningPrograms.end());
+    m_appChoice->DelAllItems();
+    for (size_t i = 0; i < m_runningPrograms.size(); ++i) {
+        m_appChoice->AddItem(QString::fromStdString(m_runningPrograms[i]), int(i));
+    }
+}
+
+void KeyPage::OnChooseProgram() {
+    const int index = m_appChoice->GetCurData();
+    if (index >= 0 && size_t(index) < m_runningPrograms.size()) {
+        m_appName->SetEditText(QString::fromStdString(m_runningPrograms[size_t(index)]));
+    }
+}
+
+void KeyPage::OnBindProgram() {
+    const std::string program = m_appName->GetEditText().trimmed().toStdString();
+    const int profile = Controller().CurrentProfile();
+    if (program.empty() || profile <= 0) {
+        return;
+    }
+    if (BindProgram(Controller().Database(), profile, program) == BindingChange::kBadName) {
+        m_appName->SetEditText(QString());
+        return;
+    }
+    m_appName->SetEditText(QString());
+    ShowBindings(profile);
+    FillRunningPrograms();
+}
+
+void KeyPage::OnUnbindProgram() {
+    const int profile = Controller().CurrentProfile();
+    const int index = m_appList->GetCurSel();
+    std::string program = index >= 0 ? m_appList->GetItemText(index).toStdString()
+                                     : m_appName->GetEditText().trimmed().toStdString();
+    if (program.empty() || profile <= 0) {
+        return;
+    }
+    UnbindProgram(Controller().Database(), profile, program);
+    ShowBindings(profile);
+}
+
+}  // namespace zephyl::window
