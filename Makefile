@@ -14,10 +14,15 @@ DEBIAN_PACKAGES := build-essential cmake ninja-build pkg-config git \
 	zlib1g-dev libminizip-dev libcurl4-openssl-dev libpulse-dev libgif-dev libpng-dev libjpeg-dev libxkbcommon-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
 	libxtst-dev libx11-dev libxext-dev pulseaudio pulseaudio-utils desktop-file-utils appstream clang-format xvfb xauth \
-	libssl-dev openssl python3
+	libssl-dev openssl python3 x11-utils \
+	dpkg-dev file lintian \
+	libfftw3-dev libkissfft-dev valgrind
+# The SDK server's test drives it with an independent client from the npm registry. A Node.js
+# of another origin (which conflicts with Debian's npm) is taken as it is.
+NODE_PACKAGES := nodejs npm
 
-.PHONY: all deps configure build run run-update-demo test test-core bench soak sanitize \
-	sanitize-thread format format-check clean
+.PHONY: all deps configure build run run-update-demo test test-core bench bench-build soak sanitize \
+	sanitize-thread format format-check clean package package-check
 
 all: build
 
@@ -27,6 +32,7 @@ deps:
 		dpkg-query -W -f='$${Status}' $$package 2>/dev/null | grep -q "install ok installed" \
 			|| missing="$$missing $$package"; \
 	done; \
+	command -v npm >/dev/null 2>&1 || missing="$$missing $(NODE_PACKAGES)"; \
 	if [ -n "$$missing" ]; then \
 		sudo=""; [ "$$(id -u)" -ne 0 ] && sudo="sudo"; \
 		echo "Installing:$$missing"; \
@@ -58,11 +64,16 @@ test-core: deps
 	cmake --build $(BUILD)-nogui -j$(JOBS)
 	cd $(BUILD)-nogui && ctest --output-on-failure -j$(JOBS) --timeout 300
 
-bench: deps
+# The benchmark programs and what the report measures, in Release; CI builds them, runs none.
+bench-build: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEPHYL_BUILD_BENCH=ON \
-		-DZEPHYL_BUILD_TESTS=OFF $(CMAKE_FLAGS)
-	cmake --build $(BUILD)-bench -j$(JOBS)
-	@for program in $(BUILD)-bench/bin/bench_*; do echo "== $$program"; $$program || exit 1; done
+		-DZEPHYL_BUILD_TESTS=OFF -DZEPHYL_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-bench -j$(JOBS) --target bench-programs
+
+# Runs every bench program, then the program itself under Xvfb, and prints one table of every
+# figure beside its goal and its anchor measured in the same run.
+bench: bench-build
+	python3 bench/report/report.py $(BUILD)-bench/bin
 
 # Longer than the tests: killed writes, every fault of the virtual keyboard against every
 # writing command, and the import fuzz target. SOAK_KILLS and SOAK_FUZZ_RUNS bound it.
@@ -82,6 +93,14 @@ sanitize-thread: deps
 		-DZEPHYL_SANITIZE=thread -DZEPHYL_WERROR=$(WERROR) $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-tsan -j$(JOBS)
 	cd $(BUILD)-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) --timeout 600
+
+# The Debian package, packed from the build folder: $(BUILD)/zephyl-keyboard-driver_<version>_<arch>.deb
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# The package built, its contents listed and checked, the unpacked programs run, and lintian.
+package-check: package
+	packaging/check-package.sh "$$(ls -t $(BUILD)/zephyl-keyboard-driver_*.deb | head -n 1)"
 
 format: configure
 	cmake --build $(BUILD) --target format

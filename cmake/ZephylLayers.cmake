@@ -28,16 +28,20 @@ set(ZEPHYL_LAYER_keys       xml platform text store catalogue protocol device ap
 set(ZEPHYL_LAYER_lighting   xml platform text store catalogue protocol device app)
 set(ZEPHYL_LAYER_screen     xml platform text store catalogue protocol device app)
 set(ZEPHYL_LAYER_update     xml platform text store catalogue protocol device app)
+set(ZEPHYL_LAYER_appprofiles xml platform text store catalogue protocol device app)
+# The SDK server presents the keyboard to other programs: its Direct mode streams like custom
+# lighting and its further modes are the lighting feature's effects.
+set(ZEPHYL_LAYER_sdkserver xml platform text store catalogue protocol device app lighting)
 # The core builder registers every feature on the controller for both programs.
 set(ZEPHYL_LAYER_core       xml platform text store catalogue protocol device app
-                            keys lighting screen update)
+                            keys lighting screen update appprofiles sdkserver)
 set(ZEPHYL_LAYER_glint      xml platform text catalogue)
 set(ZEPHYL_LAYER_ui         xml platform text store catalogue protocol device app
-                            keys lighting screen update core glint)
+                            keys lighting screen update appprofiles sdkserver core glint)
 set(ZEPHYL_LAYER_cli        xml platform text store catalogue protocol device app
-                            keys lighting screen update core)
+                            keys lighting screen update appprofiles sdkserver core)
 set(ZEPHYL_LAYER_main       xml platform text store catalogue protocol device app
-                            keys lighting screen update core glint ui cli)
+                            keys lighting screen update appprofiles sdkserver core glint ui cli)
 # The virtual keyboard reads config.xml and the layouts with the program's XML document and
 # nothing else of the program: it is loaded in place of hidapi and must not drag the core in.
 set(ZEPHYL_LAYER_virtual    xml)
@@ -50,7 +54,7 @@ set(ZEPHYL_LAYER_EXCEPTIONS)
 set(ZEPHYL_QT_FOLDERS glint ui main)
 
 set(ZEPHYL_LAYER_FOLDERS xml platform text store catalogue protocol device app keys lighting
-  screen update core glint ui cli main virtual)
+  screen update appprofiles sdkserver core glint ui cli main virtual)
 
 # The folder of src/ a target was defined in, or "" for targets outside src/.
 function(zephyl_target_folder target out)

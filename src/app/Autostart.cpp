@@ -80,7 +80,9 @@ std::string AutostartFilePath() {
 }
 
 std::string AutostartProgram() {
-    return ResourceFolder() + kProgramFileName;
+    // The program beside the one running: an installed tree keeps its resources apart from its
+    // binaries (/usr/share, /usr/bin), so the resource folder holds no program to start.
+    return ExecutableFolder() + kProgramFileName;
 }
 
 std::string AutostartEntry(const std::string& softwareName, const std::string& program) {

@@ -3,6 +3,7 @@
 
 #include "cli/MusicCli.h"
 #include "cli/ScreenCli.h"
+#include "cli/SdkServerCli.h"
 #include "cli/UpdateCli.h"
 
 #include <cerrno>
@@ -124,8 +125,16 @@ std::string HelpText(const std::string& command) {
                "       zephylctl [OPTIONS] profiles rename ID NAME\n"
                "       zephylctl [OPTIONS] profiles delete ID\n"
                "       zephylctl [OPTIONS] profiles select ID\n"
+               "       zephylctl [OPTIONS] profiles bind ID PROGRAM\n"
+               "       zephylctl [OPTIONS] profiles unbind ID [PROGRAM]\n"
                "Profiles hold the key assignments. Selecting one writes its keys into the\n"
-               "keyboard; the last profile cannot be deleted.\n";
+               "keyboard; the last profile cannot be deleted.\n"
+               "A profile bound to programs becomes current while one of them has the focus\n"
+               "(the window program follows the active window in an X11 session) and the\n"
+               "selected profile comes back when the focus leaves them. PROGRAM is a process\n"
+               "name or a window class (WM_CLASS), matched without regard to case; a program\n"
+               "follows one profile only. unbind without PROGRAM removes every binding of\n"
+               "the profile.\n";
     }
     if (command == "keys") {
         return "Usage: zephylctl [OPTIONS] keys show\n"
@@ -189,6 +198,9 @@ std::string HelpText(const std::string& command) {
     if (command == "screen") {
         return ScreenHelpText();
     }
+    if (command == "sdk-server") {
+        return SdkServerHelpText();
+    }
     if (command == "customlight") {
         return "Usage: zephylctl [OPTIONS] customlight [list]\n"
                "       zephylctl [OPTIONS] customlight import FILE\n"
@@ -209,7 +221,7 @@ std::string HelpText(const std::string& command) {
            "  settings            show, change or resend the keyboard's settings\n"
            "  reset-keys          give every key of the current profile its own function back\n"
            "  restore-defaults    restore the model's defaults in the program and the keyboard\n"
-           "  profiles            list, add, rename, delete and select key profiles\n"
+           "  profiles            list, add, rename, delete, select key profiles; bind programs\n"
            "  keys                show, assign, export and import key assignments\n"
            "  macros              list, add, show, export, import and send macros\n"
            "  light               built-in lighting effects, side light, live key colours\n"
@@ -219,6 +231,7 @@ std::string HelpText(const std::string& command) {
            "  update              check for a newer program and keyboard firmware\n"
            "  firmware            run the keyboard's firmware tool\n"
            "  screen              screen animations: list, upload to a slot, default, clock\n"
+           "  sdk-server          let OpenRGB and its SDK's programs light the keyboard\n"
            "\n"
            "Options:\n"
            "  --model ID                  act on this model (default: the last one selected)\n"

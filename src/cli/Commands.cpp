@@ -10,6 +10,7 @@
 #include "cli/LightCli.h"
 #include "cli/MusicCli.h"
 #include "cli/ScreenCli.h"
+#include "cli/SdkServerCli.h"
 #include "cli/Output.h"
 #include "device/DeviceManager.h"
 #include "device/KeyboardSettings.h"
@@ -268,6 +269,9 @@ int RunCommand(const Invocation& invocation, KeyboardController& controller, std
     }
     if (command == "screen") {
         return RunScreen(invocation, controller, out, err);
+    }
+    if (command == "sdk-server") {
+        return RunSdkServer(invocation, controller, out, err);
     }
     if (command == "update") {
         return RunUpdate(invocation, controller, out, err);

@@ -3,6 +3,7 @@
 
 #include "app/KeyboardController.h"
 #include "lighting/LightingFeature.h"
+#include "sdkserver/SdkKeyboard.h"
 
 namespace zephyl {
 
@@ -13,6 +14,7 @@ void RegisterFeatures(KeyboardController& controller, const CoreOptions& options
     RegisterMusicFeature(controller, options.music);
     RegisterUpdateFeature(controller, options.update);
     RegisterScreenFeature(controller, options.screen);
+    RegisterSdkServerFeature(controller);
 }
 
 std::shared_ptr<KeyboardController> BuildCore(DeviceManager& devices, ProfileDatabase& database,

@@ -39,7 +39,14 @@ void CTextButton::PaintButton(QPainter& painter, int state) {
                 text = m_normal;
         }
     }
-    if (!PaintFace(painter, rect(), state) && background != 0xFFFFFFFF) {
+    const bool hasFace = PaintFace(painter, rect(), state);
+    // A skin face lights up on hover by itself, in the accent colour the hover text would have:
+    // over a face the caption keeps its normal colour so it stays readable.
+    if (hasFace && (state == look::kHover || state == look::kPressed)) {
+        std::lock_guard lock(m_mutex);
+        text = m_normal;
+    }
+    if (!hasFace && background != 0xFFFFFFFF) {
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);

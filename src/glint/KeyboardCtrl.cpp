@@ -2,6 +2,7 @@
 #include "glint/KeyboardCtrl.h"
 
 #include "catalogue/KeyboardLayout.h"
+#include "text/LanguageText.h"
 
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -430,7 +431,10 @@ bool KeyboardCtrl::event(QEvent* event) {
             text = key->tipDetail.isEmpty() ? key->tipTitle
                                             : key->tipTitle + QLatin1Char('\n') + key->tipDetail;
         } else if (key->description != key->name) {
-            text = key->description;
+            // The layout describes its keys in English; the language file names them for the
+            // user, in the language of the moment.
+            const std::string local = LanguageText(kKeyDescriptionSection, key->code);
+            text = local.empty() ? key->description : QString::fromStdString(local);
         }
     }
     if (text.isEmpty()) {

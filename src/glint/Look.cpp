@@ -2,6 +2,7 @@
 #include "glint/Look.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -113,6 +114,41 @@ void DrawDownArrow(QPainter& painter, const QRectF& rect, const QColor& colour) 
 QColor Dimmed(const QColor& colour, qreal factor) {
     return QColor::fromHsvF(colour.hsvHueF(), colour.hsvSaturationF(),
                             std::clamp(colour.valueF() * factor, 0.0, 1.0), colour.alphaF());
+}
+
+void StyleMenu(QMenu& menu) {
+    menu.setFont(DefaultFont(13));
+    menu.setStyleSheet(QStringLiteral(
+        "QMenu { background: #26262A; color: #FFFFFF; border: 1px solid #4A4A50; padding: 4px; }"
+        "QMenu::item { padding: 6px 24px 6px 16px; border-radius: 3px; }"
+        "QMenu::item:selected { background: #FF7A1A; }"
+        "QMenu::item:disabled { color: #6E6E72; }"
+        "QMenu::separator { height: 1px; background: #4A4A50; margin: 4px 8px; }"));
+}
+
+QPalette DarkPalette() {
+    QPalette palette;
+    palette.setColor(QPalette::Window, kWindow);
+    palette.setColor(QPalette::WindowText, kText);
+    palette.setColor(QPalette::Base, kPanel);
+    palette.setColor(QPalette::AlternateBase, kSurface);
+    palette.setColor(QPalette::Text, kText);
+    palette.setColor(QPalette::Button, kSurface);
+    palette.setColor(QPalette::ButtonText, kText);
+    palette.setColor(QPalette::Highlight, kAccent);
+    palette.setColor(QPalette::HighlightedText, kText);
+    palette.setColor(QPalette::ToolTipBase, kSurface);
+    palette.setColor(QPalette::ToolTipText, kText);
+    palette.setColor(QPalette::PlaceholderText, kTextDim);
+    palette.setColor(QPalette::Light, kSurfaceHover);
+    palette.setColor(QPalette::Midlight, kSurface);
+    palette.setColor(QPalette::Mid, kBorder);
+    palette.setColor(QPalette::Dark, kSurfacePressed);
+    palette.setColor(QPalette::Shadow, kWindow);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, kTextDisabled);
+    }
+    return palette;
 }
 
 }  // namespace zephyl::glint::look

@@ -3,8 +3,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QRect>
 
+class QMenu;
 class QPainter;
 
 namespace zephyl::glint {
@@ -31,6 +33,14 @@ enum State : int { kNormal = 0, kHover = 1, kPressed = 2, kDisabled = 3 };
 /// The font of every control unless the window chooses another; `pixelSize` 0 takes the
 /// default size.
 QFont DefaultFont(int pixelSize = 0);
+
+/// Gives a menu the program's look: dark surface, accent selection, the default font. Menus
+/// the desktop draws itself (a StatusNotifier tray's) keep the desktop's look.
+void StyleMenu(QMenu& menu);
+
+/// The program's dark colours as a palette, for the toolkit's own dialogs (file choosers the
+/// desktop does not provide itself).
+QPalette DarkPalette();
 
 /// A rounded button face for `state`; `accent` fills it with the accent colour.
 void DrawButtonFace(QPainter& painter, const QRectF& rect, int state, bool accent = false,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "glint/MControlFont.h"
 
+#include "glint/TextFit.h"
+
 #include "glint/Look.h"
 
 #include <QPainter>
@@ -126,17 +128,14 @@ void MControlFont::DrawCaption(QPainter& painter, const QRect& rect, const Capti
         return;
     }
     painter.save();
-    painter.setFont(CaptionFont(caption));
     painter.setPen(isEnabled() ? colour : look::Dimmed(colour, 0.5));
-    int flags = int(CaptionFlags(caption));
-    if (caption.multiLine) {
-        flags |= Qt::TextWordWrap;
-        painter.drawText(rect, flags, caption.title);
-    } else {
-        const QString text =
-            painter.fontMetrics().elidedText(caption.title, Qt::ElideRight, rect.width());
-        painter.drawText(rect, flags | Qt::TextSingleLine, text);
-    }
+    const int flags =
+        int(CaptionFlags(caption)) | (caption.multiLine ? Qt::TextWordWrap : Qt::TextSingleLine);
+    const FittedText fitted =
+        FitText(CaptionFont(caption), caption.title, rect, flags,
+                QStringLiteral("%1 %2").arg(metaObject()->className()).arg(GetID()));
+    painter.setFont(fitted.font);
+    painter.drawText(rect, flags, fitted.text);
     painter.restore();
 }
 

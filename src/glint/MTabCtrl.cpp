@@ -3,6 +3,7 @@
 
 #include "glint/Look.h"
 #include "glint/SkinImage.h"
+#include "glint/TextFit.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -213,20 +214,18 @@ void MTabCtrl::paintEvent(QPaintEvent*) {
             const QRect textRect(itemRect.left() + 2, iconRect.bottom() + 3, itemRect.width() - 4,
                                  itemRect.bottom() - iconRect.bottom() - 4);
             painter.setPen(isSelected ? look::kText : textColour);
-            // Long captions (and most translations) wrap onto a second, smaller line before
-            // anything is cut.
+            // Captions wrap onto a second line and shrink before anything is cut: most
+            // translations are longer than the English the sidebar was drawn for.
             painter.save();
             const int wrapFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
-            if (painter.fontMetrics().horizontalAdvance(item.text) > textRect.width()) {
-                QFont small = painter.font();
-                small.setPixelSize(9);
-                painter.setFont(small);
-            }
             // Two lines take the room down to the item's bottom edge.
             const QRect wrapRect(itemRect.left() + 1, iconRect.bottom() + 1, itemRect.width() - 2,
                                  itemRect.bottom() - iconRect.bottom());
-            const QRect needed = painter.fontMetrics().boundingRect(wrapRect, wrapFlags, item.text);
-            if (needed.height() <= wrapRect.height() && needed.width() <= wrapRect.width()) {
+            const FittedText fitted =
+                FitText(painter.font(), item.text, wrapRect, wrapFlags,
+                        QStringLiteral("MTabCtrl %1 item %2").arg(GetID()).arg(index));
+            painter.setFont(fitted.font);
+            if (!fitted.cut) {
                 painter.drawText(wrapRect, wrapFlags, item.text);
             } else {
                 painter.drawText(

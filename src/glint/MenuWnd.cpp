@@ -29,13 +29,7 @@ int MenuWnd::GetItemCount() const {
 
 int MenuWnd::TrackPopupMenu(const QPoint& globalPos, QWidget* owner) {
     QMenu menu(owner);
-    menu.setFont(look::DefaultFont(13));
-    menu.setStyleSheet(QStringLiteral(
-        "QMenu { background: #26262A; color: #FFFFFF; border: 1px solid #4A4A50; padding: 4px; }"
-        "QMenu::item { padding: 6px 24px 6px 16px; border-radius: 3px; }"
-        "QMenu::item:selected { background: #FF7A1A; }"
-        "QMenu::item:disabled { color: #6E6E72; }"
-        "QMenu::separator { height: 1px; background: #4A4A50; margin: 4px 8px; }"));
+    look::StyleMenu(menu);
     for (const Entry& entry : m_entries) {
         if (entry.separator) {
             menu.addSeparator();

@@ -46,6 +46,9 @@ int main(int argc, char** argv) {
     }
 
     QApplication application(argc, argv);
+    // Lets a Wayland compositor match the window to the installed desktop entry (its icon and
+    // name in the task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zephyl.KeyboardDriver"));
     auto startup = zephyl::Startup(zephyl::ResourceFolder(), quit);
     switch (startup.outcome) {
         case zephyl::StartupOutcome::kOtherInstance:

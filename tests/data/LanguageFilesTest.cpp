@@ -10,6 +10,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -37,7 +38,7 @@ constexpr IdRange kUsedTextIds[] = {
     {331, 331}, {335, 337}, {340, 342}, {360, 362}, {369, 378}, {385, 386}, {521, 540}, {600, 624},
     {660, 670}, {801, 806}, {808, 822}, {825, 827}, {830, 831}, {834, 837}, {846, 847}, {850, 852},
     {860, 862}, {865, 867}, {870, 876}, {885, 885}, {888, 888}, {890, 897}, {900, 905}, {910, 917},
-    {920, 921}, {930, 932}, {940, 951},
+    {920, 921}, {930, 932}, {940, 951}, {960, 963}, {980, 982}, {990, 994},
 };
 
 // The upload progress text is a format that receives the percentage.
@@ -162,6 +163,21 @@ TEST_P(LanguageFile, ProgressTextTakesExactlyOnePercentage) {
     EXPECT_EQ(numbers, 1) << "\"" << text << "\"";
 }
 
+// The codes of every key of the shipped layouts: the keys that the key-name section may name.
+std::set<int> LayoutKeyCodes() {
+    std::set<int> codes;
+    for (const auto& entry : fs::directory_iterator(fs::path(ZEPHYL_SOURCE_DATA_DIR) / "layouts")) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        for (std::size_t at = text.find("<key code=\""); at != std::string::npos;
+             at = text.find("<key code=\"", at + 1)) {
+            codes.insert(std::stoi(text.substr(at + 11, 4), nullptr, 16));
+        }
+    }
+    return codes;
+}
+
 // The reader takes the first of two equal keys and ignores text it cannot place, so such slips
 // are found only by looking at the file itself.
 TEST_P(LanguageFile, HoldsOnlyKnownKeysOnceEach) {
@@ -169,6 +185,8 @@ TEST_P(LanguageFile, HoldsOnlyKnownKeysOnceEach) {
     ASSERT_TRUE(in);
     const std::set<int> used = UsedTextIds();
     const std::set<int> caption = {1};
+    const std::set<int> keyCodes = LayoutKeyCodes();
+    ASSERT_FALSE(keyCodes.empty());
     std::map<std::string, std::set<int>> seen;
     std::string section;
     std::string line;
@@ -183,7 +201,8 @@ TEST_P(LanguageFile, HoldsOnlyKnownKeysOnceEach) {
         }
         if (line.front() == '[') {
             section = line.substr(1, line.find(']') - 1);
-            EXPECT_TRUE(section == kDialogSection || section == kCaptionSection)
+            EXPECT_TRUE(section == kDialogSection || section == kCaptionSection ||
+                        section == kKeyDescriptionSection)
                 << "unknown section " << line;
             continue;
         }
@@ -194,7 +213,10 @@ TEST_P(LanguageFile, HoldsOnlyKnownKeysOnceEach) {
             std::all_of(key.begin(), key.end(), [](unsigned char c) { return std::isdigit(c); });
         ASSERT_TRUE(decimal) << "expected <number>=<text>: " << line;
         const int id = std::stoi(key);
-        EXPECT_TRUE((section == kCaptionSection ? caption : used).count(id))
+        const std::set<int>& known = section == kCaptionSection          ? caption
+                                     : section == kKeyDescriptionSection ? keyCodes
+                                                                         : used;
+        EXPECT_TRUE(known.count(id))
             << "key " << id << " of [" << section << "] is not read by the program";
         EXPECT_TRUE(seen[section].insert(id).second) << "key " << id << " appears twice";
     }

@@ -2,8 +2,11 @@
 #include "GlintTestSupport.h"
 
 #include <QMenu>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
+
+#include <cstdlib>
 
 namespace zephyl::glint::test {
 namespace {
@@ -92,6 +95,35 @@ TEST_F(ButtonsTest, SwatchesMarkOnlyOneOfTheirGroup) {
     EXPECT_FALSE(swatches[0]->IsSelected());
     EXPECT_FALSE(swatches[1]->IsSelected());
     EXPECT_TRUE(swatches[2]->IsSelected());
+}
+
+// Counts the pixels of `image` inside `area` that are close to `colour`.
+int PixelsNear(const QImage& image, const QRect& area, QColor colour) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
+                    std::abs(pixel.blue() - colour.blue()) <
+                60) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+TEST_F(ButtonsTest, TextButtonOnASkinFaceKeepsItsCaptionReadableOnHover) {
+    Manager::SetSkinFolder(QStringLiteral(ZEPHYL_SOURCE_DATA_DIR "/skins/default/"));
+    auto* button = m_window->CreateControlAs<CTextButton>(1, QRect(10, 10, 140, 36));
+    button->SetImage(QStringLiteral("btn_apply.png"), 4);
+    button->SetTitle(QStringLiteral("MMMMMMMM"));
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(button->mapToGlobal(QPoint(5, 5))));
+    QApplication::sendEvent(button, &enter);
+    const QImage hovered = button->grab().toImage();
+    Manager::SetSkinFolder({});
+    // White caption strokes over the lit face, not accent on accent.
+    EXPECT_GT(PixelsNear(hovered, QRect(30, 10, 80, 16), Qt::white), 20);
 }
 
 TEST_F(ButtonsTest, HelpBubbleShowsTheTitleWhileTheMouseRests) {

@@ -39,12 +39,13 @@ CloseAction OnClose(const SettingsStore& store, const std::function<int()>& ask,
 }
 
 CloseAction OnClose(const SettingsStore& store, glint::MWindow* mainWindow, TrayIcon* tray) {
-    const auto ask = [mainWindow, &store] {
+    const bool inTray = tray != nullptr && tray->InTray();
+    const auto ask = [mainWindow, &store, inTray] {
         int chosen = kExitModeAsk;
-        CloseWindowTipDlg::Run(mainWindow, store, &chosen);
+        CloseWindowTipDlg::Run(mainWindow, store, &chosen, inTray);
         return chosen;
     };
-    return OnClose(store, ask, tray != nullptr && tray->InTray());
+    return OnClose(store, ask, inTray);
 }
 
 void PerformCloseAction(CloseAction action, glint::MWindow* mainWindow, TrayIcon* tray) {

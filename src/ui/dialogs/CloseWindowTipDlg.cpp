@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kTextTitle = 170;
 constexpr int kTextToTray = 171;
+constexpr int kTextMinimiseWithoutTray = 962;
 // The title asks "when the window is closed"; the second answer is the one the close button's
 // tooltip uses for the same setting.
 constexpr int kTextExit = 172;
@@ -26,7 +27,8 @@ constexpr int kChoiceStep = 35;
 
 }  // namespace
 
-CloseWindowTipDlg::CloseWindowTipDlg(const SettingsStore& store) : m_store(store) {}
+CloseWindowTipDlg::CloseWindowTipDlg(const SettingsStore& store, bool trayAvailable)
+    : m_store(store), m_trayAvailable(trayAvailable) {}
 
 bool CloseWindowTipDlg::CreateDlg(MWindow* owner) {
     if (!Create(owner, QStringLiteral("CloseWindowTipDlg"), kDialogCreateStyle, 0,
@@ -37,8 +39,9 @@ bool CloseWindowTipDlg::CreateDlg(MWindow* owner) {
     return true;
 }
 
-int CloseWindowTipDlg::Run(MWindow* owner, const SettingsStore& store, int* chosenMode) {
-    CloseWindowTipDlg dialog(store);
+int CloseWindowTipDlg::Run(MWindow* owner, const SettingsStore& store, int* chosenMode,
+                           bool trayAvailable) {
+    CloseWindowTipDlg dialog(store, trayAvailable);
     int result = kResultNone;
     if (dialog.CreateDlg(owner)) {
         result = dialog.ShowModal();
@@ -55,7 +58,9 @@ void CloseWindowTipDlg::InitUI(const QRect&) {
     setWindowTitle(DialogText(kTextTitle));  // the desktop's task switcher shows it
     title->SetAlignment(kAlignCenter);
 
-    const int texts[] = {kTextToTray, kTextExit};
+    // Without a notification area the window cannot hide there; it is minimised, and the
+    // choice says so.
+    const int texts[] = {m_trayAvailable ? kTextToTray : kTextMinimiseWithoutTray, kTextExit};
     const int ids[] = {kToTrayId, kExitId};
     for (int i = 0; i < 2; ++i) {
         auto* choice = CreateControlAs<CRadioButton>(ids[i], {}, DialogText(texts[i]));

@@ -3,9 +3,11 @@
 //
 //   kExitModeValue ("exit_mode"), kExitModeAsk 0, kExitModeToTray 1, kExitModeExit 2
 //   class CloseWindowTipDlg : glint::MDialog — window "CloseWindowTipDlg", 360 x 200
-//     CloseWindowTipDlg(store)         reads and writes `exit_mode` of that settings store
+//     CloseWindowTipDlg(store, trayAvailable)   reads and writes `exit_mode` of that settings
+//                                      store; without a notification area the first choice
+//                                      says the window is minimised instead (text 962)
 //     bool CreateDlg(owner)            makes the window centred over `owner`, not yet shown
-//     static int Run(owner, store, chosenMode = nullptr)
+//     static int Run(owner, store, chosenMode = nullptr, trayAvailable = true)
 //                                      creates and runs it modally: 1 after confirm (33) has
 //                                      stored "1" (choice 31) or "2" (choice 32); 2 dismissed.
 //                                      *chosenMode: the answer (1 or 2), 0 when dismissed
@@ -35,10 +37,11 @@ public:
     static constexpr int kExitId = 32;
     static constexpr int kConfirmId = 33;
 
-    explicit CloseWindowTipDlg(const SettingsStore& store);
+    explicit CloseWindowTipDlg(const SettingsStore& store, bool trayAvailable = true);
 
     bool CreateDlg(glint::MWindow* owner);
-    static int Run(glint::MWindow* owner, const SettingsStore& store, int* chosenMode = nullptr);
+    static int Run(glint::MWindow* owner, const SettingsStore& store, int* chosenMode = nullptr,
+                   bool trayAvailable = true);
     int ChosenMode() const { return m_chosenMode; }
 
 protected:
@@ -50,6 +53,7 @@ protected:
 
 private:
     const SettingsStore& m_store;
+    bool m_trayAvailable = true;
     int m_chosenMode = kExitModeAsk;
 };
 

@@ -106,7 +106,9 @@ void CustomKeyDlg::InitUI(const QRect&) {
     browse->SetImage("btn_openfile.png", 4);
     browse->SetTooltip(Text(218));
 
-    CreateAreaAs<glint::MText>(43, QRect(170, 180, 120, 30), Text(241));
+    // Right-aligned against its drop-down, so longer translations grow to the left.
+    CreateAreaAs<glint::MText>(43, QRect(110, 180, 180, 30), Text(241))
+        ->SetAlignment(glint::kAlignRight);
     auto* modes = CreateControlAs<glint::MComboBox>(kPlayModeList, QRect(300, 180, 240, 30));
     modes->SetImage("img_combobox.png", 4);
     for (const auto& [mode, text] : kPlayModes) {

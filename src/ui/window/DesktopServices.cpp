@@ -6,6 +6,7 @@
 #include "ui/desktop/DesktopLauncher.h"
 
 #include "app/KeyboardController.h"
+#include "glint/Look.h"
 #include "glint/MWindow.h"
 #include "glint/MenuWnd.h"
 #include "platform/Log.h"
@@ -141,16 +142,37 @@ void DesktopServices::RememberFolderOf(const QString& path, bool isFolder) {
     }
 }
 
+QStringList RunFileDialog(QWidget* owner, QFileDialog::FileMode mode,
+                          QFileDialog::AcceptMode accept, const QString& start,
+                          const QString& filter) {
+    QFileDialog dialog(owner, {}, start, filter);
+    dialog.setFileMode(mode);
+    dialog.setAcceptMode(accept);
+    if (mode == QFileDialog::Directory) {
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    }
+    if (accept == QFileDialog::AcceptSave && !QFileInfo(start).isDir()) {
+        dialog.selectFile(start);
+    }
+    // The desktop's own chooser follows the desktop's theme; where the toolkit draws the
+    // chooser itself, it takes the program's dark colours instead of a light default.
+    dialog.setPalette(glint::look::DarkPalette());
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
 QString DesktopServices::ChooseOpenFile(const QString& filter) {
-    const QString file =
-        QFileDialog::getOpenFileName(m_owner, {}, FileDialogFolder(m_lastFolder), filter);
+    const QStringList files =
+        RunFileDialog(m_owner, QFileDialog::ExistingFile, QFileDialog::AcceptOpen,
+                      FileDialogFolder(m_lastFolder), filter);
+    const QString file = files.isEmpty() ? QString() : files.front();
     RememberFolderOf(file);
     return file;
 }
 
 std::vector<QString> DesktopServices::ChooseOpenFiles(const QString& filter) {
     const QStringList files =
-        QFileDialog::getOpenFileNames(m_owner, {}, FileDialogFolder(m_lastFolder), filter);
+        RunFileDialog(m_owner, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen,
+                      FileDialogFolder(m_lastFolder), filter);
     if (!files.isEmpty()) {
         RememberFolderOf(files.front());
     }
@@ -161,14 +183,18 @@ QString DesktopServices::ChooseSaveFile(const QString& suggestedName, const QStr
     const QString suggested = QFileInfo(suggestedName).isAbsolute()
                                   ? suggestedName
                                   : QDir(FileDialogFolder(m_lastFolder)).filePath(suggestedName);
-    const QString file = QFileDialog::getSaveFileName(m_owner, {}, suggested, filter);
+    const QStringList files =
+        RunFileDialog(m_owner, QFileDialog::AnyFile, QFileDialog::AcceptSave, suggested, filter);
+    const QString file = files.isEmpty() ? QString() : files.front();
     RememberFolderOf(file);
     return file;
 }
 
 QString DesktopServices::ChooseFolder() {
-    const QString folder =
-        QFileDialog::getExistingDirectory(m_owner, {}, FileDialogFolder(m_lastFolder));
+    const QStringList folders =
+        RunFileDialog(m_owner, QFileDialog::Directory, QFileDialog::AcceptOpen,
+                      FileDialogFolder(m_lastFolder), {});
+    const QString folder = folders.isEmpty() ? QString() : folders.front();
     RememberFolderOf(folder, true);
     return folder;
 }
@@ -177,6 +203,12 @@ void DesktopServices::NotInThisBuild(const char* action) {
     std::lock_guard lock(m_reportedMutex);
     if (m_reported.insert(action).second) {
         Log(kLogInfo, "%s: not in this build yet", action);
+    }
+}
+
+void DesktopServices::ShowTrayStatus(const QString& line) {
+    if (m_tray) {
+        m_tray->SetStatusLine(line);
     }
 }
 

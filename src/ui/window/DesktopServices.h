@@ -4,6 +4,9 @@
 #include "keys/KeyNames.h"
 #include "ui/window/WindowServices.h"
 
+#include <QFileDialog>
+#include <QStringList>
+
 #include <memory>
 #include <mutex>
 #include <set>
@@ -27,6 +30,13 @@ namespace zephyl::window {
 /// Where a file dialog opens: the folder used last while it still exists, else the user's home
 /// (never the program's own folder, where no user file belongs).
 QString FileDialogFolder(const QString& lastFolder);
+
+/// Runs a file chooser starting at `start` (a folder, or a suggested file to save) and returns
+/// what the user chose, empty when cancelled. The desktop's own chooser where it has one, else
+/// the toolkit's in the program's dark colours.
+QStringList RunFileDialog(QWidget* owner, QFileDialog::FileMode mode,
+                          QFileDialog::AcceptMode accept, const QString& start,
+                          const QString& filter);
 
 class DesktopServices : public WindowServices {
 public:
@@ -54,6 +64,7 @@ public:
     QString ChooseSaveFile(const QString& suggestedName, const QString& filter) override;
     QString ChooseFolder() override;
     void NotInThisBuild(const char* action) override;
+    void ShowTrayStatus(const QString& line) override;
 
 private:
     /// Remembers the folder of what the user chose, for the next dialog.

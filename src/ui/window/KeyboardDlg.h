@@ -114,6 +114,7 @@ public:
     void SetBatteryLevel(int percent) override;
     void ShowSettingsPage(const SettingsPageView& page) override;
     void CloseWaitDialog() override;
+    int WaitDialogClosePauseMs() const override { return 100; }
     void SetUpdaterRunning(bool running) override;
     void OnPageLoaded(int feature) override;
     void ShowCommandFailed(const std::string& reason) override;
@@ -152,6 +153,8 @@ private:
     void FillFromDescriptions();
     void ApplyFrameTexts();
     void FitPageTitle();
+    /// The version and copyright lines of the footer, in the current language.
+    void ApplyFooterTexts();
     void OnClose();
     void ShowCloseTooltip();
     void OnMinimise();

@@ -49,7 +49,8 @@ constexpr std::uint32_t kTabTextColour = 0xFFADADAD;
 constexpr std::uint32_t kFooterColour = 0xFFB4B4B4;
 constexpr int kTabItemSize = 60;
 constexpr int kCaptionFontSize = 16;
-constexpr int kTitleWidth = 260;
+constexpr int kTextVersion = 960;
+constexpr int kTextCopyright = 961;
 constexpr int kFooterFontSize = 12;
 // Wide enough for the copyright line in one piece; the version sits far to its left.
 constexpr int kFooterWidth = 800;
@@ -76,7 +77,8 @@ void KeyboardDlg::BuildFrame(const QRect& rect) {
     m_logo = CreateAreaAs<glint::MPicture>(kLogo);
     m_logo->SetImage(QStringLiteral("logo\\logo.png"));
     m_caption = CreateAreaAs<glint::MText>(kCaption);
-    m_caption->SetAlignment(glint::kAlignCenter);
+    // Placed where it is centred, or after a long page title (FitPageTitle).
+    m_caption->SetAlignment(glint::kAlignLeft);
     m_caption->SetTextColor(kTextColour);
     m_caption->SetFontSize(kCaptionFontSize);
     m_pageTitle = CreateAreaAs<glint::MText>(kPageTitle);
@@ -133,19 +135,36 @@ void KeyboardDlg::FillFromDescriptions() {
     const DeviceDescriptions& descriptions = m_controller->Descriptions();
     m_websiteUrl = QString::fromStdString(descriptions.software.websiteUrl);
     m_website->SetVisible(!m_websiteUrl.isEmpty());
-    m_version->SetTitle(
-        QStringLiteral("Ver: %1").arg(QString::fromStdString(descriptions.software.version)));
-    m_footer->SetTitle(QString::fromStdString(descriptions.software.copyright));
+    ApplyFooterTexts();
     m_home->FillModels(descriptions.models, m_controller->SelectedDeviceType());
 }
 
+void KeyboardDlg::ApplyFooterTexts() {
+    if (m_version == nullptr || m_footer == nullptr) {
+        return;  // the frame's captions come before the footer is built
+    }
+    const SoftwareInfo& software = m_controller->Descriptions().software;
+    // "Ver: %s" in the user's language; the copyright line as the language file words it, else
+    // as the configuration gives it.
+    QString version = Text(kTextVersion);
+    if (!version.contains(QStringLiteral("%s"))) {
+        version = QStringLiteral("Ver: %s");
+    }
+    m_version->SetTitle(
+        version.replace(QStringLiteral("%s"), QString::fromStdString(software.version)));
+    const QString copyright = Text(kTextCopyright);
+    m_footer->SetTitle(copyright.isEmpty() ? QString::fromStdString(software.copyright)
+                                           : copyright);
+}
+
 void KeyboardDlg::ApplyFrameTexts() {
+    ApplyFooterTexts();
     m_caption->SetTitle(QString::fromStdString(LanguageText(kCaptionSection, 1)));
-    FitPageTitle();
     const int index = m_tabIndex.load();
     if (index != kTabHome) {
         m_pageTitle->SetTitle(Text(kTabs[index].text));
     }
+    FitPageTitle();
     ShowCloseTooltip();
     m_minimise->SetTooltip(Text(3));
     m_website->SetTooltip(Text(5));
@@ -174,7 +193,6 @@ void KeyboardDlg::LayoutFrame(const QRect& rect) {
     }
     m_logo->SetRect(QRect(10, (kTitleBarHeight - logo.height()) / 2, logo.width(), logo.height()));
     m_pageIcon->SetRect(glint::RectLTRB(320, 7, 356, 43));
-    m_caption->SetRect(QRect((width - 500) / 2, 0, 500, kTitleBarHeight));
     FitPageTitle();
     m_close->SetRect(glint::RectLTRB(width - 50, 10, width - 20, 40));
     m_minimise->SetRect(glint::RectLTRB(width - 100, 10, width - 70, 40));
@@ -191,16 +209,23 @@ void KeyboardDlg::LayoutFrame(const QRect& rect) {
 }
 
 void KeyboardDlg::FitPageTitle() {
-    // The logo fills the left part of the title bar, so the page title follows the page icon,
-    // and ends before the caption's text in any language.
+    // The logo fills the left part of the title bar, so the page title follows the page icon at
+    // its whole width. The program's name stays centred unless the title reaches it; then it
+    // moves right, up to the status icons, rather than either text being cut.
+    constexpr int kTitleLeft = 366;
+    constexpr int kGap = 24;
     const int width = rect().width();
     const QFontMetrics metrics(glint::look::DefaultFont(kCaptionFontSize));
-    const int captionText = metrics.horizontalAdvance(m_caption->GetTitle());
-    const int captionLeft = (width - captionText) / 2;
-    constexpr int kTitleLeft = 366;
-    const int right = std::min(kTitleLeft + kTitleWidth, captionLeft - 16);
-    m_pageTitle->SetRect(
-        glint::RectLTRB(kTitleLeft, 0, std::max(right, kTitleLeft + 60), kTitleBarHeight));
+    // Home shows no page title, so the name keeps the centre there.
+    const int titleText =
+        m_pageTitle->IsVisible() ? metrics.horizontalAdvance(m_pageTitle->GetTitle()) + 4 : 0;
+    const int captionText = metrics.horizontalAdvance(m_caption->GetTitle()) + 4;
+    const int iconsLeft = width - 290;
+    const int titleRight = std::min(kTitleLeft + std::max(titleText, 60), iconsLeft - kGap);
+    const int captionLeft = std::max((width - captionText) / 2, titleRight + kGap);
+    m_pageTitle->SetRect(glint::RectLTRB(kTitleLeft, 0, titleRight, kTitleBarHeight));
+    m_caption->SetRect(
+        glint::RectLTRB(captionLeft, 0, std::max(captionLeft + 1, iconsLeft), kTitleBarHeight));
 }
 
 bool KeyboardDlg::FrameAcceptsEvent(int id, int code) const {
@@ -257,6 +282,7 @@ void KeyboardDlg::ShowHomeLook() {
           static_cast<glint::MControl*>(m_pageTitle), static_cast<glint::MControl*>(m_pageIcon)}) {
         control->SetVisible(false);
     }
+    FitPageTitle();
     m_background->SetImage(QStringLiteral("home_bkg.png"));
     m_homeAnimation->SetVisible(true);
     m_homeAnimation->SetRunState(1, 0);
@@ -273,6 +299,7 @@ void KeyboardDlg::ShowPagesLook(int index) {
         control->SetVisible(true);
     }
     m_pageTitle->SetTitle(Text(kTabs[index].text));
+    FitPageTitle();
     m_pageIcon->SetImage(QString::fromLatin1(kTabs[index].titleIcon));
 }
 

@@ -309,6 +309,8 @@ int MacroPage::OnEvent(int id, int code, int value) {
 void MacroPage::ApplyLanguageTexts() {
     Page::ApplyLanguageTexts();
     LocalizeDefaultNames(m_macros, DefaultNameList::kMacros);
+    std::lock_guard lock(m_mutex);
+    ShowSteps();
 }
 
 void MacroPage::OnPageLoaded() {

@@ -5,6 +5,7 @@
 
 #include "app/KeyboardController.h"
 #include "store/ProfileDatabase.h"
+#include "text/LanguageText.h"
 #include "ui/capture/KeyboardGrab.h"
 #include "ui/window/WindowServices.h"
 
@@ -15,11 +16,27 @@ namespace {
 
 enum EventKind { kEventKey = 0, kEventMouse = 1, kEventDelay = 2 };
 
+// Mouse buttons 1..3 are named by texts 307..309, the items of the page's mouse list.
+constexpr int kFirstMouseButtonText = 306;
+
+// A mouse step keeps the name it was stored with (exchange files carry it); the list names the
+// button in the language of the moment, so steps recorded in another language read the same.
+QString StepName(const MacroStepRow& row) {
+    const bool mouse = row.type == kStepButtonDown || row.type == kStepButtonUp;
+    if (mouse && row.value >= kMouseLeft && row.value <= kMouseRight) {
+        const std::string name = LanguageText(kFirstMouseButtonText + row.value);
+        if (!name.empty()) {
+            return QString::fromStdString(name);
+        }
+    }
+    return QString::fromStdString(row.text);
+}
+
 std::vector<glint::RecordItem> RecordItems(const std::vector<MacroStepRow>& rows) {
     std::vector<glint::RecordItem> items;
     items.reserve(rows.size());
     for (const MacroStepRow& row : rows) {
-        items.push_back({QString::fromStdString(row.text), row.type, row.value, row.delay});
+        items.push_back({StepName(row), row.type, row.value, row.delay});
     }
     return items;
 }

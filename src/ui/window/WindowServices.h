@@ -78,6 +78,10 @@ public:
 
     /// A user action whose feature is not part of this build yet: said once in the trace.
     virtual void NotInThisBuild(const char* action) = 0;
+
+    /// A second line for the tray icon's tip (the profile a focused program made current);
+    /// empty for none. Any thread.
+    virtual void ShowTrayStatus(const QString& /*line*/) {}
 };
 
 }  // namespace zephyl::window

@@ -2,6 +2,7 @@
 #include "app/Environment.h"
 #include "support/TempEnvironment.h"
 #include "app/Autostart.h"
+#include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -34,10 +35,12 @@ TEST_F(AutostartTest, EntryIsWrittenAndRemovedWithTheFixedProgramName) {
     EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u) << text;
     EXPECT_NE(text.find("\nType=Application\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nName=Zephyl Keyboard Driver\n"), std::string::npos) << text;
-    // The resource folder, whatever this test program is called, quoted for its space.
-    EXPECT_NE(text.find("\nExec=\"/opt/zephyl kb/share/zephyl-keyboard-driver\"\n"),
-              std::string::npos)
+    // The program beside this one, whatever this test program is called; never the resource
+    // folder, which an installed tree keeps apart from its binaries.
+    const std::string program = ExecutableFolder() + "zephyl-keyboard-driver";
+    EXPECT_NE(text.find("\nExec=" + DesktopExecArgument(program) + "\n"), std::string::npos)
         << text;
+    EXPECT_EQ(text.find("/opt/zephyl kb/share/"), std::string::npos) << text;
 
     ASSERT_TRUE(SetAutostart(true)) << "writing again replaces the entry";
     EXPECT_EQ(ReadFile(Entry()), text);

@@ -9,6 +9,7 @@
 #include "ui/desktop/TrayIcon.h"
 #include "ui/dialogs/CloseWindowTipDlg.h"
 
+#include <QScreen>
 #include <QAction>
 #include <QMenu>
 #include <QTimer>
@@ -128,6 +129,15 @@ TEST_F(ClosingTest, HidingAndMinimisingKeepTheProgramAndTheTrayBringsItBack) {
         EXPECT_EQ(window.isVisible(), click.restores);
     }
 
+    // A window left off the screen comes back wholly on it.
+    window.ShowWindow(glint::kShowHide);
+    window.move(-5000, 3000);
+    tray.OnTrayCallback(QSystemTrayIcon::Trigger);
+    Settle();
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.frameGeometry()))
+        << window.frameGeometry().x() << "," << window.frameGeometry().y();
+
     PerformCloseAction(CloseAction::kMinimize, &window, &tray);
     Settle();
     EXPECT_TRUE(window.isMinimized());
@@ -163,24 +173,50 @@ TEST_F(ClosingTest, ExitPathsRemoveTheIconAndLeaveTheEventLoop) {
     }
 }
 
-TEST_F(ClosingTest, TrayMenuOffersClosingBehaviourThenExitInTheCurrentLanguage) {
+TEST_F(ClosingTest, TrayMenuOffersShowClosingBehaviourThenExitInTheCurrentLanguage) {
     TrayIcon tray;
     std::vector<int> commands;
     tray.SetCommandHandler([&](int command) { commands.push_back(command); });
+    int restored = 0;
+    tray.SetRestoreHandler([&] { ++restored; });
     for (int language : {kEnglishLanguageId, 1049}) {
         SCOPED_TRACE(language);
         SetCurrentLanguageId(language);
         emit tray.Menu()->aboutToShow();
         const QList<QAction*> actions = tray.Menu()->actions();
-        ASSERT_EQ(actions.size(), 2);
-        EXPECT_EQ(actions[0]->text().toStdString(), LanguageText(10));
-        EXPECT_EQ(actions[1]->text().toStdString(), LanguageText(11));
+        ASSERT_EQ(actions.size(), 3);
+        EXPECT_EQ(actions[0]->text().toStdString(), LanguageText(963));
+        EXPECT_EQ(actions[1]->text().toStdString(), LanguageText(10));
+        EXPECT_EQ(actions[2]->text().toStdString(), LanguageText(11));
         EXPECT_FALSE(actions[0]->text().isEmpty());
         commands.clear();
-        actions[0]->trigger();
-        actions[1]->trigger();
+        restored = 0;
+        for (QAction* action : actions) {
+            action->trigger();
+        }
+        EXPECT_EQ(restored, 1) << "Show brings the window back";
         EXPECT_EQ(commands, (std::vector<int>{200, 100}));
     }
+}
+
+TEST_F(ClosingTest, RestoredFramesAreMovedAndShrunkOntoTheScreen) {
+    const QRect screen(0, 0, 1920, 1080);
+    const struct {
+        QRect frame;
+        QRect placed;
+    } cases[] = {
+        {{100, 100, 800, 600}, {100, 100, 800, 600}},    // already on it
+        {{-300, 50, 800, 600}, {0, 50, 800, 600}},       // off the left edge
+        {{1500, 900, 800, 600}, {1120, 480, 800, 600}},  // off the right and bottom
+        {{3000, -40, 800, 600}, {1120, 0, 800, 600}},    // on a screen that has gone
+        {{-10, -10, 2500, 1200}, {0, 0, 1920, 1080}},    // larger than the screen
+    };
+    for (const auto& entry : cases) {
+        EXPECT_EQ(TrayIcon::PlacedOnScreen(entry.frame, screen), entry.placed) << entry.frame.x();
+    }
+    // A second screen right of the first.
+    EXPECT_EQ(TrayIcon::PlacedOnScreen({1800, 0, 400, 300}, {1920, 0, 1280, 1024}),
+              QRect(1920, 0, 400, 300));
 }
 
 TEST_F(ClosingTest, TrayIconShowsOnceWithTheSoftwareNameAsTip) {

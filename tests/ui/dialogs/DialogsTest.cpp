@@ -6,7 +6,9 @@
 #include "glint/MButton.h"
 #include "glint/MEdit.h"
 #include "glint/MText.h"
+#include "glint/TextFit.h"
 #include "platform/SettingsStore.h"
+#include "text/CurrentLanguage.h"
 #include "ui/dialogs/CUIMessageBox.h"
 #include "ui/dialogs/CloseWindowTipDlg.h"
 #include "ui/dialogs/DialogText.h"
@@ -17,7 +19,11 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <functional>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace zephyl::test {
 namespace {
@@ -174,6 +180,78 @@ TEST_F(DialogsTest, CloseQuestionShowsTheStoredChoiceAndStoresTheAnswer) {
         EXPECT_EQ(store.ReadValue(kExitModeValue), entry.after);
         EXPECT_EQ(chosen, entry.chosen);
     }
+}
+
+TEST_F(DialogsTest, EveryDialogShowsItsCaptionsWholeInEachLanguage) {
+    const SettingsStore store(SoftwareName());
+    const std::vector<std::pair<const char*, std::function<std::unique_ptr<glint::MDialog>()>>>
+        dialogs = {
+            {"message box",
+             [] {
+                 auto box = std::make_unique<CUIMessageBox>(DialogText(167), DialogText(168),
+                                                            kMessageBoxYesNo);
+                 box->CreateBox(nullptr);
+                 return box;
+             }},
+            {"close question",
+             [&store] {
+                 auto dialog = std::make_unique<CloseWindowTipDlg>(store);
+                 dialog->CreateDlg(nullptr);
+                 return dialog;
+             }},
+            {"close question without a tray",
+             [&store] {
+                 auto dialog = std::make_unique<CloseWindowTipDlg>(store, false);
+                 dialog->CreateDlg(nullptr);
+                 return dialog;
+             }},
+            {"frame delay",
+             [] {
+                 auto dialog =
+                     std::make_unique<LCDDelayEditDlg>(QStringLiteral("3"), QStringLiteral("120"));
+                 dialog->CreateDlg(nullptr);
+                 return dialog;
+             }},
+            {"update question",
+             [] {
+                 auto dialog = std::make_unique<UpdateTipDlg>();
+                 dialog->CreateDlg(nullptr);
+                 return dialog;
+             }},
+        };
+    glint::SetCutTextRecording(true);
+    for (int language : {kEnglishLanguageId, 1049, 2052}) {
+        SetCurrentLanguageId(language);
+        for (const auto& [name, make] : dialogs) {
+            SCOPED_TRACE(std::string(name) + " in " + std::to_string(language));
+            std::unique_ptr<glint::MDialog> dialog = make();
+            dialog->ShowWindow(glint::kShow);
+            Settle();
+            glint::TakeCutTexts();
+            dialog->grab();
+            const std::vector<std::string> cut = glint::TakeCutTexts();
+            EXPECT_TRUE(cut.empty()) << cut.front();
+        }
+    }
+    glint::SetCutTextRecording(false);
+    SetCurrentLanguageId(kEnglishLanguageId);
+}
+
+TEST_F(DialogsTest, CloseQuestionWithoutANotificationAreaOffersToMinimise) {
+    const SettingsStore store(SoftwareName());
+    QString first;
+    WhenModal([&] {
+        auto* dialog =
+            dynamic_cast<CloseWindowTipDlg*>(FindWindow(QStringLiteral("CloseWindowTipDlg")));
+        ASSERT_NE(dialog, nullptr);
+        first = Caption(*dialog, CloseWindowTipDlg::kToTrayId);
+        ClickControl(*dialog, CloseWindowTipDlg::kConfirmId);
+    });
+    int chosen = -1;
+    EXPECT_EQ(CloseWindowTipDlg::Run(nullptr, store, &chosen, false), kResultOk);
+    EXPECT_EQ(first, DialogText(962));
+    EXPECT_NE(first, DialogText(171));
+    EXPECT_EQ(chosen, kExitModeToTray) << "the same stored choice: hide where the desktop can";
 }
 
 TEST_F(DialogsTest, CloseQuestionAnswerSurvivesAStoreThatCannotBeWritten) {

@@ -3,9 +3,11 @@
 #include "glint/CCheckButton.h"
 #include "glint/MComboBox.h"
 #include "glint/MEdit.h"
+#include "glint/TextFit.h"
 #include "keys/AssignmentKinds.h"
 #include "store/ProfileDatabase.h"
 #include "support/TempEnvironment.h"
+#include "text/CurrentLanguage.h"
 #include "ui/capture/KeyboardGrab.h"
 #include "ui/keydialog/CustomKeyDlg.h"
 
@@ -128,6 +130,34 @@ TEST_F(CustomKeyDlgTest, CloseStoresNothingAndMacroWithoutStepsAsksFirst) {
     EXPECT_EQ(result, 2);
     EXPECT_EQ(messages, std::vector<int>{876});
     EXPECT_EQ(Stored(6).key_id, 0);
+}
+
+TEST_F(CustomKeyDlgTest, EveryKindShowsItsCaptionsWholeInEachLanguage) {
+    for (int language : {kEnglishLanguageId, 1049, 2052}) {
+        SetCurrentLanguageId(language);
+        std::vector<std::string> cut;
+        DrivenDialog dialog(m_database, 4, 1, 0);
+        RunDialog(dialog, [&] {
+            glint::SetCutTextRecording(true);
+            auto* kinds = dialog.GetControlAs<glint::MComboBox>(CustomKeyDlg::kKindList);
+            for (int item = 0; item < kinds->GetItemCount(); ++item) {
+                kinds->SetCurSel(item);
+                dialog.Send(CustomKeyDlg::kKindList, glint::kEventClick, item);
+                glint::TakeCutTexts();
+                dialog.grab();
+                for (const std::string& text : glint::TakeCutTexts()) {
+                    cut.push_back("kind " + std::to_string(item) + ": " + text);
+                }
+            }
+            glint::SetCutTextRecording(false);
+        });
+        std::string listing;
+        for (const std::string& text : cut) {
+            listing += "\n  " + text;
+        }
+        EXPECT_TRUE(cut.empty()) << "cut in language " << language << ":" << listing;
+    }
+    SetCurrentLanguageId(kEnglishLanguageId);
 }
 
 }  // namespace

@@ -5,8 +5,11 @@
 
 #include "app/ConnectionState.h"
 #include "catalogue/KeyboardLayout.h"
+#include "glint/Look.h"
 
 #include <QDir>
+#include <QFileDialog>
+#include <QTimer>
 
 #include <chrono>
 #include <future>
@@ -102,6 +105,26 @@ TEST_F(ViewsTest, WindowNeverShrinksBelowItsLayout) {
 }
 
 // File dialogs open where the user was last, else at home; never in the program's folder.
+TEST(FileDialogFolderTest, ChooserStartsInTheGivenFolderInTheDarkLook) {
+    App();
+    const QString folder = QDir::tempPath();
+    QColor window;
+    QString shownFolder;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        window = dialog->palette().color(QPalette::Window);
+        shownFolder = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    EXPECT_TRUE(RunFileDialog(nullptr, QFileDialog::ExistingFile, QFileDialog::AcceptOpen, folder,
+                              QStringLiteral("Custom Key (*.xml)"))
+                    .isEmpty())
+        << "cancelled: nothing chosen";
+    EXPECT_EQ(window, glint::look::kWindow);
+    EXPECT_EQ(shownFolder, QDir(folder).absolutePath());
+}
+
 TEST(FileDialogFolderTest, LastFolderWhileItExistsElseHome) {
     zephyl::test::TempEnvironment environment;
     const QString existing = QString::fromStdString(environment.Root().string());

@@ -10,7 +10,6 @@
 #include <QApplication>
 
 namespace zephyl::window::test {
-namespace {
 
 QApplication& App() {
     static int argc = 1;
@@ -22,8 +21,6 @@ QApplication& App() {
     }();
     return *app;
 }
-
-}  // namespace
 
 void Settle() {
     for (int round = 0; round < 5; ++round) {

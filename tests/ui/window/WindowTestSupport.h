@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -17,6 +19,9 @@
 #include <vector>
 
 namespace zephyl::window::test {
+
+/// The one application object of the test program (offscreen), made on first use.
+QApplication& App();
 
 /// Runs pending events and control updates until nothing is left.
 void Settle();
