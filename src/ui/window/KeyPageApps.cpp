@@ -3,6 +3,7 @@
 // that switches profiles as the focus moves between programs.
 #include "ui/window/KeyPage.h"
 
+#include "app/CommandFailures.h"
 #include "app/KeyboardController.h"
 #include "appprofiles/AppBindings.h"
 #include "appprofiles/AppProfileFollower.h"
@@ -20,6 +21,8 @@ constexpr int kTextBind = 991;
 constexpr int kTextUnbind = 992;
 constexpr int kTextNeedsX11 = 993;
 constexpr int kTextCurrentProfile = 994;
+constexpr int kTextEmptyName = 914;
+constexpr int kTextBadProgramName = 964;
 
 QString WithValue(int text, const QString& value) {
     QString format = Text(text);
@@ -143,12 +146,25 @@ void KeyPage::OnChooseProgram() {
 void KeyPage::OnBindProgram() {
     const std::string program = m_appName->GetEditText().trimmed().toStdString();
     const int profile = Controller().CurrentProfile();
-    if (program.empty() || profile <= 0) {
+    if (profile <= 0) {
         return;
     }
-    if (BindProgram(Controller().Database(), profile, program) == BindingChange::kBadName) {
-        m_appName->SetEditText(QString());
+    if (program.empty()) {
+        Services().ShowMessageBox(Text(kTextBind), Text(kTextEmptyName), kMessageOk);
         return;
+    }
+    switch (BindProgram(Controller().Database(), profile, program)) {
+        case BindingChange::kBadName:
+            // The typed name stays for the user to correct.
+            Services().ShowMessageBox(Text(kTextBind), Text(kTextBadProgramName), kMessageOk);
+            return;
+        case BindingChange::kStoreFailed:
+        case BindingChange::kNoProfile:
+            Services().ShowMessageBox(Text(kTextBind), Text(kTextDatabaseBusy), kMessageOk);
+            return;
+        case BindingChange::kDone:
+        case BindingChange::kUnchanged:
+            break;
     }
     m_appName->SetEditText(QString());
     ShowBindings(profile);
@@ -163,7 +179,9 @@ void KeyPage::OnUnbindProgram() {
     if (program.empty() || profile <= 0) {
         return;
     }
-    UnbindProgram(Controller().Database(), profile, program);
+    if (UnbindProgram(Controller().Database(), profile, program) == BindingChange::kStoreFailed) {
+        Services().ShowMessageBox(Text(kTextUnbind), Text(kTextDatabaseBusy), kMessageOk);
+    }
     ShowBindings(profile);
 }
 

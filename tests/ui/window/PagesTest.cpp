@@ -3,6 +3,7 @@
 #include "WindowTestSupport.h"
 
 #include "app/Environment.h"
+#include "appprofiles/AppBindings.h"
 #include "catalogue/KeyboardLayout.h"
 #include "platform/SettingsStore.h"
 #include "store/ConfigValues.h"
@@ -340,6 +341,47 @@ TEST_F(PagesTest, LanguageSwitchRewritesCaptionsAndDefaultNames) {
     m_window->OnMessage(291, 2, 0);
     EXPECT_EQ(Profiles()->GetItemText(1), QStringLiteral("My Config 2"));
     EXPECT_EQ(Control<glint::MListBox>(252)->GetItemText(0), QStringLiteral("New Macro 1"));
+}
+
+TEST_F(PagesTest, ProgramsAreBoundAndUnboundOnTheKeyPage) {
+    Start("101:0");
+    Connect();
+    m_window->OnMessage(49, 2, kTabKeys);
+    Drain();
+    auto* name = Control<glint::MEdit>(985);
+    auto* programs = Control<glint::MListBox>(983);
+    const auto boundToCurrent = [this] {
+        for (const ProfileBinding& binding : ReadBindings(m_database)) {
+            if (binding.profile == m_controller->CurrentProfile()) {
+                return binding.programs;
+            }
+        }
+        return std::vector<std::string>{};
+    };
+
+    name->SetEditText(QStringLiteral("firefox"));
+    m_window->OnMessage(986, glint::kEventClick, 0);
+    Settle();
+    EXPECT_EQ(boundToCurrent(), std::vector<std::string>{"firefox"});
+    ASSERT_EQ(programs->GetItemCount(), 1);
+    EXPECT_EQ(programs->GetItemText(0), QStringLiteral("firefox"));
+    EXPECT_TRUE(name->GetEditText().isEmpty());
+
+    // A name no program file can have is refused with a message, and stays to be corrected.
+    m_services->Clear();
+    name->SetEditText(QStringLiteral("bin/sh"));
+    m_window->OnMessage(986, glint::kEventClick, 0);
+    Settle();
+    EXPECT_EQ(boundToCurrent(), std::vector<std::string>{"firefox"});
+    ASSERT_EQ(m_services->Calls().size(), 1u);
+    EXPECT_NE(m_services->Calls()[0].find(LanguageText(964)), std::string::npos);
+    EXPECT_EQ(name->GetEditText(), QStringLiteral("bin/sh"));
+
+    programs->SetCurSel(0);
+    m_window->OnMessage(987, glint::kEventClick, 0);
+    Settle();
+    EXPECT_TRUE(boundToCurrent().empty());
+    EXPECT_EQ(programs->GetItemCount(), 0);
 }
 
 TEST_F(PagesTest, MusicLightingRunsOnlyOnTheMusicPage) {
