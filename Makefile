@@ -65,9 +65,11 @@ test-core: deps
 	cd $(BUILD)-nogui && ctest --output-on-failure -j$(JOBS) --timeout 300
 
 # The benchmark programs and what the report measures, in Release; CI builds them, runs none.
+# Warnings stay warnings here: GCC 12 at -O3 reports -Wrestrict on plain std::string
+# concatenation (a known false positive) that the -O2 builds of make test do not.
 bench-build: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEPHYL_BUILD_BENCH=ON \
-		-DZEPHYL_BUILD_TESTS=OFF -DZEPHYL_WERROR=$(WERROR) $(CMAKE_FLAGS)
+		-DZEPHYL_BUILD_TESTS=OFF -DZEPHYL_WERROR=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-bench -j$(JOBS) --target bench-programs
 
 # Runs every bench program, then the program itself under Xvfb, and prints one table of every
