@@ -88,7 +88,7 @@ sanitize: deps
 	cmake --build $(BUILD)-asan -j$(JOBS)
 	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/cmake/lsan.supp \
-		ctest --output-on-failure -j$(JOBS) --timeout 600 -E "^packaging_"
+		ctest --output-on-failure -j$(JOBS) --timeout 600
 
 sanitize-thread: deps
 	cmake -S . -B $(BUILD)-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \

@@ -63,6 +63,12 @@ int Run(int argc, char** argv) {
 
     auto controller = BuildCore(DeviceManager::Instance(), DatabaseInstance(), settingsStore,
                                 resources, DataFolder());
+    if (invocation->virtualKeyboard && !DeviceManager::Instance().Library().Loaded()) {
+        // Without it every command would report a keyboard that is simply not plugged in.
+        std::cerr
+            << "zephylctl: the virtual keyboard (libzephyl-virtual-hid.so) cannot be loaded\n";
+        return cli::kExitFailed;
+    }
     if (DeviceManager::Instance().Library().ScenarioRefused()) {
         std::cerr << "zephylctl: the virtual keyboard does not know the scenario \""
                   << invocation->scenario << "\" (see zephylctl --help)\n";

@@ -20,6 +20,9 @@ namespace {
 
 constexpr const char* kSystemLibrary = "libhidapi-hidraw.so.0";
 constexpr const char* kVirtualLibrary = "libzephyl-virtual-hid.so";
+#ifndef ZEPHYL_LIBDIR_FROM_BINDIR
+#define ZEPHYL_LIBDIR_FROM_BINDIR "../lib/zephyl-keyboard-driver"
+#endif
 // The kernel's limit for one report descriptor.
 constexpr size_t kMaxDescriptorSize = 4096;
 
@@ -94,6 +97,11 @@ std::vector<std::string> VirtualLibraryCandidates(const std::string& executableF
     std::vector<std::string> candidates;
     if (!executableFolder.empty()) {
         candidates.push_back(WithTrailingSlash(executableFolder) + kVirtualLibrary);
+        // The installed tree's private folder, named outright: the programs' run path would
+        // find it too, but a dlopen wrapped by another library (a sanitizer's) searches that
+        // library's run path instead.
+        candidates.push_back(WithTrailingSlash(executableFolder) + ZEPHYL_LIBDIR_FROM_BINDIR + "/" +
+                             kVirtualLibrary);
     }
     if (overridePath && *overridePath) {
         candidates.emplace_back(overridePath);

@@ -61,8 +61,7 @@ public:
 
     /// `libhidapi-hidraw.so.0`.
     static std::unique_ptr<HidLibrary> LoadSystem();
-    /// `libzephyl-virtual-hid.so` beside the running binary, else $ZEPHYL_VIRTUAL_HID_LIBRARY,
-    /// else the loader's search path. A non-empty scenario is loaded into it at once.
+    /// `libzephyl-virtual-hid.so` where VirtualLibraryCandidates says. A non-empty scenario is loaded into it at once.
     static std::unique_ptr<HidLibrary> LoadVirtual(const std::string& scenario = {});
     /// The virtual keyboard when asked for (RequestVirtualKeyboard, or $ZEPHYL_VIRTUAL_KEYBOARD
     /// set and not empty), else the system library.
@@ -117,7 +116,8 @@ private:
     Kind m_kind = Kind::kNone;
 };
 
-/// Where to find the virtual keyboard library: beside the binary, else the variable's path.
+/// Where to find the virtual keyboard library: beside the binary (the build tree), in the
+/// installed tree's private folder below it, else the variable's path, else the loader's path.
 std::vector<std::string> VirtualLibraryCandidates(const std::string& executableFolder,
                                                   const char* overridePath);
 

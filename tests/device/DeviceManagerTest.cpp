@@ -296,12 +296,15 @@ TEST(HidLibraryTest, ChoosesTheLibrary) {
         EXPECT_EQ(system->LibraryKind(), HidLibrary::Kind::kSystem);
     }
 
-    // The virtual keyboard is looked for beside the binary first, then where the variable says.
+    // The virtual keyboard is looked for beside the binary first, then in the installed tree's
+    // private folder, then where the variable says.
+    const std::string installed =
+        "/opt/z/bin/" ZEPHYL_LIBDIR_FROM_BINDIR_FOR_TESTS "/libzephyl-virtual-hid.so";
     EXPECT_EQ(VirtualLibraryCandidates("/opt/z/bin", "/tmp/v.so"),
-              (std::vector<std::string>{"/opt/z/bin/libzephyl-virtual-hid.so", "/tmp/v.so",
-                                        "libzephyl-virtual-hid.so"}));
+              (std::vector<std::string>{"/opt/z/bin/libzephyl-virtual-hid.so", installed,
+                                        "/tmp/v.so", "libzephyl-virtual-hid.so"}));
     EXPECT_EQ(VirtualLibraryCandidates("/opt/z/bin/", nullptr),
-              (std::vector<std::string>{"/opt/z/bin/libzephyl-virtual-hid.so",
+              (std::vector<std::string>{"/opt/z/bin/libzephyl-virtual-hid.so", installed,
                                         "libzephyl-virtual-hid.so"}));
 
     test::TempEnvironment environment;
