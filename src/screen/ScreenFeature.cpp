@@ -434,9 +434,8 @@ void ScreenFeature::LoadPage(KeyboardController& controller) {
     if (!layout) {
         return;
     }
+    // The keyboard's clock is set once by the pages' loading, right after this page.
     ImportDefaultAnimations(controller.Database(), Paths(*layout), layout->screenFrameCount);
-    // The page's loading also sets the keyboard's clock.
-    RunClock(controller);
 }
 
 void RegisterScreenFeature(KeyboardController& controller, ScreenFeatureOptions options) {

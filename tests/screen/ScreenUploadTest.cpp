@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
@@ -43,6 +44,10 @@ protected:
         options.resourceFolder = (m_environment.Root() / "resources").string();
         options.skinFolder = (m_environment.Root() / "skin").string();
         options.pause = [](int) {};
+        options.now = [this] {
+            ++m_clockReads;
+            return ScreenClock{2026, 12, 9, 0, 39, 52, 3};
+        };
         RegisterScreenFeature(*m_controller, options);
         m_feature = ScreenFeatureOf(*m_controller);
         m_controller->LoadDeviceDescriptions();
@@ -134,6 +139,7 @@ protected:
     NullControllerView m_view;
     std::shared_ptr<KeyboardController> m_controller;
     std::shared_ptr<ScreenFeature> m_feature;
+    std::atomic<int> m_clockReads{0};  // times a clock was read to be sent
 };
 
 TEST_F(ScreenUploadTest, ImportedGifArrivesDecodedInSlotTwo) {
@@ -202,6 +208,13 @@ TEST_F(ScreenUploadTest, NotAPictureSendsNothing) {
     for (int slot = 1; slot <= 3; ++slot) {
         EXPECT_EQ(Field(Slot(slot), "filled"), "false");
     }
+}
+
+TEST_P(ScreenUploadTest, LoadingThePagesSetsTheClockOnce) {
+    Start(GetParam());
+    m_clockReads = 0;
+    ASSERT_TRUE(m_controller->RunCommand(kCommandLoadPages).done);
+    EXPECT_EQ(m_clockReads.load(), 1);
 }
 
 TEST_P(ScreenUploadTest, ClockOfNinthDecember2026) {
