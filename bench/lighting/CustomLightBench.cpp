@@ -3,6 +3,7 @@
 // every key given an effect, the page shown for ten seconds while the worker streams. Measured:
 // frames a second against the floor that the stream's own pacing pauses set, the spacing of the
 // frames, the worker's CPU to build a frame, and the window thread's CPU while it animates.
+#include "BenchSupport.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
 #include "catalogue/KeyboardLayout.h"
@@ -42,6 +43,7 @@
 namespace {
 
 using namespace zephyl;
+using namespace zephyl::bench;
 namespace fs = std::filesystem;
 using Stopwatch = std::chrono::steady_clock;
 
@@ -51,61 +53,6 @@ constexpr double kBuildGoalUs = 20.0;
 constexpr double kWindowGoalPercent = 3.0;
 constexpr int kRunSeconds = 10;
 constexpr int kTabStrip = 49;
-
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-void PrintRatio(const char* name, const std::string& measured, const std::string& goal,
-                const std::string& anchor, bool met) {
-    std::printf("RATIO\t%s\t%s\t%s\t%s\t%s\n", name, measured.c_str(), goal.c_str(), anchor.c_str(),
-                met ? "met" : "MISSED");
-}
-
-std::string Format(const char* format, double value) {
-    char text[96];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-void UseBenchFolders() {
-    std::string pattern = (fs::temp_directory_path() / "zephyl-bench-light-XXXXXX").string();
-    const char* made = mkdtemp(pattern.data());
-    const fs::path root = made ? fs::path(made) : fs::temp_directory_path();
-    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
-        fs::create_directories(root / name);
-        setenv(name, (root / name).c_str(), 1);
-    }
-    unsetenv("ZEPHYL_VIRTUAL_STATE");
-    unsetenv("ZEPHYL_VIRTUAL_LOG");
-}
-
-/// The steady clock, adding up the pauses the transport makes: the stream's pacing floor.
-class CountingClock final : public TransportClock {
-public:
-    void Sleep(int milliseconds) override {
-        m_sleptMs += milliseconds;
-        const uint64_t before = m_steady.NowUs();
-        m_steady.Sleep(milliseconds);
-        const uint64_t slept = m_steady.NowUs() - before;
-        const uint64_t asked = static_cast<uint64_t>(milliseconds) * 1000;
-        m_overshootUs += static_cast<long long>(slept > asked ? slept - asked : 0);
-    }
-    uint64_t NowMs() override { return m_steady.NowMs(); }
-    uint64_t NowUs() override { return m_steady.NowUs(); }
-    // Paced writes of other transfers are no part of the stream's floor.
-    void SleepUntilUs(uint64_t deadline) override { m_steady.SleepUntilUs(deadline); }
-    long long SleptMs() const { return m_sleptMs.load(); }
-    /// How much longer than asked the pauses took: the system's wake-up latency.
-    long long OvershootUs() const { return m_overshootUs.load(); }
-
-private:
-    SteadyTransportClock m_steady;
-    std::atomic<long long> m_sleptMs{0};
-    std::atomic<long long> m_overshootUs{0};
-};
 
 /// A desktop that asks nothing and shows nothing.
 class QuietServices final : public window::WindowServices {
@@ -205,7 +152,7 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    UseBenchFolders();
+    UseBenchFolders("light");
     QApplication app(argc, argv);
     SetSoftwareName("Zephyl Keyboard Driver");
     SetCurrentLanguageId(1033);

@@ -2,6 +2,7 @@
 // The analyser's own 512-point real transform beside the packaged libraries that could replace
 // it (FFTW's single precision, KissFFT's real transform), on the same music-like input. Each is
 // checked against ours before it is timed, so a wrong setup cannot win the comparison.
+#include "BenchSupport.h"
 #include "lighting/VisualizerAnalysis.h"
 
 #include <benchmark/benchmark.h>
@@ -27,6 +28,7 @@
 namespace {
 
 using namespace zephyl;
+using namespace zephyl::bench;
 constexpr int kLength = kSampleRingLength;
 constexpr int kBins = kLength / 2;
 
@@ -62,12 +64,6 @@ double Disagreement(const std::vector<float>& other) {
         peak = std::max(peak, static_cast<double>(own[k]));
     }
     return peak > 0 ? worst / peak : 1;
-}
-
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 /// Median CPU nanoseconds of one call over a few batches.

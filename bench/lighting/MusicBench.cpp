@@ -5,6 +5,7 @@
 // beside a full-screen grab through the toolkit (goal: about 1 ms), and what the music feature
 // costs while its page is not shown (goal: at most 0.1 % of a core). The screen figures need an
 // X display; without DISPLAY the program starts an Xvfb of its own.
+#include "BenchSupport.h"
 #include "lighting/MusicFeature.h"
 #include "lighting/ScreenLight.h"
 #include "lighting/Visualizer.h"
@@ -43,6 +44,7 @@
 namespace {
 
 using namespace zephyl;
+using namespace zephyl::bench;
 
 std::vector<float> Music(int frames) {
     std::vector<float> samples;
@@ -183,12 +185,6 @@ constexpr double kFramesPerSecond = 1000.0 / Visualizer::kFramePauseMs;
 constexpr double kSampleGoalMs = 1;
 constexpr double kIdleGoalPercent = 0.1;
 
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
 double ProcessCpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
@@ -220,18 +216,6 @@ double SecondsPerCall(const std::function<void()>& call, int calls, int batches,
 double WallSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-void PrintRatio(const char* name, const std::string& measured, const std::string& goal,
-                const std::string& anchor, bool met) {
-    std::printf("RATIO\t%s\t%s\t%s\t%s\t%s\n", name, measured.c_str(), goal.c_str(), anchor.c_str(),
-                met ? "met" : "MISSED");
-}
-
-std::string Format(const char* format, double value) {
-    char text[96];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
 }
 
 std::string FindProgram(const std::string& name) {

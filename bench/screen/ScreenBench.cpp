@@ -2,6 +2,7 @@
 // The screen image of a 256-frame 128 × 128 GIF, beside giflib's bare decode of the same file,
 // and a whole cable upload (the worker's upload command, slot selection included) to the virtual
 // keyboard, beside the floor that the transfer's own pauses set.
+#include "BenchSupport.h"
 #include "app/ControllerView.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
@@ -35,6 +36,7 @@
 namespace {
 
 using namespace zephyl;
+using namespace zephyl::bench;
 using Stopwatch = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
@@ -64,14 +66,6 @@ double Seconds(Stopwatch::time_point start) {
     return std::chrono::duration<double>(Stopwatch::now() - start).count();
 }
 
-/// CPU time of the calling thread: on a machine shared with other work, wall time says more about
-/// the other work than about the code measured.
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
 double Median(std::vector<double> values) {
     if (values.empty()) {
         return 0;
@@ -80,27 +74,9 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-/// The bench's own folders, so that the database and settings of a run never touch the user's.
-const fs::path& BenchFolder() {
-    static const fs::path folder = [] {
-        std::string pattern = (fs::temp_directory_path() / "zephyl-bench-screen-XXXXXX").string();
-        const char* made = mkdtemp(pattern.data());
-        const fs::path root = made ? fs::path(made) : fs::temp_directory_path();
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
-            const fs::path sub = root / name;
-            fs::create_directories(sub);
-            setenv(name, sub.c_str(), 1);
-        }
-        unsetenv("ZEPHYL_VIRTUAL_STATE");
-        unsetenv("ZEPHYL_VIRTUAL_LOG");
-        return root;
-    }();
-    return folder;
-}
-
 /// Moving gradients, different in every frame as a video's are.
 std::string WriteGradientGif(const std::string& name, int frames, int width, int height) {
-    const std::string file = (BenchFolder() / name).string();
+    const std::string file = (UseBenchFolders("screen") / name).string();
     std::vector<RgbaImage> pictures;
     for (int f = 0; f < frames; ++f) {
         RgbaImage frame(width, height);
@@ -163,40 +139,20 @@ void BM_ScreenImageFromGif(benchmark::State& state) {
 }
 BENCHMARK(BM_ScreenImageFromGif)->Unit(benchmark::kMillisecond);
 
-/// The steady clock, counting the pauses the transport asks of it: each pacing pause is one
-/// pacing delay of the floor, each plain sleep its length.
-class CountingClock final : public TransportClock {
-public:
-    void Sleep(int milliseconds) override {
-        m_sleptMs += milliseconds;
-        m_steady.Sleep(milliseconds);
-    }
-    uint64_t NowMs() override { return m_steady.NowMs(); }
-    uint64_t NowUs() override { return m_steady.NowUs(); }
-    void SleepUntilUs(uint64_t deadline) override {
-        ++m_pauses;
-        m_steady.SleepUntilUs(deadline);
-    }
-    void Reset() {
-        m_pauses = 0;
-        m_sleptMs = 0;
-    }
-    double FloorSeconds(int pacingMs) const {
-        return (static_cast<double>(m_pauses) * pacingMs + static_cast<double>(m_sleptMs)) / 1000;
-    }
-
-private:
-    SteadyTransportClock m_steady;
-    std::atomic<long long> m_pauses{0};
-    std::atomic<long long> m_sleptMs{0};
-};
+/// The floor a transfer's pauses set: each paced pause is one pacing delay, each plain sleep its
+/// length.
+double FloorSeconds(const CountingClock& clock, int pacingMs) {
+    return (static_cast<double>(clock.PacedPauses()) * pacingMs +
+            static_cast<double>(clock.SleptMs())) /
+           1000;
+}
 
 /// Command 17 with a 10-frame GIF to slot 2 of the screen model on its cable, run as the worker
 /// runs it. The floor is every pause the transfer must make: the pacing pauses of its confirmed
 /// reports and the slot blocks' waits; decoding, the bulk units and the keyboard's answers are
 /// what the upload adds to it.
 void BM_CableUpload(benchmark::State& state) {
-    BenchFolder();
+    UseBenchFolders("screen");
     const std::string gif =
         WriteGradientGif("frames10.gif", kUploadFrames, 160, 128);  // the model's screen size
     SetSoftwareName("Zephyl Keyboard Driver");
@@ -211,8 +167,8 @@ void BM_CableUpload(benchmark::State& state) {
     std::atomic<long long> featurePauseMs{0};
     ScreenFeatureOptions options;
     // No default animations: the bench uploads its own file.
-    options.resourceFolder = (BenchFolder() / "resources").string();
-    options.skinFolder = (BenchFolder() / "skin").string();
+    options.resourceFolder = (UseBenchFolders("screen") / "resources").string();
+    options.skinFolder = (UseBenchFolders("screen") / "skin").string();
     options.pause = [&featurePauseMs](int milliseconds) {
         featurePauseMs += milliseconds;
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -244,7 +200,7 @@ void BM_CableUpload(benchmark::State& state) {
             break;
         }
         g_figures.uploadSeconds += seconds;
-        g_figures.floorSeconds += clock->FloorSeconds(pacing) + featurePauseMs / 1000.0;
+        g_figures.floorSeconds += FloorSeconds(*clock, pacing) + featurePauseMs / 1000.0;
         ++g_figures.uploads;
     }
     controller->Shutdown();
@@ -257,18 +213,6 @@ void BM_CableUpload(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CableUpload)->Unit(benchmark::kMillisecond)->Iterations(10);
-
-void PrintRatio(const char* name, const std::string& measured, const std::string& goal,
-                const std::string& anchor, bool met) {
-    std::printf("RATIO\t%s\t%s\t%s\t%s\t%s\n", name, measured.c_str(), goal.c_str(), anchor.c_str(),
-                met ? "met" : "MISSED");
-}
-
-std::string Format(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 void PrintRatios() {
     if (!g_figures.buildCpuSeconds.empty() && !g_figures.giflibCpuSeconds.empty()) {
@@ -303,6 +247,6 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     PrintRatios();
     std::error_code ignored;
-    fs::remove_all(BenchFolder(), ignored);
+    fs::remove_all(UseBenchFolders("screen"), ignored);
     return 0;
 }

@@ -3,6 +3,7 @@
 // the worker streams to the virtual keyboard. Measured: the frames that reach the keyboard a
 // second against the floor the stream's own pacing pauses set, and how many client updates
 // each frame carried.
+#include "BenchSupport.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
 #include "core/Core.h"
@@ -34,54 +35,13 @@
 namespace {
 
 using namespace zephyl;
+using namespace zephyl::bench;
 namespace fs = std::filesystem;
 using Stopwatch = std::chrono::steady_clock;
 
 constexpr double kFloorShareGoal = 0.95;
 constexpr int kRunSeconds = 10;
 constexpr int kUpdatesPerSecond = 100;
-
-void PrintRatio(const char* name, const std::string& measured, const std::string& goal,
-                const std::string& anchor, bool met) {
-    std::printf("RATIO\t%s\t%s\t%s\t%s\t%s\n", name, measured.c_str(), goal.c_str(), anchor.c_str(),
-                met ? "met" : "MISSED");
-}
-
-std::string Format(const char* format, double value) {
-    char text[96];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-void UseBenchFolders() {
-    std::string pattern = (fs::temp_directory_path() / "zephyl-bench-sdk-XXXXXX").string();
-    const char* made = mkdtemp(pattern.data());
-    const fs::path root = made ? fs::path(made) : fs::temp_directory_path();
-    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
-        fs::create_directories(root / name);
-        setenv(name, (root / name).c_str(), 1);
-    }
-    unsetenv("ZEPHYL_VIRTUAL_STATE");
-    unsetenv("ZEPHYL_VIRTUAL_LOG");
-}
-
-/// The steady clock, adding up the pauses the transport makes: the stream's pacing floor.
-class CountingClock final : public TransportClock {
-public:
-    void Sleep(int milliseconds) override {
-        m_sleptMs += milliseconds;
-        m_steady.Sleep(milliseconds);
-    }
-    uint64_t NowMs() override { return m_steady.NowMs(); }
-    uint64_t NowUs() override { return m_steady.NowUs(); }
-    // Paced writes of other transfers are no part of the stream's floor.
-    void SleepUntilUs(uint64_t deadline) override { m_steady.SleepUntilUs(deadline); }
-    long long SleptMs() const { return m_sleptMs.load(); }
-
-private:
-    SteadyTransportClock m_steady;
-    std::atomic<long long> m_sleptMs{0};
-};
 
 std::vector<std::uint8_t> UpdateLedsPacket(size_t leds, int step) {
     std::vector<std::uint8_t> body;
@@ -117,7 +77,7 @@ int Connect(std::uint16_t port) {
 }  // namespace
 
 int main() {
-    UseBenchFolders();
+    UseBenchFolders("sdk");
     SetSoftwareName("Zephyl Keyboard Driver");
     SetCurrentLanguageId(1033);
     auto clock = std::make_shared<CountingClock>();
