@@ -1,21 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // zephylctl customlight as a user runs it, against the virtual keyboard.
 #include "support/TempEnvironment.h"
+#include "support/Zephylctl.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <regex>
-#include <sys/wait.h>
 
 namespace zephyl {
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using Result = test::CliResult;
 
 class CustomLightCliTest : public ::testing::Test {
 protected:
@@ -29,17 +25,7 @@ protected:
     }
 
     Result Run(const std::string& arguments) {
-        const auto out = m_environment.Root() / "out.txt";
-        const auto err = m_environment.Root() / "err.txt";
-        const std::string command = std::string(ZEPHYL_RUNTIME_DIR) +
-                                    "/zephylctl --virtual-keyboard=101:0 " + arguments + " >'" +
-                                    out.string() + "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        Result result;
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = test::ReadFile(out);
-        result.err = test::ReadFile(err);
-        return result;
+        return test::RunZephylctl(m_environment.Root(), "--virtual-keyboard=101:0 " + arguments);
     }
 
     /// Frame commands (04 20) in the report log.

@@ -3,6 +3,7 @@
 // included) with its golden trace: however the transport paces and waits, the keyboard gets the
 // same bytes. Set ZEPHYL_RECORD_TRACES=1 to write the trace anew (then read the diff).
 #include "support/TempEnvironment.h"
+#include "support/Zephylctl.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 #include <fstream>
 #include <regex>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace zephyl {
@@ -41,11 +41,9 @@ TEST(KeyWriteTraceTest, CableKeyWriteOfBothLayersSendsTheGoldenReports) {
     environment.SetVariable("ZEPHYL_VIRTUAL_STATE", std::nullopt);
     const std::string logPath = (environment.Root() / "reports.jsonl").string();
     environment.SetVariable("ZEPHYL_VIRTUAL_LOG", logPath);
-    const std::string command = std::string(ZEPHYL_RUNTIME_DIR) +
-                                "/zephylctl --virtual-keyboard=101:0 keys assign A disable "
-                                ">/dev/null 2>&1";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+    const test::CliResult run =
+        test::RunZephylctl(environment.Root(), "--virtual-keyboard=101:0 keys assign A disable");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::vector<std::string> reports = LoggedReports(logPath);
 
     if (std::getenv("ZEPHYL_RECORD_TRACES")) {

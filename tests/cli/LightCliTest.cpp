@@ -1,20 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // zephylctl light and userlight against the virtual keyboard's memory.
 #include "support/TempEnvironment.h"
+#include "support/Zephylctl.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <sys/wait.h>
 
 namespace zephyl {
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using Result = test::CliResult;
 
 class LightCliTest : public ::testing::Test {
 protected:
@@ -27,17 +23,7 @@ protected:
     }
 
     Result Run(const std::string& arguments) {
-        const auto out = m_environment.Root() / "out.txt";
-        const auto err = m_environment.Root() / "err.txt";
-        const std::string command = std::string(ZEPHYL_RUNTIME_DIR) +
-                                    "/zephylctl --virtual-keyboard=101:0 " + arguments + " >'" +
-                                    out.string() + "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        Result result;
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = test::ReadFile(out);
-        result.err = test::ReadFile(err);
-        return result;
+        return test::RunZephylctl(m_environment.Root(), "--virtual-keyboard=101:0 " + arguments);
     }
 
     std::string Memory(const std::string& name) {

@@ -2,21 +2,17 @@
 // zephylctl screen against the virtual keyboard's memory, on the cable and the receiver.
 #include "screen/GifCodec.h"
 #include "support/TempEnvironment.h"
+#include "support/Zephylctl.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
-#include <sys/wait.h>
 
 namespace zephyl {
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using Result = test::CliResult;
 
 class ScreenCliTest : public ::testing::Test {
 protected:
@@ -29,17 +25,8 @@ protected:
     }
 
     Result Run(const std::string& scenario, const std::string& arguments) {
-        const auto out = m_environment.Root() / "out.txt";
-        const auto err = m_environment.Root() / "err.txt";
-        const std::string command = std::string(ZEPHYL_RUNTIME_DIR) +
-                                    "/zephylctl --model 102 --virtual-keyboard=" + scenario + " " +
-                                    arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        Result result;
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = test::ReadFile(out);
-        result.err = test::ReadFile(err);
-        return result;
+        return test::RunZephylctl(m_environment.Root(),
+                                  "--model 102 --virtual-keyboard=" + scenario + " " + arguments);
     }
 
     /// The keyboard's memory of slot `number`, a flat JSON object.
