@@ -9,14 +9,12 @@
 #include "protocol/SettingsReports.h"
 #include "protocol/StatusReports.h"
 #include "support/TempEnvironment.h"
+#include "support/Traces.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -80,43 +78,13 @@ protected:
         exchange();
         std::ifstream in(s_logPath);
         in.seekg(mark);
-        static const std::regex field(
-            R"re("iface":"([a-z]+)".*"op":"([a-z_]+)".*"hex":"([0-9a-fA-F]*)")re");
-        std::vector<std::string> sent;
-        std::string text;
-        while (std::getline(in, text)) {
-            std::smatch m;
-            if (std::regex_search(text, m, field) && (m[2] == "write" || m[2] == "set_feature")) {
-                std::string hex = m[3];
-                std::transform(hex.begin(), hex.end(), hex.begin(), ::tolower);
-                sent.push_back(std::string(m[1]) + " " + std::string(m[2]) + " " + hex);
-            }
-        }
-        return sent;
+        return test::LoggedReports(in, true);
     }
 
-    /// Compares with the golden trace, or writes it when recording.
+    /// Compares with the golden trace of that name, or writes it when recording.
     static void ExpectTrace(const std::string& name, const std::string& title,
                             const std::vector<std::string>& sent) {
-        const std::string path = std::string(ZEPHYL_DEVICE_TRACE_DIR "/") + name;
-        if (std::getenv("ZEPHYL_RECORD_TRACES")) {
-            std::ofstream out(path);
-            out << "# SPDX-License-Identifier: GPL-2.0-or-later\n# " << title
-                << "\n# iface op hex (bytes as they cross the hidapi call, report id first)\n";
-            for (const std::string& line : sent) {
-                out << line << "\n";
-            }
-        }
-        std::ifstream in(path);
-        ASSERT_TRUE(in) << path;
-        std::vector<std::string> golden;
-        std::string text;
-        while (std::getline(in, text)) {
-            if (!text.empty() && text[0] != '#') {
-                golden.push_back(text);
-            }
-        }
-        EXPECT_EQ(sent, golden) << name;
+        test::ExpectTrace(std::string(ZEPHYL_DEVICE_TRACE_DIR "/") + name, title, sent);
     }
 
     static KeyboardSettings ExampleSettings() {
