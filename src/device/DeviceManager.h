@@ -28,7 +28,8 @@ struct CableBlockOptions {
     bool confirmBlock = false;  ///< a one-packet block the keyboard answers with a status
     enum class Refresh { kNone, kConfirmed, kUnconfirmed };
     Refresh refresh = Refresh::kNone;  ///< sent after the end
-    int pauseAroundBlock = 0;          ///< ms after the header and after the block
+    int pauseBeforeBlock = 0;          ///< ms between the header and the block
+    int pauseAfterBlock = 0;           ///< ms between the block and the end
     TransferPause pause;
 };
 

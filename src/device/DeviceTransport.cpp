@@ -305,9 +305,9 @@ bool DeviceManager::SendCableBlock(uint8_t dataType, uint8_t argument,
     const auto packets = static_cast<uint16_t>(CablePacketCount(block.size()));
     bool accepted = SendFeature(BuildBeginCommand(options.macroBegin), true);
     accepted = SendFeature(BuildHeaderCommand(dataType, argument, packets), true) && accepted;
-    wait(options.pauseAroundBlock);
+    wait(options.pauseBeforeBlock);
     accepted = SendFeature(block, options.confirmBlock) && accepted;
-    wait(options.pauseAroundBlock);
+    wait(options.pauseAfterBlock);
     accepted = SendFeature(BuildEndCommand(), true) && accepted;
     if (options.refresh != CableBlockOptions::Refresh::kNone) {
         const bool confirm = options.refresh == CableBlockOptions::Refresh::kConfirmed;

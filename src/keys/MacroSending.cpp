@@ -20,7 +20,8 @@ MacroUpload SendCable(DeviceManager& devices, const std::vector<std::uint8_t>& b
     const std::vector<std::uint8_t> image = CableMacroImage(body);
     CableBlockOptions options;
     options.macroBegin = true;
-    options.pauseAroundBlock = kCablePauseMs;
+    options.pauseBeforeBlock = kCablePauseMs;
+    options.pauseAfterBlock = kCablePauseMs;
     options.pause = pause;
     return Result(devices.SendCableBlock(kDataMacroImage, 0, image, options));
 }

@@ -173,26 +173,17 @@ void ScreenFeature::Pause(int milliseconds) const {
 }
 
 bool ScreenFeature::SendSelectSlot(KeyboardController& controller, int slot) {
-    // Each block is written by hand rather than with SendCableBlock, whose pause comes before
-    // the block as well: the keyboard needs its 80 ms only after a slot block, and a second
-    // pause would double the time slot selection takes.
+    // The keyboard needs its 80 ms after a slot block only; a pause before it too would double
+    // the time slot selection takes.
+    CableBlockOptions options;
+    options.confirmBlock = true;
+    options.pauseAfterBlock = kSlotBlockPauseMs;
+    options.pause = [this](int milliseconds) { Pause(milliseconds); };
     DeviceManager& devices = controller.Devices();
-    const auto sendBlock = [this, &devices](std::uint8_t dataType,
-                                            std::span<const std::uint8_t> block) {
-        bool accepted = devices.SendFeature(BuildBeginCommand(), true);
-        accepted = devices.SendFeature(
-                       BuildHeaderCommand(
-                           dataType, 0, static_cast<std::uint16_t>(CablePacketCount(block.size()))),
-                       true) &&
-                   accepted;
-        accepted = devices.SendFeature(block, true) && accepted;
-        Pause(kSlotBlockPauseMs);
-        return devices.SendFeature(BuildEndCommand(), true) && accepted;
-    };
-    const auto select = BuildSelectSlotBlock(slot);
-    bool accepted = sendBlock(kDataScreenBlock, select);
-    const auto settings = BuildScreenSettingsBlock();
-    accepted = sendBlock(kDataSettings, settings) && accepted;
+    bool accepted =
+        devices.SendCableBlock(kDataScreenBlock, 0, BuildSelectSlotBlock(slot), options);
+    accepted =
+        devices.SendCableBlock(kDataSettings, 0, BuildScreenSettingsBlock(), options) && accepted;
     return accepted;
 }
 

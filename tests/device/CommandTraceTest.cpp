@@ -143,7 +143,8 @@ TEST_F(CommandTraceTest, CableWriteSequences) {
 
     CableBlockOptions macro;
     macro.macroBegin = true;
-    macro.pauseAroundBlock = 30;
+    macro.pauseBeforeBlock = 30;
+    macro.pauseAfterBlock = 30;
     macro.pause = record;
     ExpectTrace("macro_image_cable.txt",
                 "Macro image over the cable: the macro begin, header of eight packets, image, end.",

@@ -139,7 +139,8 @@ TEST(TransportTest, CableBlockSequenceGoesOnPastARefusedStep) {
         CableBlockOptions options;
         options.macroBegin = true;
         options.refresh = CableBlockOptions::Refresh::kConfirmed;
-        options.pauseAroundBlock = 30;
+        options.pauseBeforeBlock = 30;
+        options.pauseAfterBlock = 30;
         options.pause = [&pauses](int ms) { pauses.push_back(ms); };
         std::vector<uint8_t> block(128, 0x11);
         EXPECT_FALSE(t.manager.SendCableBlock(0x15, 0x02, block, options));
