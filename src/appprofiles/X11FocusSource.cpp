@@ -181,12 +181,6 @@ bool WaylandSession() {
     return (type && std::string(type) == "wayland") || (wayland && *wayland);
 }
 
-bool FocusSourceAvailable() {
-    // Under Wayland an X display may still be there for older programs, but its active window
-    // says nothing about the native windows that have the focus.
-    return !WaylandSession() && X11FocusSource::Open() != nullptr;
-}
-
 std::vector<FocusedProgram> RunningPrograms() {
     const auto source = X11FocusSource::Open();
     return source ? source->TopLevelPrograms() : std::vector<FocusedProgram>();

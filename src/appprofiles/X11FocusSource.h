@@ -39,8 +39,6 @@ private:
 
 /// Whether the desktop session is a Wayland one (XDG_SESSION_TYPE, WAYLAND_DISPLAY).
 bool WaylandSession();
-/// Whether this session has an active-window source for automatic profile switching.
-bool FocusSourceAvailable();
 
 /// The programs of the session's top-level windows; empty without an X display.
 std::vector<FocusedProgram> RunningPrograms();

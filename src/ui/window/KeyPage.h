@@ -120,7 +120,7 @@ private:
     void StartFollowingPrograms();
     /// The programs bound to `profile` in their list. Any thread.
     void ShowBindings(int profile);
-    /// The programs of the session's windows in the chooser.
+    /// The programs of the session's windows in the chooser; caller holds m_mutex.
     void FillRunningPrograms();
     void OnChooseProgram();
     void OnBindProgram();
@@ -141,9 +141,9 @@ private:
     glint::MListBox* m_appList = nullptr;
     glint::MComboBox* m_appChoice = nullptr;
     glint::MEdit* m_appName = nullptr;
-    std::vector<std::string> m_runningPrograms;  ///< the chooser's items; the window thread
+    std::vector<std::string> m_runningPrograms;  ///< the chooser's items; under m_mutex
     std::once_flag m_followStarted;
-    std::atomic<bool> m_followAvailable{false};
+    std::atomic<bool> m_followAvailable{true};  ///< false once the first load found no X11
     std::unique_ptr<AppProfileFollower> m_follower;
 };
 

@@ -42,13 +42,13 @@ void KeyPage::BuildAppControls() {
     m_appName->SetLimitText(static_cast<int>(kMaxProgramName));
     MakeButton(kBindApp, kTextBind);
     MakeButton(kUnbindApp, kTextUnbind);
-    m_followAvailable.store(FocusSourceAvailable());
+    // The display is asked nothing until the page first loads: the window's start stays free
+    // of it, and a keyboard that never connects never needs it.
     OnLanguage([this] {
         if (!m_followAvailable.load()) {
             m_appStatus->SetTitle(Text(kTextNeedsX11));
         }
     });
-    FillRunningPrograms();
 }
 
 void KeyPage::LayoutAppControls(int bottom, int listWidth) {
@@ -68,12 +68,15 @@ void KeyPage::LayoutAppControls(int bottom, int listWidth) {
 
 void KeyPage::StartFollowingPrograms() {
     std::call_once(m_followStarted, [this] {
-        auto source = m_followAvailable.load() ? X11FocusSource::Open() : nullptr;
+        // Under Wayland an X display may still be there for older programs, but its active
+        // window says nothing about the native windows that have the focus.
+        auto source = WaylandSession() ? nullptr : X11FocusSource::Open();
         if (!source) {
             m_followAvailable.store(false);
             m_appStatus->SetTitle(Text(kTextNeedsX11));
             return;
         }
+        FillRunningPrograms();
         m_follower = std::make_unique<AppProfileFollower>(Controller(), std::move(source));
         m_follower->SetSwitchShown(
             [gate = m_context.gate, this](int profile, const std::string& program) {
@@ -137,6 +140,7 @@ void KeyPage::FillRunningPrograms() {
 }
 
 void KeyPage::OnChooseProgram() {
+    std::lock_guard lock(m_mutex);
     const int index = m_appChoice->GetCurData();
     if (index >= 0 && size_t(index) < m_runningPrograms.size()) {
         m_appName->SetEditText(QString::fromStdString(m_runningPrograms[size_t(index)]));
@@ -168,6 +172,7 @@ void KeyPage::OnBindProgram() {
     }
     m_appName->SetEditText(QString());
     ShowBindings(profile);
+    std::lock_guard lock(m_mutex);
     FillRunningPrograms();
 }
 
