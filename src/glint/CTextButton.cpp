@@ -58,7 +58,7 @@ void CTextButton::PaintButton(QPainter& painter, int state) {
     if (state == look::kHover) {
         caption.style |= kFontUnderline;
     }
-    DrawCaption(painter, rect().adjusted(4, 0, -4, 0), caption, FromArgb(text));
+    DrawCaption(painter, CaptionRect(4), caption, FromArgb(text));
 }
 
 }  // namespace zephyl::glint

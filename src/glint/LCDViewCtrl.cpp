@@ -2,6 +2,7 @@
 #include "glint/LCDViewCtrl.h"
 
 #include "glint/ImageViewCache.h"
+#include "glint/TextFit.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,7 +12,8 @@
 namespace zephyl::glint {
 namespace {
 
-constexpr int kLabelHeight = 22;
+// Two lines under each picture: a slot says how many frames it holds and how many it takes.
+constexpr int kLabelHeight = 34;
 constexpr int kGap = 8;
 const QColor kSelectedFrame(0xEE, 0x6E, 0x01);
 const QColor kFrame(0x60, 0x60, 0x60);
@@ -118,9 +120,16 @@ void LCDViewCtrl::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(i == selected ? kSelectedFrame : kFrame, i == selected ? 2 : 1));
         painter.drawRect(picture.adjusted(0, 0, -1, -1));
         painter.setPen(QColor::fromRgba(GetTextColor()));
-        painter.drawText(
-            QRect(cell.left() - kGap / 2, picture.bottom(), cell.width() + kGap, kLabelHeight),
-            Qt::AlignCenter, cells[i].label);
+        const QRect label(cell.left() - kGap / 2, picture.bottom(), cell.width() + kGap,
+                          kLabelHeight);
+        constexpr int kFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+        const FittedText fitted =
+            FitText(painter.font(), cells[i].label, label, kFlags,
+                    QStringLiteral("LCDViewCtrl %1 slot %2").arg(GetID()).arg(i));
+        painter.save();
+        painter.setFont(fitted.font);
+        painter.drawText(label, kFlags, fitted.text);
+        painter.restore();
     }
 }
 

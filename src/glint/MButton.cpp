@@ -34,7 +34,16 @@ void MButton::PaintButton(QPainter& painter, int state) {
         look::DrawButtonFace(painter, rect(), state);
     }
     const Caption caption = GetCaption();
-    DrawCaption(painter, rect().adjusted(6, 0, -6, 0), caption, FromArgb(caption.colour));
+    DrawCaption(painter, CaptionRect(6), caption, FromArgb(caption.colour));
+}
+
+void MButton::SetCaptionIndent(int pixels) {
+    m_captionIndent = pixels;
+    Changed();
+}
+
+QRect MButton::CaptionRect(int margin) const {
+    return rect().adjusted(margin + m_captionIndent.load(), 0, -margin, 0);
 }
 
 void MButton::paintEvent(QPaintEvent*) {

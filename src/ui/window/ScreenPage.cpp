@@ -97,11 +97,12 @@ void ScreenPage::BuildControls() {
     m_editor->AddMTimer();
     MakeCheck(kGrid, 862);
     // The mode's glyph sits at the left of each face, so the caption keeps to the right.
+    constexpr int kGlyphRoom = 22;
     auto* preview = Make<glint::CTextButton>(kPreview);
-    preview->SetAlignment(glint::kAlignRight);
+    preview->SetCaptionIndent(kGlyphRoom);
     CaptionText(preview, 808);
     auto* edit = Make<glint::CTextButton>(kEdit);
-    edit->SetAlignment(glint::kAlignRight);
+    edit->SetCaptionIndent(kGlyphRoom);
     CaptionText(edit, 809);
     ShowEditorMode();
     m_frames = Make<glint::ImageViewList>(kFrames);
@@ -480,7 +481,7 @@ void ScreenPage::LoadSlots() {
         }
         m_screens->AddItem({});
         m_screens->SetItemInfo(slot,
-                               QStringLiteral("%1 %2 %3 %4")
+                               QStringLiteral("%1 %2\n%3 %4")
                                    .arg(Text(866))
                                    .arg(frames)
                                    .arg(Text(867))

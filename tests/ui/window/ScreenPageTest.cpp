@@ -167,7 +167,7 @@ TEST_F(ScreenPageTest, ImportedGifUploadedToSlotTwoArrivesDecoded) {
     // The slot strip shows what the slot received.
     const glint::LCDViewSlot shown = m_slots->GetItem(1);
     EXPECT_FALSE(shown.picture.isEmpty());
-    EXPECT_TRUE(shown.label.contains(QStringLiteral(" 3 ")));
+    EXPECT_TRUE(shown.label.contains(QStringLiteral(" 3\n")));  // frames, then the limit
 }
 
 TEST_F(ScreenPageTest, FrameOperationsAreKeptUntilSaved) {
