@@ -5,6 +5,7 @@
 #include "glint/SkinImage.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -123,7 +124,7 @@ int CDeviceList::IndexAt(const QPoint& point) const {
     return -1;
 }
 
-void CDeviceList::paintEvent(QPaintEvent*) {
+void CDeviceList::paintEvent(QPaintEvent* event) {
     std::vector<Device> devices;
     int selected = -1;
     {
@@ -137,6 +138,9 @@ void CDeviceList::paintEvent(QPaintEvent*) {
     for (int i = 0; i < int(devices.size()); ++i) {
         const Device& device = devices[i];
         const QRect card = CardRect(i);
+        if (!event->region().intersects(card)) {
+            continue;
+        }
         const bool connected = device.state != 0;
         QColor border = look::kBorder;
         if (i == selected) {

@@ -196,6 +196,7 @@ const CGifPicture::Frame* CGifPicture::FrameAt(int index) {
             m_reader->nextImageDelay() > 0 ? m_reader->nextImageDelay() : kDefaultDelayMs;
         for (const QRect& part : PaintedParts(image)) {
             decoded.pieces.push_back({part, image.copy(part)});
+            decoded.area += part;
         }
         m_frames.push_back(std::move(decoded));
     }
@@ -246,6 +247,10 @@ QRect CGifPicture::ToWidget(const QRect& rect) const {
 }
 
 QRegion CGifPicture::FrameRegion(const Frame& frame) const {
+    const QRect origin = ToWidget(QRect(QPoint(0, 0), m_frameSize));
+    if (origin.size() == m_frameSize) {
+        return frame.area.translated(origin.topLeft());
+    }
     QRegion region;
     for (const Piece& piece : frame.pieces) {
         region += ToWidget(piece.rect);

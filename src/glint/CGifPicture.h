@@ -50,6 +50,7 @@ private:
     };
     struct Frame {
         std::vector<Piece> pieces;
+        QRegion area;   ///< the pieces together, in the frame's coordinates
         int delay = 0;  ///< ms
     };
 

@@ -24,7 +24,7 @@ int MPicture::GetShowMode() const {
     return m_mode;
 }
 
-void MPicture::paintEvent(QPaintEvent*) {
+void MPicture::paintEvent(QPaintEvent* event) {
     int mode = 0;
     int value = 0;
     {
@@ -41,9 +41,20 @@ void MPicture::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     switch (mode) {
-        case 1:
-            SkinImage::DrawState(painter, rect(), picture, states, state);
+        case 1: {
+            const QRect source = SkinImage::StateRect(picture, states, state);
+            if (source.size() != size()) {
+                SkinImage::DrawState(painter, rect(), picture, states, state);
+                break;
+            }
+            // A window background under a small animation: drawn part by part, each part is
+            // copied straight, while one call over a ragged region would go span by span and
+            // share the work out to helper threads on every frame.
+            for (const QRect& part : event->region()) {
+                painter.drawPixmap(part, picture, part.translated(source.topLeft()));
+            }
             break;
+        }
         case 2: {
             const QRect source = SkinImage::StateRect(picture, states, state);
             QRect place(QPoint(0, 0), source.size().scaled(size(), Qt::KeepAspectRatio));

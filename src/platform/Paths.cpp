@@ -52,19 +52,18 @@ std::string WithTrailingSlash(std::string path) {
 }
 
 std::string ExecutableFolder() {
-    std::error_code error;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return "./";
-    }
-    return WithTrailingSlash(self.parent_path().string());
+    // The program's file does not move while it runs.
+    static const std::string folder = [] {
+        std::error_code error;
+        std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+        return error ? std::string("./") : WithTrailingSlash(self.parent_path().string());
+    }();
+    return folder;
 }
 
-std::string ResourceFolder() {
-    std::string overridden = Environment("ZEPHYL_RESOURCE_DIR");
-    if (!overridden.empty()) {
-        return WithTrailingSlash(overridden);
-    }
+namespace {
+
+std::string FindResourceFolder() {
     std::string beside = ExecutableFolder();
     std::error_code error;
     if (std::filesystem::is_regular_file(beside + "config.xml", error)) {
@@ -78,6 +77,19 @@ std::string ResourceFolder() {
         return WithTrailingSlash(installed.string());
     }
     return WithTrailingSlash(ZEPHYL_INSTALLED_RESOURCE_DIR);
+}
+
+}  // namespace
+
+std::string ResourceFolder() {
+    std::string overridden = Environment("ZEPHYL_RESOURCE_DIR");
+    if (!overridden.empty()) {
+        return WithTrailingSlash(overridden);
+    }
+    // Every skin picture painted asks for this folder: look for the data once, not on each
+    // frame of an animation.
+    static const std::string found = FindResourceFolder();
+    return found;
 }
 
 std::string UserDataHome() {

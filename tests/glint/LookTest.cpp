@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -76,6 +77,42 @@ TEST_F(LookTest, PanelsFillWithTheirColourAndTransparency) {
     panel->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     const QColor blended = image.pixelColor(20, 20);
     EXPECT_NEAR(blended.red(), 0xC8 * 50 / 255, 2);
+}
+
+TEST_F(LookTest, AWindowBackgroundRepaintedInPartsMatchesTheWholePicture) {
+    zephyl::test::TempEnvironment environment;
+    const QString folder = QString::fromStdString(environment.Root().string());
+    QImage source(160, 90, QImage::Format_RGB32);
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x) {
+            source.setPixel(x, y, qRgb(x, y * 2, (x + y) % 256));
+        }
+    }
+    ASSERT_TRUE(source.save(folder + QStringLiteral("/back.png")));
+    Manager::SetSkinFolder(folder);
+    auto* background = m_window->CreateAreaAs<MPicture>(30, QRect(0, 0, 160, 90));
+    background->SetImage(QStringLiteral("back.png"));
+    background->SetShowMode(1);
+    Settle();
+
+    // A ragged region, as an animation's changed tiles make it.
+    QRegion ragged;
+    for (const QRect& part : {QRect(0, 0, 16, 16), QRect(48, 16, 32, 16), QRect(144, 74, 16, 16),
+                              QRect(96, 40, 16, 16)}) {
+        ragged += part;
+    }
+    QImage painted(160, 90, QImage::Format_RGB32);
+    painted.fill(Qt::black);
+    background->render(&painted, QPoint(), ragged, QWidget::RenderFlags());
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x) {
+            const QRgb expected =
+                ragged.contains(QPoint(x, y)) ? source.pixel(x, y) : qRgb(0, 0, 0);
+            ASSERT_EQ(painted.pixel(x, y), expected) << x << "," << y;
+        }
+    }
+    delete background;
+    Manager::SetSkinFolder({});
 }
 
 /// Every image the windows name, with the state count they give it.
@@ -183,6 +220,37 @@ TEST(SkinTest, TheSkinHoldsEveryImageTheWindowsName) {
             EXPECT_GE(image.width() / entry.states * 2, image.height());
         }
     }
+}
+
+TEST(SkinTest, TheHomeAnimationStaysClearOfTheTitleBarAndTheKeyboardCards) {
+    // A spark over a control makes the window repaint that control on every frame, and a frame is
+    // repainted in 16-pixel tiles: the sparks keep out of the tile rows that touch the title bar
+    // (the top 50 rows) and the keyboard cards (from 150 rows above the bottom).
+    App();
+    QImageReader reader(QStringLiteral(ZEPHYL_SOURCE_DATA_DIR "/skins/default/main_bkg.gif"));
+    constexpr int kTile = 16;
+    int frames = 0;
+    for (QImage frame = reader.read(); !frame.isNull(); frame = reader.read()) {
+        SCOPED_TRACE(frames);
+        ++frames;
+        frame = frame.convertToFormat(QImage::Format_ARGB32);
+        const int top = (50 + kTile - 1) / kTile * kTile;
+        const int bottom = (frame.height() - 150) / kTile * kTile;
+        int painted = 0;
+        for (int y = 0; y < frame.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(frame.constScanLine(y));
+            for (int x = 0; x < frame.width(); ++x) {
+                if (qAlpha(line[x]) == 0) {
+                    continue;
+                }
+                ++painted;
+                ASSERT_GE(y, top);
+                ASSERT_LT(y, bottom);
+            }
+        }
+        EXPECT_GT(painted, 0);
+    }
+    EXPECT_GT(frames, 1);
 }
 
 TEST(SkinTest, EveryModelHasItsPicturesAndPlate) {

@@ -330,12 +330,18 @@ def home_background():
 
 
 def home_animation():
-    """Slow sparks rising over the home background; the frames keep everything else clear."""
+    """Slow sparks rising over the home background; the frames keep everything else clear.
+
+    The sparks stay in the open band between the title bar and the keyboard cards, and clear of
+    the 16-pixel tile rows that touch them (the window repaints a frame tile by tile): a spark
+    crossing a card or a caption would make the window repaint it on every frame."""
     random.seed(20260)
     width, height, frames_count = 1280, 720, 16
+    band_top, band_bottom = 66, 552
+    band = band_bottom - band_top
     sparks = []
-    for _ in range(70):
-        sparks.append([random.uniform(0, width), random.uniform(0, height),
+    for _ in range(50):
+        sparks.append([random.uniform(0, width - 4), random.uniform(0, band),
                        random.uniform(1.5, 5.0), random.choice((1, 1, 2))])
     palette_colours = [(0, 0, 0), ACCENT, ACCENT_LIGHT, (0xFF, 0xC8, 0x8A), (0x9A, 0x4A, 0x10)]
     frames = []
@@ -348,7 +354,8 @@ def home_animation():
         draw = ImageDraw.Draw(image)
         for spark in sparks:
             x, y, speed, size = spark
-            y = (y - speed * frame * 6) % height
+            # Each spark with its trail is at most 5 pixels high.
+            y = band_top + (y - speed * frame * 6) % (band - 5)
             twinkle = (frame + int(x)) % 4
             index = (1, 2, 3, 4)[twinkle]
             draw.rectangle([x, y, x + size, y + size], fill=index)
