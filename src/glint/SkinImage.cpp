@@ -4,6 +4,7 @@
 #include "glint/Manager.h"
 
 #include <QHash>
+#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
@@ -11,10 +12,17 @@
 namespace zephyl::glint {
 namespace {
 
-QHash<QString, QPixmap>& Cache() {
-    static QHash<QString, QPixmap> cache;
+struct CachedImage {
+    QPixmap pixmap;
+    quint64 round = 0;  ///< the last round it was loaded in
+};
+
+QHash<QString, CachedImage>& Cache() {
+    static QHash<QString, CachedImage> cache;
     return cache;
 }
+
+quint64 g_round = 0;
 
 }  // namespace
 
@@ -26,13 +34,38 @@ QPixmap SkinImage::Load(const QString& name) {
     auto& cache = Cache();
     auto found = cache.find(path);
     if (found == cache.end()) {
-        found = cache.insert(path, QPixmap(path));
+        // Read through QImage: QPixmap's own loading would keep a second copy in Qt's pixmap
+        // cache, out of reach of ReleaseUnused.
+        found = cache.insert(path, {QPixmap::fromImage(QImage(path)), g_round});
     }
-    return found.value();
+    found->round = g_round;
+    return found->pixmap;
 }
 
 void SkinImage::ClearCache() {
     Cache().clear();
+}
+
+void SkinImage::NewRound() {
+    ++g_round;
+}
+
+int SkinImage::ReleaseUnused() {
+    int released = 0;
+    auto& cache = Cache();
+    for (auto entry = cache.begin(); entry != cache.end();) {
+        if (entry->round != g_round) {
+            entry = cache.erase(entry);
+            ++released;
+        } else {
+            ++entry;
+        }
+    }
+    return released;
+}
+
+int SkinImage::CachedCount() {
+    return int(Cache().size());
 }
 
 QRect SkinImage::StateRect(const QPixmap& strip, int states, int state) {

@@ -17,6 +17,14 @@ public:
     /// The image of a skin file name (see Manager::SkinFile); a null pixmap when it is missing.
     static QPixmap Load(const QString& name);
     static void ClearCache();
+    /// A page switch starts a round, and once the new page has painted, frees the images not
+    /// loaded during the round: pages not shown keep no pictures. One that is still shown but
+    /// was not painted again is read again when it next paints. ReleaseUnused returns how
+    /// many it freed.
+    static void NewRound();
+    static int ReleaseUnused();
+    /// Decoded images kept now.
+    static int CachedCount();
 
     /// The source rectangle of `state` in a strip of `states`. A strip whose states would be
     /// less than half as wide as they are high is read as a single picture, so an image named

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "GlintTestSupport.h"
 
+#include "glint/SkinImage.h"
 #include "support/TempEnvironment.h"
 
 #include <QDir>
@@ -112,6 +113,35 @@ TEST_F(LookTest, AWindowBackgroundRepaintedInPartsMatchesTheWholePicture) {
         }
     }
     delete background;
+    Manager::SetSkinFolder({});
+}
+
+TEST(SkinImageTest, ARoundKeepsOnlyThePicturesLoadedDuringIt) {
+    App();
+    zephyl::test::TempEnvironment environment;
+    const QString folder = QString::fromStdString(environment.Root().string());
+    for (const char* name : {"/old.png", "/shared.png", "/new.png"}) {
+        QImage image(8, 8, QImage::Format_ARGB32);
+        image.fill(Qt::red);
+        ASSERT_TRUE(image.save(folder + QLatin1String(name)));
+    }
+    Manager::SetSkinFolder(folder);
+    SkinImage::NewRound();
+    const qint64 oldKey = SkinImage::Load(QStringLiteral("old.png")).cacheKey();
+    const qint64 sharedKey = SkinImage::Load(QStringLiteral("shared.png")).cacheKey();
+    EXPECT_EQ(SkinImage::CachedCount(), 2);
+
+    // The next page shows one picture of the last and one of its own.
+    SkinImage::NewRound();
+    SkinImage::Load(QStringLiteral("shared.png"));
+    SkinImage::Load(QStringLiteral("new.png"));
+    EXPECT_EQ(SkinImage::ReleaseUnused(), 1);
+    EXPECT_EQ(SkinImage::CachedCount(), 2);
+    EXPECT_EQ(SkinImage::Load(QStringLiteral("shared.png")).cacheKey(), sharedKey);
+    // A freed picture is read again when it is next shown.
+    const QPixmap reloaded = SkinImage::Load(QStringLiteral("old.png"));
+    EXPECT_FALSE(reloaded.isNull());
+    EXPECT_NE(reloaded.cacheKey(), oldKey);
     Manager::SetSkinFolder({});
 }
 

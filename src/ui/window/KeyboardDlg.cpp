@@ -3,9 +3,11 @@
 
 #include "app/CommandFailures.h"
 #include "app/KeyboardController.h"
+#include "glint/SkinImage.h"
 #include "store/SQLiteDB.h"
 #include "text/LanguageText.h"
 #include "platform/Log.h"
+#include "platform/Memory.h"
 #include "ui/capture/XkbKeyNames.h"
 #include "ui/window/ConnectionModeView.h"
 #include "ui/window/CustomLightPage.h"
@@ -28,6 +30,10 @@ namespace {
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 720;
 constexpr int kFirmwareCheckTimer = 300;
+constexpr int kReleaseImagesTimer = 301;
+/// Long enough for a page switched to to have painted, so the pictures it shows are kept, and
+/// for the Home animation to have decoded its frames once, so their scratch memory goes too.
+constexpr int kReleaseImagesDelayMs = 2000;
 constexpr int kAnimationPeriodMs = 16;
 constexpr int kLanguageChangedMessage = 2022;
 
@@ -160,6 +166,11 @@ void KeyboardDlg::OnTimer(int id) {
     if (id == kFirmwareCheckTimer) {
         KillTimer(kFirmwareCheckTimer);
         m_settings->OfferFirmwareUpdate();
+    } else if (id == kReleaseImagesTimer) {
+        KillTimer(kReleaseImagesTimer);
+        if (glint::SkinImage::ReleaseUnused() > 0) {
+            ReturnFreeMemory();
+        }
     }
 }
 
@@ -257,6 +268,9 @@ void KeyboardDlg::SwitchPage(int index) {
     m_tabIndex.store(index);
     m_tabId.store(itemId);
     m_controller->SetCurrentPage(itemId, kTabFeatures[index]);
+    // Pictures of the pages left behind are freed once this one has painted.
+    RunOnWindowThread([] { glint::SkinImage::NewRound(); });
+    SetTimer(kReleaseImagesTimer, kReleaseImagesDelayMs);
 }
 
 int KeyboardDlg::TabToOpen(int requested) const {

@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/Memory.h"
+
+#include <cstdlib>  // defines __GLIBC__ on glibc systems
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace zephyl {
+
+void ReturnFreeMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+}  // namespace zephyl
