@@ -3,6 +3,8 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <pthread.h>
+#include <string>
 
 namespace zephyl {
 
@@ -17,7 +19,7 @@ CThreadBasic::~CThreadBasic() {
     StopThread();
 }
 
-bool CThreadBasic::StartThread(int periodMs, bool periodic, WorkFunction work) {
+bool CThreadBasic::StartThread(int periodMs, bool periodic, WorkFunction work, const char* name) {
     if (IsRunning()) {
         return false;
     }
@@ -26,8 +28,12 @@ bool CThreadBasic::StartThread(int periodMs, bool periodic, WorkFunction work) {
     }
     m_period = periodMs;
     m_shared = std::make_shared<Shared>();
-    m_thread = std::thread([shared = m_shared, periodMs, periodic, work = std::move(work)] {
+    m_thread = std::thread([shared = m_shared, periodMs, periodic, work = std::move(work),
+                            name = std::string(name ? name : "")] {
         using Clock = std::chrono::steady_clock;
+        if (!name.empty()) {
+            pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
+        }
         if (!periodic) {
             work();
         } else {

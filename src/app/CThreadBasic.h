@@ -21,8 +21,9 @@ public:
     CThreadBasic(const CThreadBasic&) = delete;
     CThreadBasic& operator=(const CThreadBasic&) = delete;
 
-    /// Starts the thread unless it runs already; false when it was running.
-    bool StartThread(int periodMs, bool periodic, WorkFunction work);
+    /// Starts the thread unless it runs already; false when it was running. `name` (at most 15
+    /// characters) is what tools such as top and the bench report show for the thread.
+    bool StartThread(int periodMs, bool periodic, WorkFunction work, const char* name = nullptr);
 
     /// Asks the thread to end and waits at most `wait` for it. True when it ended in time.
     bool StopThread(std::chrono::milliseconds wait = std::chrono::milliseconds(1000));

@@ -138,7 +138,8 @@ void KeyboardController::Start() {
         Log(kLogError, "the controller must be owned by a shared_ptr to start its worker");
         return;
     }
-    m_worker.StartThread(kWorkerPeriodMs, true, [self] { self->Work(); });
+    m_worker.StartThread(
+        kWorkerPeriodMs, true, [self] { self->Work(); }, "zephyl-worker");
     PostCommand(kCommandStart);
 }
 

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace zephyl::glint {
 
 MPicture::MPicture(MDialog* owner, int id, QWidget* parent) : MControl(owner, id, parent) {}
@@ -22,6 +24,14 @@ void MPicture::SetShowMode(int mode, int value) {
 int MPicture::GetShowMode() const {
     std::lock_guard lock(m_mutex);
     return m_mode;
+}
+
+void MPicture::SyncExtra() {
+    // A stretched picture without transparency covers all it owns: what lies beneath (the
+    // window's own background) is then not painted under it on every frame of an animation.
+    const bool stretched = GetShowMode() == 1;
+    const QPixmap picture = stretched ? SkinImage::Load(GetImage()) : QPixmap();
+    setAttribute(Qt::WA_OpaquePaintEvent, !picture.isNull() && !picture.hasAlphaChannel());
 }
 
 void MPicture::paintEvent(QPaintEvent* event) {
@@ -42,16 +52,25 @@ void MPicture::paintEvent(QPaintEvent* event) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     switch (mode) {
         case 1: {
+            // A window background under a small animation is drawn part by part of the region
+            // to repaint: one call over a ragged region would go span by span and share the
+            // work out to helper threads on every frame. At its own size a part is copied
+            // straight. Stretched, it is sampled without smoothing, so that every part maps
+            // the picture exactly as the whole does and the parts meet without seams; the
+            // stretched pictures are soft backgrounds, where smoothing shows no difference.
             const QRect source = SkinImage::StateRect(picture, states, state);
-            if (source.size() != size()) {
-                SkinImage::DrawState(painter, rect(), picture, states, state);
-                break;
-            }
-            // A window background under a small animation: drawn part by part, each part is
-            // copied straight, while one call over a ragged region would go span by span and
-            // share the work out to helper threads on every frame.
+            const double sx = double(source.width()) / std::max(width(), 1);
+            const double sy = double(source.height()) / std::max(height(), 1);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
             for (const QRect& part : event->region()) {
-                painter.drawPixmap(part, picture, part.translated(source.topLeft()));
+                if (source.size() == size()) {
+                    painter.drawPixmap(part, picture, part.translated(source.topLeft()));
+                } else {
+                    painter.drawPixmap(
+                        QRectF(part), picture,
+                        QRectF(source.x() + part.x() * sx, source.y() + part.y() * sy,
+                               part.width() * sx, part.height() * sy));
+                }
             }
             break;
         }

@@ -18,6 +18,7 @@ public:
     int GetShowMode() const;
 
 protected:
+    void SyncExtra() override;
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;

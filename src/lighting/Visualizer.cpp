@@ -15,9 +15,7 @@ constexpr size_t kPendingSamples = LoopbackCapture::kRate * LoopbackCapture::kCh
 Visualizer::Visualizer()
     : m_fore(std::make_unique<MusicGrid>()),
       m_back(std::make_unique<MusicGrid>()),
-      m_drained(kPendingSamples),
-      m_frames3(std::make_unique<std::array<MusicFrame, 3>>()),
-      m_samples(kPendingSamples) {}
+      m_frames3(std::make_unique<std::array<MusicFrame, 3>>()) {}
 
 Visualizer::~Visualizer() {
     {
@@ -103,6 +101,11 @@ AnalyserSettings Visualizer::Settings() const {
 void Visualizer::FeedSamples(std::span<const float> interleaved) {
     m_sampleBlocks.fetch_add(1, std::memory_order_relaxed);
     std::lock_guard lock(m_samplesMutex);
+    // A second of sound is held at most; it is taken when sound first comes, as a program
+    // that never captures need not keep it.
+    if (m_samples.empty()) {
+        m_samples.resize(kPendingSamples);
+    }
     if (interleaved.size() >= m_samples.size()) {
         interleaved = interleaved.last(m_samples.size() & ~size_t{1});
         m_sampleCount = 0;
@@ -126,6 +129,9 @@ void Visualizer::RenderFrame() {
     {
         std::lock_guard samples(m_samplesMutex);
         drained = m_sampleCount;
+        if (m_drained.size() < drained) {
+            m_drained.resize(kPendingSamples);
+        }
         std::copy_n(m_samples.begin(), drained, m_drained.begin());
         m_sampleCount = 0;
     }

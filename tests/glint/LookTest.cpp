@@ -81,39 +81,48 @@ TEST_F(LookTest, PanelsFillWithTheirColourAndTransparency) {
 }
 
 TEST_F(LookTest, AWindowBackgroundRepaintedInPartsMatchesTheWholePicture) {
-    zephyl::test::TempEnvironment environment;
-    const QString folder = QString::fromStdString(environment.Root().string());
-    QImage source(160, 90, QImage::Format_RGB32);
-    for (int y = 0; y < source.height(); ++y) {
-        for (int x = 0; x < source.width(); ++x) {
-            source.setPixel(x, y, qRgb(x, y * 2, (x + y) % 256));
+    // At the window's size and stretched from a picture of half of it.
+    for (const QSize pictureSize : {QSize(160, 90), QSize(80, 45)}) {
+        SCOPED_TRACE(pictureSize.width());
+        zephyl::test::TempEnvironment environment;
+        const QString folder = QString::fromStdString(environment.Root().string());
+        QImage source(pictureSize, QImage::Format_RGB32);
+        for (int y = 0; y < source.height(); ++y) {
+            for (int x = 0; x < source.width(); ++x) {
+                source.setPixel(x, y, qRgb(x * 3, y * 5, (x * y) % 256));
+            }
         }
-    }
-    ASSERT_TRUE(source.save(folder + QStringLiteral("/back.png")));
-    Manager::SetSkinFolder(folder);
-    auto* background = m_window->CreateAreaAs<MPicture>(30, QRect(0, 0, 160, 90));
-    background->SetImage(QStringLiteral("back.png"));
-    background->SetShowMode(1);
-    Settle();
+        ASSERT_TRUE(source.save(folder + QStringLiteral("/back.png")));
+        Manager::SetSkinFolder(folder);
+        auto* background = m_window->CreateAreaAs<MPicture>(30, QRect(0, 0, 160, 90));
+        background->SetImage(QStringLiteral("back.png"));
+        background->SetShowMode(1);
+        Settle();
 
-    // A ragged region, as an animation's changed tiles make it.
-    QRegion ragged;
-    for (const QRect& part : {QRect(0, 0, 16, 16), QRect(48, 16, 32, 16), QRect(144, 74, 16, 16),
-                              QRect(96, 40, 16, 16)}) {
-        ragged += part;
-    }
-    QImage painted(160, 90, QImage::Format_RGB32);
-    painted.fill(Qt::black);
-    background->render(&painted, QPoint(), ragged, QWidget::RenderFlags());
-    for (int y = 0; y < source.height(); ++y) {
-        for (int x = 0; x < source.width(); ++x) {
-            const QRgb expected =
-                ragged.contains(QPoint(x, y)) ? source.pixel(x, y) : qRgb(0, 0, 0);
-            ASSERT_EQ(painted.pixel(x, y), expected) << x << "," << y;
+        QImage whole(160, 90, QImage::Format_RGB32);
+        background->render(&whole, QPoint(), QRegion(), QWidget::RenderFlags());
+        if (pictureSize == background->size()) {
+            ASSERT_EQ(whole, source);
         }
+        // A ragged region, as an animation's changed tiles make it, odd places included.
+        QRegion ragged;
+        for (const QRect& part : {QRect(0, 0, 16, 16), QRect(48, 16, 32, 16),
+                                  QRect(144, 74, 16, 16), QRect(97, 41, 15, 13)}) {
+            ragged += part;
+        }
+        QImage painted(160, 90, QImage::Format_RGB32);
+        painted.fill(Qt::black);
+        background->render(&painted, QPoint(), ragged, QWidget::RenderFlags());
+        for (int y = 0; y < painted.height(); ++y) {
+            for (int x = 0; x < painted.width(); ++x) {
+                const QRgb expected =
+                    ragged.contains(QPoint(x, y)) ? whole.pixel(x, y) : qRgb(0, 0, 0);
+                ASSERT_EQ(painted.pixel(x, y), expected) << x << "," << y;
+            }
+        }
+        delete background;
+        Manager::SetSkinFolder({});
     }
-    delete background;
-    Manager::SetSkinFolder({});
 }
 
 TEST(SkinImageTest, ARoundKeepsOnlyThePicturesLoadedDuringIt) {

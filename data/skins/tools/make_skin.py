@@ -315,18 +315,17 @@ def main_background():
     # Fine diagonal hatching, barely visible, so large dark areas do not look flat.
     for x in range(-720, 1280, 28):
         draw.line([(x, 720), (x + 720, 0)], fill=(255, 255, 255, 5), width=1)
-    return image
+    # Opaque, so the window copies it instead of blending it.
+    return image.convert("RGB")
 
 
 def home_background():
+    """Kept at half the window's size and stretched when drawn: it is all soft gradients, and
+    the window holds it the whole time Home is shown."""
     image = vertical_gradient(1280, 720, (0x1A, 0x1A, 0x1D), (0x10, 0x10, 0x12))
     image = Image.alpha_composite(image, glow(image.size, (640, 470), 430, ACCENT, 46))
     image = Image.alpha_composite(image, glow(image.size, (200, 120), 300, (0x3A, 0x5B, 0xFF), 16))
-    draw = ImageDraw.Draw(image)
-    for y in range(24, 720, 32):
-        for x in range(24, 1280, 32):
-            draw.point((x, y), fill=(255, 255, 255, 16))
-    return image
+    return image.resize((640, 360), Image.Resampling.LANCZOS).convert("RGB")
 
 
 def home_animation():
@@ -582,7 +581,7 @@ def main():
 
     save(main_background(), "main_bkg.png")
     save(home_background(), "home_bkg.png")
-    save_gif(home_animation(), "main_bkg.gif", 90)
+    save_gif(home_animation(), "main_bkg.gif", 125)
     save_gif(spinner_frames(), "loading.gif", 80, matte=(0x33, 0x33, 0x33))
     save(panel(420, 230, 12, header=True), "bk_prompt.png")
     save(update_background(), "updatetips_bkg.png")
