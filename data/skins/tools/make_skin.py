@@ -311,12 +311,13 @@ def glow(size, centre, radius, colour, strength):
 def main_background():
     image = vertical_gradient(1280, 720, (0x20, 0x20, 0x23), (0x15, 0x15, 0x17))
     image = Image.alpha_composite(image, glow(image.size, (1180, -60), 360, ACCENT, 22))
-    draw = ImageDraw.Draw(image)
     # Fine diagonal hatching, barely visible, so large dark areas do not look flat.
+    hatching = Image.new("RGBA", image.size, (0, 0, 0, 0))
+    draw = ImageDraw.Draw(hatching)
     for x in range(-720, 1280, 28):
-        draw.line([(x, 720), (x + 720, 0)], fill=(255, 255, 255, 5), width=1)
+        draw.line([(x, 720), (x + 720, 0)], fill=(255, 255, 255, 10), width=1)
     # Opaque, so the window copies it instead of blending it.
-    return image.convert("RGB")
+    return Image.alpha_composite(image, hatching).convert("RGB")
 
 
 def home_background():
