@@ -444,11 +444,12 @@ void KeyboardController::RefreshDevices() {
             view.SetDeviceState(entry.deviceType, 1);
         }
     });
-    // The list keeps its selection when nothing usable was stored (none, or a model that
-    // config.xml does not declare).
-    if (stored >= 100 && FindModelIndex(m_descriptions.models, stored) >= 0) {
-        m_listSelection.store(stored);
+    std::vector<int> connectedTypes;
+    for (const auto& entry : entries) {
+        connectedTypes.push_back(entry.deviceType);
     }
+    m_listSelection.store(
+        ModelToShow(m_descriptions.models, stored, m_listSelection.load(), connectedTypes));
     WithView([this](ControllerView& view) { view.SetSelectDevice(m_listSelection.load()); });
     {
         std::lock_guard lock(m_modesMutex);

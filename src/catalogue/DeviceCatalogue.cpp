@@ -4,6 +4,7 @@
 #include "platform/SettingsStore.h"
 #include "xml/XmlDocument.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -31,6 +32,26 @@ int FindModelIndex(const std::vector<KeyboardModel>& models, int deviceType) {
         }
     }
     return -1;
+}
+
+int ModelToShow(const std::vector<KeyboardModel>& models, int storedDeviceType, int shownDeviceType,
+                const std::vector<int>& connectedDeviceTypes) {
+    if (storedDeviceType >= 100 && FindModelIndex(models, storedDeviceType) >= 0) {
+        return storedDeviceType;
+    }
+    const auto connected = [&connectedDeviceTypes](int deviceType) {
+        return std::find(connectedDeviceTypes.begin(), connectedDeviceTypes.end(), deviceType) !=
+               connectedDeviceTypes.end();
+    };
+    if (connectedDeviceTypes.empty() || connected(shownDeviceType)) {
+        return shownDeviceType;
+    }
+    for (const KeyboardModel& model : models) {
+        if (connected(model.deviceType)) {
+            return model.deviceType;
+        }
+    }
+    return shownDeviceType;
 }
 
 namespace {

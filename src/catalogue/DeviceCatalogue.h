@@ -92,6 +92,13 @@ int SelectableDeviceType(int storedDeviceType);
 /// Index of the first model with this id, or -1.
 int FindModelIndex(const std::vector<KeyboardModel>& models, int deviceType);
 
+/// The model to show after the keyboards were looked for: the stored model when it is one of
+/// `models`, else the model shown now when a keyboard of it is plugged in (or none is), else
+/// the first of `models` that is plugged in. A first start thus opens on the keyboard the user
+/// plugged in, not on the first model of the list.
+int ModelToShow(const std::vector<KeyboardModel>& models, int storedDeviceType, int shownDeviceType,
+                const std::vector<int>& connectedDeviceTypes);
+
 /// Reads hexadecimal text without prefix as `vid`/`pid` are written; 0 when not a number.
 int ParseHex(const std::string& text);
 

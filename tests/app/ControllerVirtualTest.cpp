@@ -161,6 +161,43 @@ TEST_F(ControllerVirtualTest, FirstStartRefreshesOnceAndShowsTheKeyboard) {
     EXPECT_EQ(m_view.Calls().back(), "disconnected");
 }
 
+TEST_F(ControllerVirtualTest, AFirstStartShowsTheModelThatIsPluggedIn) {
+    // Only the K68 is plugged in and no model was ever chosen: the window must not show the
+    // first model of the list (the K100) as connected while the keyboard is another one.
+    Start("102:0");
+    m_controller->RunCommand(kCommandStart);
+    EXPECT_TRUE(m_controller->Connected());
+    EXPECT_EQ(m_controller->SelectedDeviceType(), 102);
+    EXPECT_EQ(m_controller->Layout()->keys.size(), 68u);
+    EXPECT_EQ(SettingsStore("Zephyl Keyboard Driver").ReadInt("DeviceType"), 102);
+}
+
+TEST(ModelToShowTest, StoredChoiceThenShownModelThenFirstPluggedIn) {
+    std::vector<KeyboardModel> models(3);
+    models[0].deviceType = 101;
+    models[1].deviceType = 102;
+    models[2].deviceType = 103;
+    struct Case {
+        int stored;
+        int shown;
+        std::vector<int> connected;
+        int expected;
+    };
+    const Case cases[] = {
+        {102, 101, {103}, 102},     // the user's own choice stands
+        {0, 101, {102}, 102},       // nothing stored: the keyboard plugged in
+        {0, 101, {103, 102}, 102},  // several: the first in the list's order
+        {0, 101, {101, 102}, 101},  // the model shown is plugged in: it stays
+        {0, 101, {}, 101},          // nothing plugged in: the list keeps its selection
+        {999, 101, {103}, 103},     // a stored model no longer declared counts as none
+        {0, 101, {555}, 101},       // an unknown keyboard changes nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.stored << " " << c.shown);
+        EXPECT_EQ(ModelToShow(models, c.stored, c.shown, c.connected), c.expected);
+    }
+}
+
 TEST_F(ControllerVirtualTest, QueuedCommandsRunOnePerTickInOrder) {
     Start("101:0");
     m_controller->RunCommand(kCommandStart);
