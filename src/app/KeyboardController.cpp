@@ -543,7 +543,7 @@ void KeyboardController::LoadFeaturePages() {
 
 void KeyboardController::LoadPages() {
     LoadFeaturePages();
-    if (Layout()->HasCableFeature(kFeatureScreen)) {
+    if (m_clockWhenPagesLoad.load() && Layout()->HasCableFeature(kFeatureScreen)) {
         RunHandler(kCommandSetClock);
     }
     LoadSettingsPage();

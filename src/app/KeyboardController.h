@@ -178,6 +178,10 @@ public:
     SettingsStore& Settings() { return *m_settingsStore; }
     /// The clock the polls measure with; tests replace it.
     void SetClock(std::function<std::int64_t()> nowMs) { m_nowMs = std::move(nowMs); }
+    /// Whether loading the pages also sets the keyboard's clock (a keyboard with a screen): the
+    /// window does, as it opens; zephylctl does not, so that a command only writes what it was
+    /// asked to, and a clock set with `screen clock --at` stays as set.
+    void SetKeyboardClockWhenPagesLoad(bool set) { m_clockWhenPagesLoad.store(set); }
 
 private:
     class LayoutHooksImpl;
@@ -255,6 +259,7 @@ private:
     KeySelection m_selection;
 
     std::atomic<bool> m_firstRefreshDone{false};
+    std::atomic<bool> m_clockWhenPagesLoad{true};
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_ready{false};
     std::atomic<int> m_connectionMode{-1};

@@ -74,6 +74,7 @@ int Run(int argc, char** argv) {
                   << invocation->scenario << "\" (see zephylctl --help)\n";
         return cli::kExitUsage;
     }
+    controller->SetKeyboardClockWhenPagesLoad(false);
     controller->LoadDeviceDescriptions();
     if (const std::string problem = DatabaseInstance().OpenProblem(); !problem.empty()) {
         std::cerr << "zephylctl: the profile database " << problem << "\n";

@@ -139,6 +139,14 @@ TEST_F(ScreenCliTest, ClockAndDefaultPicture) {
     ASSERT_EQ(picture.exitCode, 0) << picture.err;
     EXPECT_EQ(Field(Slot(3), "frames"), "1");
     EXPECT_EQ(Field(Slot(3), "delays"), "[10]");
+
+    // Later commands leave the keyboard's clock as it was set.
+    ASSERT_EQ(Run("102:0", "keys show").exitCode, 0);
+    const auto clockOf = [](const std::string& text) {
+        const std::size_t at = text.find("\"clock\":");
+        return text.substr(at, text.find('}', at) - at);
+    };
+    EXPECT_EQ(clockOf(test::ReadFile(m_statePath)), clockOf(state));
 }
 
 }  // namespace
