@@ -167,7 +167,7 @@ bool DecodeGif(std::span<const std::uint8_t> bytes, GifAnimation& animation, std
 bool DecodeGifFile(const std::string& path, GifAnimation& animation, std::string* error) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFileBytes(path, bytes)) {
-        SetError(error, "cannot read " + path);
+        SetError(error, "cannot be read");
         return false;
     }
     return DecodeGif(bytes, animation, error);

@@ -297,7 +297,7 @@ bool DecodePicture(std::span<const std::uint8_t> bytes, RgbaImage& image, std::s
 bool DecodePictureFile(const std::string& path, RgbaImage& image, std::string* error) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFileBytes(path, bytes)) {
-        SetError(error, "cannot read " + path);
+        SetError(error, "cannot be read");
         return false;
     }
     return DecodePicture(bytes, image, error);

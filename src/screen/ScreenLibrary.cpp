@@ -267,7 +267,7 @@ bool BuildFileImage(const std::string& path, const ScreenGeometry& geometry, std
     std::vector<std::uint8_t> bytes;
     if (!ReadFileBytes(path, bytes)) {
         if (error) {
-            *error = "cannot read " + path;
+            *error = "cannot be read";
         }
         return false;
     }

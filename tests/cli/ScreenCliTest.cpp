@@ -110,6 +110,9 @@ TEST_F(ScreenCliTest, RefusalsSendNothing) {
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
     EXPECT_NE(bad.err.find("notes.png"), std::string::npos);
+    const Result missing = Run("102:0", "screen upload missing.png --slot 1");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "zephylctl: missing.png: cannot be read\n");
     const struct {
         const char* arguments;
         int exitCode;
