@@ -36,6 +36,8 @@ const fs::path& UseBenchFolders(const char* name) {
         const fs::path root = made ? fs::path(made) : fs::temp_directory_path();
         for (const char* variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) {
             fs::create_directories(root / variable);
+            // Qt wants the runtime folder private, as the session's own is.
+            fs::permissions(root / variable, fs::perms::owner_all, fs::perm_options::replace);
             setenv(variable, (root / variable).c_str(), 1);
         }
         unsetenv("ZEPHYL_VIRTUAL_STATE");
