@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include <QLocalServer>
+#include <QByteArray>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 
+#include <map>
 #include <memory>
+
+class QSocketNotifier;
 
 namespace zephyl {
 
 /// One running program per user and software name: an exclusive lock file plus a local socket
-/// of the same name through which later starts talk to the first one.
+/// of the same name through which later starts talk to the first one, a line per message.
+/// The socket is a plain Unix socket watched by the event loop: a network library (and all it
+/// maps into memory) is not worth one line of text between two local processes.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -37,14 +42,25 @@ signals:
     void MessageReceived(const QString& message);
 
 private:
+    struct Client {
+        QSocketNotifier* notifier = nullptr;
+        QByteArray pending;  ///< read, up to an unfinished line
+    };
+
+    bool Listen();
+    void StopListening();
     void OnNewConnection();
+    void OnClientReadable(int fd);
+    void CloseClient(int fd);
 
     bool TakeOverUnreadableLock();
 
     QString m_lockPath;
     QString m_socketPath;
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<QLocalServer> m_server;
+    int m_serverFd = -1;
+    QSocketNotifier* m_serverNotifier = nullptr;
+    std::map<int, Client> m_clients;
 };
 
 }  // namespace zephyl
