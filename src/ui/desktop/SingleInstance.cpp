@@ -162,34 +162,39 @@ void SingleInstance::OnClientReadable(int fd) {
     if (found == m_clients.end()) {
         return;
     }
+    QByteArray& pending = found->second.pending;
+    bool ended = false;
+    // Copy the lines out first: a receiver may end the program's loop, or this object.
+    QStringList messages;
     char buffer[512];
-    for (;;) {
+    while (!ended) {
         const ssize_t count = read(fd, buffer, sizeof buffer);
-        if (count > 0) {
-            found->second.pending.append(buffer, count);
-            continue;
-        }
         if (count < 0 && errno == EINTR) {
             continue;
         }
-        const bool ended = count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-        // Copy the lines out first: a receiver may end the program's loop, or this object.
-        QByteArray& pending = found->second.pending;
-        QStringList messages;
+        if (count <= 0) {
+            ended = count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+            break;
+        }
+        pending.append(buffer, count);
         for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
             const QString message = QString::fromUtf8(pending.left(end)).trimmed();
             pending.remove(0, end + 1);
+            if (end > kLongestMessage) {
+                ended = true;  // no message of ours: the client is dropped with what it sent
+                break;
+            }
             if (!message.isEmpty()) {
                 messages << message;
             }
         }
-        if (ended || pending.size() > kLongestMessage) {
-            CloseClient(fd);
-        }
-        for (const QString& message : messages) {
-            emit MessageReceived(message);
-        }
-        return;
+        ended = ended || pending.size() > kLongestMessage;
+    }
+    if (ended) {
+        CloseClient(fd);
+    }
+    for (const QString& message : messages) {
+        emit MessageReceived(message);
     }
 }
 

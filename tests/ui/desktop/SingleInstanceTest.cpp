@@ -32,6 +32,25 @@ TEST(SingleInstanceTest, SecondInstanceIsRefusedAndItsMessageReachesTheFirst) {
     EXPECT_EQ(received, QStringList({"show", "exit 610"}));
 }
 
+TEST(SingleInstanceTest, AnOverlongMessageIsDroppedAndLaterOnesStillArrive) {
+    test::TempEnvironment environment;
+    test::CoreApplication();
+    SingleInstance first("Zephyl Keyboard Driver");
+    ASSERT_TRUE(first.TryAcquire());
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::MessageReceived,
+                     [&received](const QString& message) { received << message; });
+    SingleInstance second("Zephyl Keyboard Driver");
+    second.SendToRunning(QString(100000, QLatin1Char('x')), 500);
+    ASSERT_TRUE(second.SendToRunning(SingleInstance::kShowMessage));
+    QElapsedTimer clock;
+    clock.start();
+    while (received.isEmpty() && clock.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_EQ(received, QStringList({"show"}));
+}
+
 TEST(SingleInstanceTest, OtherNamesAndReleasedLocksDoNotCollide) {
     test::TempEnvironment environment;
     test::CoreApplication();
