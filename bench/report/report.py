@@ -291,7 +291,11 @@ def measure_window(display, folder):
             ini.write("[SOFTWARE]\nexit_mode=1\n")
         process, _, (left, top) = start_window(display, program, WINDOW_TITLE, env)
         time.sleep(2.0)
-        # The program starts on Home: choosing the model opens its pages.
+        # The visit starts as a user's does on Home: choosing the model opens its pages. (A first
+        # start with a keyboard plugged in opens that keyboard's pages at once; the Home tab then
+        # leads back.)
+        display.click(left + 31, top + 90)
+        time.sleep(PAGE_SECONDS)
         card_x, card_y = first_card_centre()
         display.click(left + card_x, top + card_y)
         time.sleep(PAGE_SECONDS)

@@ -36,8 +36,29 @@ bool TileIsClear(const QImage& image, const QRect& tile) {
     return true;
 }
 
-/// The painted parts of `image`: runs of tiles along each row of tiles, or the whole image when
-/// most of it is painted.
+/// The smallest rectangle of `area` that holds every painted pixel of it.
+QRect TightBounds(const QImage& image, const QRect& area) {
+    int left = area.right() + 1;
+    int right = area.left() - 1;
+    int top = area.bottom() + 1;
+    int bottom = area.top() - 1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qAlpha(line[x]) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return left <= right ? QRect(QPoint(left, top), QPoint(right, bottom)) : QRect();
+}
+
+/// The painted parts of `image`: runs of tiles along each row of tiles, each cut down to what
+/// it holds (a spark is a few pixels in a tile), or the whole image when most of it is
+/// painted.
 std::vector<QRect> PaintedParts(const QImage& image) {
     std::vector<QRect> parts;
     if (!image.hasAlphaChannel()) {
@@ -65,6 +86,9 @@ std::vector<QRect> PaintedParts(const QImage& image) {
     }
     if (double(parts.size()) > double(tiles) * kDenseShare) {
         return {image.rect()};
+    }
+    for (QRect& part : parts) {
+        part = TightBounds(image, part);
     }
     return parts;
 }
