@@ -2,8 +2,7 @@
 #include "update/Download.h"
 
 #include "platform/Log.h"
-
-#include <curl/curl.h>
+#include "update/CurlLibrary.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,11 +21,6 @@ constexpr int kProgressOpened = 2;
 constexpr int kProgressFileCreated = 8;
 constexpr int kProgressLengthKnown = 10;
 constexpr int kProgressDone = 100;
-
-void InitialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -62,6 +56,7 @@ bool IsSecureAddress(const std::string& address) {
 // counts that make the progress values.
 struct Downloader::Transfer {
     Downloader* owner = nullptr;
+    const CurlApi* api = nullptr;
     CURL* curl = nullptr;
     const ProgressFunction* progress = nullptr;
     int fd = -1;
@@ -75,7 +70,7 @@ struct Downloader::Transfer {
             return;
         }
         curl_off_t announced = -1;
-        curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+        api->easyGetinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
         length = announced > 0 ? announced : 0;
         owner->Post(*progress, kProgressLengthKnown);
     }
@@ -144,10 +139,11 @@ int Downloader::Download(const std::string& address, const std::string& targetPa
     m_lastProgress = -1;
     m_lastError.clear();
     Post(progress, kProgressStart);
-    InitialiseCurlOnce();
-    CURL* curl = curl_easy_init();
+    std::string unusable;
+    const CurlApi* api = Curl(&unusable);
+    CURL* curl = api != nullptr ? api->easyInit() : nullptr;
     if (curl == nullptr) {
-        m_lastError = "no transfer handle";
+        m_lastError = api != nullptr ? "no transfer handle" : unusable;
         m_running.store(false);
         return kDownloadNoHandle;
     }
@@ -155,6 +151,7 @@ int Downloader::Download(const std::string& address, const std::string& targetPa
 
     Transfer transfer;
     transfer.owner = this;
+    transfer.api = api;
     transfer.curl = curl;
     transfer.progress = &progress;
     transfer.block.reserve(kReadSize);
@@ -171,18 +168,18 @@ int Downloader::Download(const std::string& address, const std::string& targetPa
             m_lastError = "the package file cannot be created";
         } else {
             Post(progress, kProgressFileCreated);
-            headers = curl_slist_append(headers, "Accept: */*");
-            headers = curl_slist_append(headers, "Cache-Control: no-cache");
-            headers = curl_slist_append(headers, "Pragma: no-cache");
-            curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-            curl_easy_setopt(curl, CURLOPT_USERAGENT, kAgent);
-            curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-            curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
-            curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-            curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-            curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-            curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-            curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+            headers = api->slistAppend(headers, "Accept: */*");
+            headers = api->slistAppend(headers, "Cache-Control: no-cache");
+            headers = api->slistAppend(headers, "Pragma: no-cache");
+            api->easySetopt(curl, CURLOPT_URL, address.c_str());
+            api->easySetopt(curl, CURLOPT_USERAGENT, kAgent);
+            api->easySetopt(curl, CURLOPT_HTTPHEADER, headers);
+            api->easySetopt(curl, CURLOPT_PROTOCOLS_STR, "https");
+            api->easySetopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+            api->easySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+            api->easySetopt(curl, CURLOPT_MAXREDIRS, 5L);
+            api->easySetopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+            api->easySetopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
             // A trial server (make run-update-demo) brings its own certificate; it is an addition
             // to nothing: with it set, only that certificate is trusted.
             const char* trialCa = std::getenv(kTrialCaVariable);
@@ -190,25 +187,25 @@ int Downloader::Download(const std::string& address, const std::string& targetPa
                                        : trialCa != nullptr      ? std::string(trialCa)
                                                                  : std::string();
             if (!caFile.empty()) {
-                curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());
+                api->easySetopt(curl, CURLOPT_CAINFO, caFile.c_str());
             }
-            curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-            curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
-            curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
-            curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-            curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, m_options.connectTimeoutSeconds);
-            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, m_options.stallTimeoutSeconds);
-            curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
-                             static_cast<curl_off_t>(m_options.maxBytes));
-            curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(kReadSize));
-            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnData);
-            curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-            curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-            curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
-            curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+            api->easySetopt(curl, CURLOPT_FAILONERROR, 1L);
+            api->easySetopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+            api->easySetopt(curl, CURLOPT_FORBID_REUSE, 1L);
+            api->easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+            api->easySetopt(curl, CURLOPT_CONNECTTIMEOUT, m_options.connectTimeoutSeconds);
+            api->easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+            api->easySetopt(curl, CURLOPT_LOW_SPEED_TIME, m_options.stallTimeoutSeconds);
+            api->easySetopt(curl, CURLOPT_MAXFILESIZE_LARGE,
+                            static_cast<curl_off_t>(m_options.maxBytes));
+            api->easySetopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(kReadSize));
+            api->easySetopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnData);
+            api->easySetopt(curl, CURLOPT_WRITEDATA, &transfer);
+            api->easySetopt(curl, CURLOPT_NOPROGRESS, 0L);
+            api->easySetopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
+            api->easySetopt(curl, CURLOPT_XFERINFODATA, &transfer);
 
-            const CURLcode code = curl_easy_perform(curl);
+            const CURLcode code = api->easyPerform(curl);
             if (code == CURLE_OK && !transfer.failed) {
                 transfer.LearnLength();
                 if (transfer.Flush()) {
@@ -218,7 +215,7 @@ int Downloader::Download(const std::string& address, const std::string& targetPa
                 }
             } else if (m_lastError.empty()) {
                 m_lastError =
-                    code == CURLE_ABORTED_BY_CALLBACK ? "cancelled" : curl_easy_strerror(code);
+                    code == CURLE_ABORTED_BY_CALLBACK ? "cancelled" : api->easyStrerror(code);
             }
         }
     }
@@ -232,8 +229,8 @@ int Downloader::Download(const std::string& address, const std::string& targetPa
             unlink(targetPath.c_str());
         }
     }
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
+    api->slistFreeAll(headers);
+    api->easyCleanup(curl);
     m_running.store(false);
     if (result == kDownloadComplete) {
         Post(progress, kProgressDone);

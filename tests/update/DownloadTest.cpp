@@ -152,6 +152,19 @@ TEST_F(DownloadTest, AStalledServerTimesOutAndACancelEndsTheTransfer) {
     EXPECT_TRUE(TempFiles().empty());
 }
 
+TEST_F(DownloadTest, WithoutItsLibraryADownloadFailsAndSaysWhy) {
+    WriteFile(m_server->Root() / "package.bin", "content");
+    m_env.SetVariable("ZEPHYL_CURL_LIBRARY", (m_env.Root() / "libcurl-gone.so.4").string());
+    Downloader downloader(Options());
+    EXPECT_EQ(downloader.Download(m_server->Base("files") + "package.bin",
+                                  (m_temp / "package.bin").string()),
+              kDownloadNoHandle);
+    EXPECT_NE(downloader.LastError().find("libcurl-gone.so.4 could not be loaded"),
+              std::string::npos)
+        << downloader.LastError();
+    EXPECT_TRUE(TempFiles().empty());
+}
+
 TEST_F(DownloadTest, ASizeCapRefusesALargerPackage) {
     WriteFile(m_server->Root() / "package.bin", std::string(30000, 'x'));
     for (const char* kind : {"files", "nolength"}) {
