@@ -62,10 +62,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ZEPHYL_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://zephyl.invalid/)
-# dpkg-shlibdeps finds what the programs link; hidapi and libcurl (for updates) are opened at
-# run time, so they are named here.
+# dpkg-shlibdeps finds what the programs link; hidapi, libcurl (for updates) and the PulseAudio
+# client library (for music lighting) are opened at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libhidapi-hidraw0, libcurl4")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libhidapi-hidraw0, libcurl4, libpulse0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   ${CMAKE_SOURCE_DIR}/packaging/debian/postinst ${CMAKE_SOURCE_DIR}/packaging/debian/postrm)

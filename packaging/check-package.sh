@@ -16,7 +16,7 @@ dpkg-deb --contents "$package"
 
 depends=$(dpkg-deb --field "$package" Depends)
 # dpkg-shlibdeps ran: the libraries the programs link are dependencies, with their versions.
-for library in libqt6widgets6 libsqlite3-0 libc6 libhidapi-hidraw0 libcurl4; do
+for library in libqt6widgets6 libsqlite3-0 libc6 libhidapi-hidraw0 libcurl4 libpulse0; do
     [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 scripts=$(mktemp -d)

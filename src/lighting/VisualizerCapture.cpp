@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "lighting/VisualizerCapture.h"
 
-#include <pulse/pulseaudio.h>
+#include "lighting/PulseLibrary.h"
+#include "platform/Log.h"
 
 #include <cstring>
 
@@ -21,22 +22,22 @@ struct LoopbackCapture::Connection {
 
     ~Connection() {
         if (loop) {
-            pa_threaded_mainloop_stop(loop);
+            Pa().threaded_mainloop_stop(loop);
         }
         if (stream) {
-            pa_stream_set_read_callback(stream, nullptr, nullptr);
-            pa_stream_set_state_callback(stream, nullptr, nullptr);
-            pa_stream_disconnect(stream);
-            pa_stream_unref(stream);
+            Pa().stream_set_read_callback(stream, nullptr, nullptr);
+            Pa().stream_set_state_callback(stream, nullptr, nullptr);
+            Pa().stream_disconnect(stream);
+            Pa().stream_unref(stream);
         }
         if (context) {
-            pa_context_set_state_callback(context, nullptr, nullptr);
-            pa_context_set_subscribe_callback(context, nullptr, nullptr);
-            pa_context_disconnect(context);
-            pa_context_unref(context);
+            Pa().context_set_state_callback(context, nullptr, nullptr);
+            Pa().context_set_subscribe_callback(context, nullptr, nullptr);
+            Pa().context_disconnect(context);
+            Pa().context_unref(context);
         }
         if (loop) {
-            pa_threaded_mainloop_free(loop);
+            Pa().threaded_mainloop_free(loop);
         }
     }
 
@@ -44,24 +45,24 @@ struct LoopbackCapture::Connection {
         auto* self = static_cast<Connection*>(user);
         const void* data = nullptr;
         size_t bytes = 0;
-        while (pa_stream_readable_size(s) > 0) {
-            if (pa_stream_peek(s, &data, &bytes) < 0 || bytes == 0) {
+        while (Pa().stream_readable_size(s) > 0) {
+            if (Pa().stream_peek(s, &data, &bytes) < 0 || bytes == 0) {
                 return;
             }
             if (data) {  // a hole has no data: nothing to analyse, only to drop
                 self->owner->m_sink(
                     std::span<const float>(static_cast<const float*>(data), bytes / sizeof(float)));
             }
-            pa_stream_drop(s);
+            Pa().stream_drop(s);
         }
     }
 
     static void OnStreamState(pa_stream* s, void* user) {
         auto* self = static_cast<Connection*>(user);
-        switch (pa_stream_get_state(s)) {
+        switch (Pa().stream_get_state(s)) {
             case PA_STREAM_READY:
                 // A pause asked while the stream was connecting could not cork it yet.
-                if (pa_stream_is_corked(s) != (self->paused ? 1 : 0)) {
+                if (Pa().stream_is_corked(s) != (self->paused ? 1 : 0)) {
                     self->Cork(s, self->paused);
                 }
                 self->owner->SetState(CaptureState::kCapturing);
@@ -78,8 +79,8 @@ struct LoopbackCapture::Connection {
     }
 
     static void Cork(pa_stream* s, bool corked) {
-        if (pa_operation* op = pa_stream_cork(s, corked ? 1 : 0, nullptr, nullptr)) {
-            pa_operation_unref(op);
+        if (pa_operation* op = Pa().stream_cork(s, corked ? 1 : 0, nullptr, nullptr)) {
+            Pa().operation_unref(op);
         }
     }
 
@@ -87,23 +88,23 @@ struct LoopbackCapture::Connection {
         if (stream) {
             pa_stream* old = stream;
             stream = nullptr;
-            pa_stream_set_read_callback(old, nullptr, nullptr);
-            pa_stream_set_state_callback(old, nullptr, nullptr);
-            pa_stream_disconnect(old);
-            pa_stream_unref(old);
+            Pa().stream_set_read_callback(old, nullptr, nullptr);
+            Pa().stream_set_state_callback(old, nullptr, nullptr);
+            Pa().stream_disconnect(old);
+            Pa().stream_unref(old);
         }
         {
             std::lock_guard lock(nameMutex);
             sinkName = sink;
         }
         const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
-        stream = pa_stream_new(context, "Keyboard lighting", &format, nullptr);
+        stream = Pa().stream_new(context, "Keyboard lighting", &format, nullptr);
         if (!stream) {
             owner->SetState(CaptureState::kEnded);
             return;
         }
-        pa_stream_set_read_callback(stream, &Connection::OnRead, this);
-        pa_stream_set_state_callback(stream, &Connection::OnStreamState, this);
+        Pa().stream_set_read_callback(stream, &Connection::OnRead, this);
+        Pa().stream_set_state_callback(stream, &Connection::OnStreamState, this);
         // About 10 ms per block keeps the spectrum current without waking the thread too often.
         pa_buffer_attr attr;
         std::memset(&attr, 0xFF, sizeof(attr));
@@ -111,7 +112,7 @@ struct LoopbackCapture::Connection {
         const std::string monitor = sink + ".monitor";
         const auto flags = static_cast<pa_stream_flags_t>(
             PA_STREAM_ADJUST_LATENCY | (paused ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS));
-        if (pa_stream_connect_record(stream, monitor.c_str(), &attr, flags) < 0) {
+        if (Pa().stream_connect_record(stream, monitor.c_str(), &attr, flags) < 0) {
             owner->SetState(CaptureState::kEnded);
         }
     }
@@ -126,7 +127,7 @@ struct LoopbackCapture::Connection {
         {
             std::lock_guard lock(self->nameMutex);
             same = sink == self->sinkName && self->stream &&
-                   pa_stream_get_state(self->stream) == PA_STREAM_READY;
+                   Pa().stream_get_state(self->stream) == PA_STREAM_READY;
         }
         if (!same) {
             self->OpenStream(sink);
@@ -137,25 +138,26 @@ struct LoopbackCapture::Connection {
         const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
         if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
             // The default output may have changed: follow it.
-            if (pa_operation* op = pa_context_get_server_info(c, &Connection::OnServerInfo, user)) {
-                pa_operation_unref(op);
+            if (pa_operation* op =
+                    Pa().context_get_server_info(c, &Connection::OnServerInfo, user)) {
+                Pa().operation_unref(op);
             }
         }
     }
 
     static void OnContextState(pa_context* c, void* user) {
         auto* self = static_cast<Connection*>(user);
-        switch (pa_context_get_state(c)) {
+        switch (Pa().context_get_state(c)) {
             case PA_CONTEXT_READY: {
                 self->ready = true;
-                pa_context_set_subscribe_callback(c, &Connection::OnEvent, self);
+                Pa().context_set_subscribe_callback(c, &Connection::OnEvent, self);
                 if (pa_operation* op =
-                        pa_context_subscribe(c, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr)) {
-                    pa_operation_unref(op);
+                        Pa().context_subscribe(c, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr)) {
+                    Pa().operation_unref(op);
                 }
                 if (pa_operation* op =
-                        pa_context_get_server_info(c, &Connection::OnServerInfo, self)) {
-                    pa_operation_unref(op);
+                        Pa().context_get_server_info(c, &Connection::OnServerInfo, self)) {
+                    Pa().operation_unref(op);
                 }
                 break;
             }
@@ -181,29 +183,35 @@ void LoopbackCapture::Restart() {
     auto connection = std::make_unique<Connection>();
     connection->owner = this;
     connection->paused = m_paused.load();
-    connection->loop = pa_threaded_mainloop_new();
+    std::string unusable;
+    if (Pulse(&unusable) == nullptr) {
+        Log(kLogWarning, "music capture: %s", unusable.c_str());
+        SetState(CaptureState::kNoServer);
+        return;
+    }
+    connection->loop = Pa().threaded_mainloop_new();
     if (!connection->loop) {
         SetState(CaptureState::kNoServer);
         return;
     }
     SetState(CaptureState::kConnecting);
-    pa_threaded_mainloop_lock(connection->loop);
-    connection->context =
-        pa_context_new(pa_threaded_mainloop_get_api(connection->loop), "Zephyl keyboard lighting");
+    Pa().threaded_mainloop_lock(connection->loop);
+    connection->context = Pa().context_new(Pa().threaded_mainloop_get_api(connection->loop),
+                                           "Zephyl keyboard lighting");
     bool connected = false;
     if (connection->context) {
-        pa_context_set_state_callback(connection->context, &Connection::OnContextState,
-                                      connection.get());
+        Pa().context_set_state_callback(connection->context, &Connection::OnContextState,
+                                        connection.get());
         // Never start a server of our own: without one the page says so.
-        connected =
-            pa_context_connect(connection->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
+        connected = Pa().context_connect(connection->context, nullptr, PA_CONTEXT_NOAUTOSPAWN,
+                                         nullptr) >= 0;
     }
-    pa_threaded_mainloop_unlock(connection->loop);
+    Pa().threaded_mainloop_unlock(connection->loop);
     if (!connected) {
         SetState(CaptureState::kNoServer);
         return;  // the connection is freed with the loop never started
     }
-    if (pa_threaded_mainloop_start(connection->loop) < 0) {
+    if (Pa().threaded_mainloop_start(connection->loop) < 0) {
         SetState(CaptureState::kNoServer);
         return;
     }
@@ -222,13 +230,13 @@ void LoopbackCapture::SetPaused(bool paused) {
     if (!m_connection) {
         return;
     }
-    pa_threaded_mainloop_lock(m_connection->loop);
+    Pa().threaded_mainloop_lock(m_connection->loop);
     m_connection->paused = paused;
     pa_stream* stream = m_connection->stream;
-    if (stream && pa_stream_get_state(stream) == PA_STREAM_READY) {
+    if (stream && Pa().stream_get_state(stream) == PA_STREAM_READY) {
         Connection::Cork(stream, paused);
     }
-    pa_threaded_mainloop_unlock(m_connection->loop);
+    Pa().threaded_mainloop_unlock(m_connection->loop);
 }
 
 bool LoopbackCapture::StreamCorked() const {
@@ -237,11 +245,11 @@ bool LoopbackCapture::StreamCorked() const {
     if (!m_connection) {
         return false;
     }
-    pa_threaded_mainloop_lock(m_connection->loop);
+    Pa().threaded_mainloop_lock(m_connection->loop);
     pa_stream* stream = m_connection->stream;
-    const bool corked = stream && pa_stream_get_state(stream) == PA_STREAM_READY &&
-                        pa_stream_is_corked(stream) == 1;
-    pa_threaded_mainloop_unlock(m_connection->loop);
+    const bool corked = stream && Pa().stream_get_state(stream) == PA_STREAM_READY &&
+                        Pa().stream_is_corked(stream) == 1;
+    Pa().threaded_mainloop_unlock(m_connection->loop);
     return corked;
 }
 

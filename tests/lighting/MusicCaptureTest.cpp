@@ -8,6 +8,7 @@
 #include "device/HidLibrary.h"
 #include "lighting/MusicFeature.h"
 #include "lighting/ScreenLight.h"
+#include "lighting/VisualizerCapture.h"
 #include "platform/SettingsStore.h"
 #include "store/ProfileDatabase.h"
 #include "support/TempEnvironment.h"
@@ -300,6 +301,16 @@ TEST_F(MusicCaptureTest, AServerKilledMidwayEndsCaptureWithoutStoppingTheProgram
     m_music->Analyser().RestartCapture();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_TRUE(WaitForCapture(CaptureState::kNoServer));
+}
+
+TEST(LoopbackCaptureTest, WithoutTheSoundLibraryCaptureSaysThereIsNoServer) {
+    test::TempEnvironment environment;
+    environment.SetVariable("ZEPHYL_PULSE_LIBRARY",
+                            (environment.Root() / "libpulse-gone.so.0").string());
+    LoopbackCapture capture([](std::span<const float>) {});
+    capture.Restart();
+    EXPECT_EQ(capture.State(), CaptureState::kNoServer);
+    capture.Stop();
 }
 
 /// A controller with the music feature on the virtual keyboard, without a sound server; its
