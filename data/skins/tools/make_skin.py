@@ -321,12 +321,12 @@ def main_background():
 
 
 def home_background():
-    """Kept at half the window's size and stretched when drawn: it is all soft gradients, and
+    """Kept at a quarter of the window's size and stretched when drawn: it is all soft gradients, and
     the window holds it the whole time Home is shown."""
     image = vertical_gradient(1280, 720, (0x1A, 0x1A, 0x1D), (0x10, 0x10, 0x12))
     image = Image.alpha_composite(image, glow(image.size, (640, 470), 430, ACCENT, 46))
     image = Image.alpha_composite(image, glow(image.size, (200, 120), 300, (0x3A, 0x5B, 0xFF), 16))
-    return image.resize((640, 360), Image.Resampling.LANCZOS).convert("RGB")
+    return image.resize((320, 180), Image.Resampling.LANCZOS).convert("RGB")
 
 
 def home_animation():
