@@ -10,45 +10,43 @@
 namespace zephyl {
 namespace {
 
-TEST(SingleInstanceTest, SecondInstanceIsRefusedAndItsMessageReachesTheFirst) {
-    test::TempEnvironment environment;
-    test::CoreApplication();
-    SingleInstance first("Zephyl Keyboard Driver");
-    ASSERT_TRUE(first.TryAcquire());
-    QStringList received;
-    QObject::connect(&first, &SingleInstance::MessageReceived,
-                     [&received](const QString& message) { received << message; });
-
-    SingleInstance second("Zephyl Keyboard Driver");
-    EXPECT_FALSE(second.TryAcquire());
-    ASSERT_TRUE(second.SendToRunning(SingleInstance::kShowMessage));
-    ASSERT_TRUE(second.SendToRunning(SingleInstance::kExitMessage));
-
-    QElapsedTimer clock;
-    clock.start();
-    while (received.size() < 2 && clock.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+/// A running program that notes the messages later starts send it.
+class RunningInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::CoreApplication();
+        ASSERT_TRUE(m_first.TryAcquire());
+        QObject::connect(&m_first, &SingleInstance::MessageReceived,
+                         [this](const QString& message) { m_received << message; });
     }
-    EXPECT_EQ(received, QStringList({"show", "exit 610"}));
+
+    /// What arrived once `count` messages did, or after five seconds.
+    QStringList Received(int count) {
+        QElapsedTimer clock;
+        clock.start();
+        while (m_received.size() < count && clock.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        return m_received;
+    }
+
+    test::TempEnvironment m_environment;
+    SingleInstance m_first{"Zephyl Keyboard Driver"};
+    SingleInstance m_second{"Zephyl Keyboard Driver"};
+    QStringList m_received;
+};
+
+TEST_F(RunningInstanceTest, SecondInstanceIsRefusedAndItsMessageReachesTheFirst) {
+    EXPECT_FALSE(m_second.TryAcquire());
+    ASSERT_TRUE(m_second.SendToRunning(SingleInstance::kShowMessage));
+    ASSERT_TRUE(m_second.SendToRunning(SingleInstance::kExitMessage));
+    EXPECT_EQ(Received(2), QStringList({"show", "exit 610"}));
 }
 
-TEST(SingleInstanceTest, AnOverlongMessageIsDroppedAndLaterOnesStillArrive) {
-    test::TempEnvironment environment;
-    test::CoreApplication();
-    SingleInstance first("Zephyl Keyboard Driver");
-    ASSERT_TRUE(first.TryAcquire());
-    QStringList received;
-    QObject::connect(&first, &SingleInstance::MessageReceived,
-                     [&received](const QString& message) { received << message; });
-    SingleInstance second("Zephyl Keyboard Driver");
-    second.SendToRunning(QString(100000, QLatin1Char('x')), 500);
-    ASSERT_TRUE(second.SendToRunning(SingleInstance::kShowMessage));
-    QElapsedTimer clock;
-    clock.start();
-    while (received.isEmpty() && clock.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    EXPECT_EQ(received, QStringList({"show"}));
+TEST_F(RunningInstanceTest, AnOverlongMessageIsDroppedAndLaterOnesStillArrive) {
+    m_second.SendToRunning(QString(100000, QLatin1Char('x')), 500);
+    ASSERT_TRUE(m_second.SendToRunning(SingleInstance::kShowMessage));
+    EXPECT_EQ(Received(1), QStringList({"show"}));
 }
 
 TEST(SingleInstanceTest, OtherNamesAndReleasedLocksDoNotCollide) {
