@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -87,8 +88,11 @@ std::vector<std::string> NeededLibraries(const std::string& program) {
 TEST(DigestTest, TheProgramsStartWithoutTheLibrariesOpenedOnFirstUse) {
     for (const char* program : {"zephyl-keyboard-driver", "zephylctl"}) {
         SCOPED_TRACE(program);
-        const std::vector<std::string> needed =
-            NeededLibraries(std::string(ZEPHYL_RUNTIME_DIR) + "/" + program);
+        const std::string path = std::string(ZEPHYL_RUNTIME_DIR) + "/" + program;
+        if (program != std::string("zephylctl") && !std::filesystem::exists(path)) {
+            continue;  // the build without the window has only zephylctl
+        }
+        const std::vector<std::string> needed = NeededLibraries(path);
         ASSERT_FALSE(needed.empty()) << "readelf found no libraries";
         for (const std::string& library : needed) {
             for (const char* heavy :
