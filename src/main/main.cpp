@@ -4,6 +4,7 @@
 #include "core/Core.h"
 #include "device/DeviceManager.h"
 #include "device/HidLibrary.h"
+#include "platform/Memory.h"
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "store/ProfileDatabase.h"
@@ -15,7 +16,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <malloc.h>
 
 namespace {
 
@@ -46,12 +46,7 @@ int main(int argc, char** argv) {
         // Any other argument is ignored, as the desktop may pass its own.
     }
 
-    // Picture buffers of a megabyte and more (window backgrounds, animation frames while they
-    // are decoded) come and go with the pages: each gets a mapping of its own, handed back as
-    // soon as it is freed. glibc would otherwise raise this threshold after the first such
-    // free and keep later ones in the heap, where they stay after the page is left.
-    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 4 * 1024 * 1024);
+    zephyl::KeepLargeBuffersApart();
 
     QApplication application(argc, argv);
     // Lets a Wayland compositor match the window to the installed desktop entry (its icon and

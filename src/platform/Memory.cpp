@@ -9,6 +9,13 @@
 
 namespace zephyl {
 
+void KeepLargeBuffersApart() {
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 4 * 1024 * 1024);
+#endif
+}
+
 void ReturnFreeMemory() {
 #if defined(__GLIBC__)
     malloc_trim(0);
