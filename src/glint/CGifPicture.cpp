@@ -56,15 +56,19 @@ QRect TightBounds(const QImage& image, const QRect& area) {
     return left <= right ? QRect(QPoint(left, top), QPoint(right, bottom)) : QRect();
 }
 
-/// The painted parts of `image`: runs of tiles along each row of tiles, each cut down to what
-/// it holds (a spark is a few pixels in a tile), or the whole image when most of it is
-/// painted.
-std::vector<QRect> PaintedParts(const QImage& image) {
-    std::vector<QRect> parts;
+/// A painted part of a frame: a run of tiles along a row of tiles, and the rectangle of it that
+/// holds painted pixels (a spark is a few pixels in a tile).
+struct PaintedPart {
+    QRect run;
+    QRect painted;
+};
+
+/// The painted parts of `image`, or the whole image when most of it is painted.
+std::vector<PaintedPart> PaintedParts(const QImage& image) {
     if (!image.hasAlphaChannel()) {
-        parts.push_back(image.rect());
-        return parts;
+        return {{image.rect(), image.rect()}};
     }
+    std::vector<QRect> parts;
     size_t tiles = 0;
     for (int y = 0; y < image.height(); y += kTile) {
         QRect run;
@@ -85,12 +89,14 @@ std::vector<QRect> PaintedParts(const QImage& image) {
         }
     }
     if (double(parts.size()) > double(tiles) * kDenseShare) {
-        return {image.rect()};
+        return {{image.rect(), image.rect()}};
     }
-    for (QRect& part : parts) {
-        part = TightBounds(image, part);
+    std::vector<PaintedPart> painted;
+    painted.reserve(parts.size());
+    for (const QRect& part : parts) {
+        painted.push_back({part, TightBounds(image, part)});
     }
-    return parts;
+    return painted;
 }
 
 }  // namespace
@@ -218,9 +224,13 @@ const CGifPicture::Frame* CGifPicture::FrameAt(int index) {
         Frame decoded;
         decoded.delay =
             m_reader->nextImageDelay() > 0 ? m_reader->nextImageDelay() : kDefaultDelayMs;
-        for (const QRect& part : PaintedParts(image)) {
-            decoded.pieces.push_back({part, image.copy(part)});
-            decoded.area += part;
+        // Only the painted pixels are kept, but a frame change repaints whole runs of tiles:
+        // a region of runs on a grid of tile rows stays a few rectangles per spark, while one
+        // of the sparks' own bounds splits into a band for every edge of every spark, and
+        // each rectangle of a repaint costs a draw of the background and of the sparks.
+        for (const PaintedPart& part : PaintedParts(image)) {
+            decoded.pieces.push_back({part.painted, image.copy(part.painted)});
+            decoded.area += part.run;
         }
         m_frames.push_back(std::move(decoded));
     }
@@ -276,8 +286,8 @@ QRegion CGifPicture::FrameRegion(const Frame& frame) const {
         return frame.area.translated(origin.topLeft());
     }
     QRegion region;
-    for (const Piece& piece : frame.pieces) {
-        region += ToWidget(piece.rect);
+    for (const QRect& run : frame.area) {
+        region += ToWidget(run);
     }
     return region;
 }
@@ -286,10 +296,20 @@ void CGifPicture::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (m_current >= 0 && m_current < int(m_frames.size())) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        for (const Piece& piece : m_frames[size_t(m_current)].pieces) {
-            const QRect target = ToWidget(piece.rect);
-            if (event->region().intersects(target)) {
-                painter.drawImage(target, piece.image);
+        // Each rectangle of the region is its own clip: under a clip of the whole ragged
+        // region the raster engine would build a span list of it on every frame.
+        const std::vector<Piece>& pieces = m_frames[size_t(m_current)].pieces;
+        std::vector<QRect> targets;
+        targets.reserve(pieces.size());
+        for (const Piece& piece : pieces) {
+            targets.push_back(ToWidget(piece.rect));
+        }
+        for (const QRect& part : event->region()) {
+            painter.setClipRect(part);
+            for (size_t i = 0; i < pieces.size(); ++i) {
+                if (part.intersects(targets[i])) {
+                    painter.drawImage(targets[i], pieces[i].image);
+                }
             }
         }
         return;

@@ -50,7 +50,7 @@ private:
     };
     struct Frame {
         std::vector<Piece> pieces;
-        QRegion area;   ///< the pieces together, in the frame's coordinates
+        QRegion area;   ///< the runs of tiles that hold the pieces: what a frame change repaints
         int delay = 0;  ///< ms
     };
 

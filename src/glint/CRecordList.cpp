@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "glint/CRecordList.h"
 
+#include "glint/DigitsValidator.h"
 #include "glint/Look.h"
 
 #include <QKeyEvent>
@@ -8,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRegularExpressionValidator>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -312,8 +312,7 @@ void CRecordList::EditDelay(int index) {
     m_editor->setFont(CaptionFont(GetCaption()));
     m_editor->setAlignment(Qt::AlignCenter);
     m_editor->setMaxLength(kDelayDigits);
-    m_editor->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(kDelayDigits)), m_editor));
+    m_editor->setValidator(new DigitsValidator(kDelayDigits, m_editor));
     m_editor->setStyleSheet(
         QStringLiteral("QLineEdit { background: #1F1F22; color: #FFFFFF; border: 1px solid "
                        "#FF7A1A; border-radius: 3px; padding: 0 4px; "

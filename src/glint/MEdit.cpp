@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "glint/MEdit.h"
 
+#include "glint/DigitsValidator.h"
 #include "glint/Look.h"
 #include "glint/SkinImage.h"
 
@@ -8,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
-#include <QRegularExpressionValidator>
 
 namespace zephyl::glint {
 namespace {
@@ -103,9 +103,7 @@ void MEdit::SyncExtra() {
     const bool hasValidator = m_line->validator() != nullptr;
     if (numberOnly != hasValidator) {
         delete m_line->validator();
-        m_line->setValidator(numberOnly ? new QRegularExpressionValidator(
-                                              QRegularExpression(QStringLiteral("[0-9]*")), m_line)
-                                        : nullptr);
+        m_line->setValidator(numberOnly ? new DigitsValidator(0, m_line) : nullptr);
     }
     m_line->setMaxLength(limit > 0 ? limit : kLimitless);
     m_line->setReadOnly(readOnly);

@@ -53,8 +53,10 @@ void MPicture::paintEvent(QPaintEvent* event) {
     switch (mode) {
         case 1: {
             // A window background under a small animation is drawn part by part of the region
-            // to repaint: one call over a ragged region would go span by span and share the
-            // work out to helper threads on every frame. At its own size a part is copied
+            // to repaint, each clipped to its own rectangle: one call over a ragged region, or
+            // a clip of the whole region, would go span by span (the raster engine builds a
+            // span list of the region, megabytes for a window of sparks) and share the work
+            // out to helper threads on every frame. At its own size a part is copied
             // straight. Stretched, it is sampled without smoothing, so that every part maps
             // the picture exactly as the whole does and the parts meet without seams; the
             // stretched pictures are soft backgrounds, where smoothing shows no difference.
@@ -63,6 +65,7 @@ void MPicture::paintEvent(QPaintEvent* event) {
             const double sy = double(source.height()) / std::max(height(), 1);
             painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
             for (const QRect& part : event->region()) {
+                painter.setClipRect(part);
                 if (source.size() == size()) {
                     painter.drawPixmap(part, picture, part.translated(source.topLeft()));
                 } else {
