@@ -172,9 +172,14 @@ bool MusicLighting::SendFrame(KeyboardController& controller) {
     }
     // Without a screen to read (a Wayland-only session) the screen scheme shows the back colour.
     const bool screenScheme = m_foreMode.load() == kSchemeScreen && m_screen->Available();
-    ComputeMusicKeyFrame(
-        m_map, m_visualizer->LatestFrame(), screenScheme,
-        [this](int c, int r) { return m_screen->Colour(c, r); }, m_frame);
+    const bool framed = m_visualizer->ReadLatestFrame([&](const MusicFrame& latest) {
+        ComputeMusicKeyFrame(
+            m_map, latest, screenScheme, [this](int c, int r) { return m_screen->Colour(c, r); },
+            m_frame);
+    });
+    if (!framed) {
+        return false;  // the analyser has not rendered since it was last paused
+    }
     if (m_observer) {
         m_observer(m_map, m_frame);
     }

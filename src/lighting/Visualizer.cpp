@@ -12,10 +12,7 @@ constexpr size_t kPendingSamples = LoopbackCapture::kRate * LoopbackCapture::kCh
 
 }  // namespace
 
-Visualizer::Visualizer()
-    : m_fore(std::make_unique<MusicGrid>()),
-      m_back(std::make_unique<MusicGrid>()),
-      m_frames3(std::make_unique<std::array<MusicFrame, 3>>()) {}
+Visualizer::Visualizer() = default;
 
 Visualizer::~Visualizer() {
     {
@@ -141,6 +138,13 @@ void Visualizer::RenderFrame() {
     if (m_framesWithoutSamples == kStaleFrames) {
         m_analyser.ClearRing();
     }
+    if (!m_buffers) {
+        std::lock_guard reader(m_readerMutex);
+        m_buffers = std::make_unique<Buffers>();
+        m_writeIndex = 0;
+        m_readyIndex.store(1);
+        m_readIndex = 2;
+    }
     m_analyser.PushStereo(std::span<const float>(m_drained).first(drained), m_settings.gain);
     m_analyser.Analyse(m_settings);
     if (m_phase >= 360.0F) {
@@ -148,16 +152,17 @@ void Visualizer::RenderFrame() {
     } else if (m_phase < 0.0F) {
         m_phase = 360.0F;
     }
-    FillMusicScheme(*m_back, m_settings.backType, m_settings.backBrightness, m_phase);
-    FillMusicScheme(*m_fore, m_settings.foreType, 100, m_phase);
-    MusicFrame& frame = (*m_frames3)[static_cast<size_t>(m_writeIndex)];
+    Buffers& buffers = *m_buffers;
+    FillMusicScheme(buffers.back, m_settings.backType, m_settings.backBrightness, m_phase);
+    FillMusicScheme(buffers.fore, m_settings.foreType, 100, m_phase);
+    MusicFrame& frame = buffers.frames[static_cast<size_t>(m_writeIndex)];
     if (m_settings.foreType == kSchemeScreen) {
         // The keys take the screen's colours; where no screen can be read they show the back
         // colour, so the frame carries that alone.
-        frame.colours = *m_back;
+        frame.colours = buffers.back;
         frame.lit.fill(0);
     } else {
-        RenderMusicGrid(m_analyser.Display(), *m_fore, *m_back, frame.colours, frame.lit);
+        RenderMusicGrid(m_analyser.Display(), buffers.fore, buffers.back, frame.colours, frame.lit);
     }
     Publish();
     m_phase += kPhaseStep;
@@ -169,20 +174,42 @@ void Visualizer::Publish() {
     m_writeIndex = previous & ~kDirty;
 }
 
-const MusicFrame& Visualizer::LatestFrame() {
+bool Visualizer::ReadLatestFrame(const std::function<void(const MusicFrame&)>& read) {
     std::lock_guard lock(m_readerMutex);
+    if (!m_buffers) {
+        return false;
+    }
     if ((m_readyIndex.load() & kDirty) != 0) {
         const int ready = m_readyIndex.exchange(m_readIndex);
         m_readIndex = ready & ~kDirty;
     }
-    return (*m_frames3)[static_cast<size_t>(m_readIndex)];
+    read(m_buffers->frames[static_cast<size_t>(m_readIndex)]);
+    return true;
+}
+
+void Visualizer::ReleaseBuffers() {
+    {
+        std::lock_guard frame(m_frameMutex);
+        std::lock_guard reader(m_readerMutex);
+        m_buffers.reset();
+        std::vector<float>().swap(m_drained);
+    }
+    std::lock_guard samples(m_samplesMutex);
+    std::vector<float>().swap(m_samples);
+    m_sampleCount = 0;
 }
 
 void Visualizer::Loop() {
     std::unique_lock lock(m_loopMutex);
     while (!m_stop) {
         if (!m_active.load()) {
-            m_wake.wait_for(lock, std::chrono::milliseconds(kIdlePollMs));
+            // Nothing is rendered until the page comes back: its buffers need not stay.
+            lock.unlock();
+            ReleaseBuffers();
+            lock.lock();
+            if (!m_active.load() && !m_stop) {
+                m_wake.wait_for(lock, std::chrono::milliseconds(kIdlePollMs));
+            }
             continue;
         }
         lock.unlock();

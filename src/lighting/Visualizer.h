@@ -63,9 +63,10 @@ public:
     /// Renders one frame now, as the loop does; the tests and the bench call it directly.
     void RenderFrame();
 
-    /// The latest complete frame. One reader at a time (the worker); the reference stays valid
-    /// and unchanged until the next call.
-    const MusicFrame& LatestFrame();
+    /// Lets `read` look at the latest complete frame, which stays unchanged while it does (one
+    /// reader at a time). False, without calling `read`, when the analyser holds no frames: it
+    /// has not rendered since it was last active.
+    bool ReadLatestFrame(const std::function<void(const MusicFrame&)>& read);
 
     /// Frames rendered since construction.
     std::uint64_t FrameCount() const { return m_frames.load(); }
@@ -73,8 +74,19 @@ public:
     std::uint64_t SampleBlocks() const { return m_sampleBlocks.load(); }
 
 private:
+    /// What the frames are rendered into: half a megabyte, held only while frames are made.
+    struct Buffers {
+        MusicGrid fore{};
+        MusicGrid back{};
+        // Three frames: one written, one ready, one read; the ready one changes hands
+        // atomically.
+        std::array<MusicFrame, 3> frames{};
+    };
+
     void Loop();
     void Publish();
+    /// Gives back the frame buffers and the sample buffers until frames are made again.
+    void ReleaseBuffers();
 
     // Frame side, under m_frameMutex.
     mutable std::mutex m_frameMutex;
@@ -82,13 +94,11 @@ private:
     SpectrumAnalyser m_analyser;
     float m_phase = 0.0F;
     int m_framesWithoutSamples = 0;
-    std::unique_ptr<MusicGrid> m_fore;
-    std::unique_ptr<MusicGrid> m_back;
     std::vector<float> m_drained;
 
-    // Three frames: one written, one ready, one read; the ready one changes hands atomically.
+    /// Made under both m_frameMutex and m_readerMutex, so that either lock keeps it in place.
+    std::unique_ptr<Buffers> m_buffers;
     static constexpr int kDirty = 4;
-    std::unique_ptr<std::array<MusicFrame, 3>> m_frames3;
     int m_writeIndex = 0;
     std::atomic<int> m_readyIndex{1};
     std::mutex m_readerMutex;

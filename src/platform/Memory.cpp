@@ -11,7 +11,7 @@ namespace zephyl {
 
 void KeepLargeBuffersApart() {
 #if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     mallopt(M_TRIM_THRESHOLD, 4 * 1024 * 1024);
 #endif
 }

@@ -3,10 +3,12 @@
 
 namespace zephyl {
 
-/// Picture buffers of a megabyte and more (window backgrounds, animation frames while they are
-/// decoded) come and go with the pages: each gets a mapping of its own, handed back as soon as
-/// it is freed. glibc would otherwise raise its threshold after the first such free and keep
-/// later ones in the heap, where they stay after the page is left. Call once, at start.
+/// Buffers of a quarter megabyte and more (window backgrounds, animation frames while they are
+/// decoded, the music analyser's frames and samples) come and go with the pages: each gets a
+/// mapping of its own, handed back as soon as it is freed. glibc would otherwise raise its
+/// threshold after the first such free and keep later ones in the heap (or in the heap of the
+/// thread that made them, which is not trimmed), where they stay after the page is left. Call
+/// once, at start.
 void KeepLargeBuffersApart();
 
 /// Hands the heap's free pages back to the system. The allocator keeps what a program frees for

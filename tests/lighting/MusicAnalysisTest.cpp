@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <functional>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 namespace zephyl {
@@ -255,19 +258,48 @@ TEST(VisualizerTest, AReaderKeepsItsFrameWhileNewOnesAreRendered) {
         settings.foreType = 7;
         settings.backType = kSchemeBlack;
     });
+    EXPECT_FALSE(visualizer.ReadLatestFrame([](const MusicFrame&) { FAIL(); }))
+        << "no frame before the first is rendered";
     visualizer.FeedSamples(Noise(512));
     visualizer.RenderFrame();
-    const MusicFrame& loud = visualizer.LatestFrame();
-    EXPECT_EQ(loud.colours[MusicCell(10, 100)], 0x0000FDu);
-    const MusicGrid copy = loud.colours;
-    // Silence for a while: the frames go dark, but the frame held is left alone.
-    for (int i = 0; i < 40; ++i) {
-        visualizer.RenderFrame();
-    }
-    EXPECT_EQ(loud.colours, copy);
-    const MusicFrame& quiet = visualizer.LatestFrame();
-    EXPECT_EQ(quiet.colours[MusicCell(10, 100)], 0u);
+    const bool read = visualizer.ReadLatestFrame([&](const MusicFrame& loud) {
+        EXPECT_EQ(loud.colours[MusicCell(10, 100)], 0x0000FDu);
+        const MusicGrid copy = loud.colours;
+        // Silence for a while, rendered by another thread: the frames go dark, but the frame
+        // being read is left alone.
+        std::thread([&visualizer] {
+            for (int i = 0; i < 40; ++i) {
+                visualizer.RenderFrame();
+            }
+        }).join();
+        EXPECT_EQ(loud.colours, copy);
+    });
+    ASSERT_TRUE(read);
+    visualizer.ReadLatestFrame(
+        [](const MusicFrame& quiet) { EXPECT_EQ(quiet.colours[MusicCell(10, 100)], 0u); });
     EXPECT_EQ(visualizer.FrameCount(), 41u);
+}
+
+TEST(VisualizerTest, APausedAnalyserGivesBackItsFramesAndRendersAnewWhenActive) {
+    Visualizer visualizer;
+    visualizer.StartThread();
+    const auto framed = [&visualizer] {
+        return visualizer.ReadLatestFrame([](const MusicFrame&) {});
+    };
+    const auto waitFor = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 400 && !done(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done();
+    };
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const std::uint64_t before = visualizer.FrameCount();
+        visualizer.SetActive(true);
+        ASSERT_TRUE(waitFor([&] { return visualizer.FrameCount() > before && framed(); }));
+        visualizer.SetActive(false);
+        EXPECT_TRUE(waitFor([&] { return !framed(); })) << "frames kept while paused";
+    }
 }
 
 }  // namespace
