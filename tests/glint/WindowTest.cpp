@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "GlintTestSupport.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -237,6 +239,38 @@ TEST_F(WindowTest, AnimatedPictureDecodesOnlyWhileShownAndDrawsItsFrames) {
     Settle();
     EXPECT_FALSE(gif->Animating());
     delete gif;
+    Manager::SetSkinFolder({});
+}
+
+TEST_F(WindowTest, AnAnimationFrameChangeLeavesNothingOfTheFrameBefore) {
+    // What the window shows after a frame change, repainted only where the frames differ, is
+    // what a full repaint of the new frame shows: at the picture's own size and scaled down.
+    Manager::SetSkinFolder(QStringLiteral(ZEPHYL_SOURCE_DATA_DIR "/skins/default/"));
+    m_window->setStyleSheet(QStringLiteral("background: #203040;"));
+    for (const QSize size : {QSize(1280, 720), QSize(640, 360)}) {
+        SCOPED_TRACE(size.width());
+        m_window->resize(size);
+        auto* gif = m_window->CreateAreaAs<CGifPicture>(80, QRect(QPoint(0, 0), size));
+        gif->SetImage(QStringLiteral("main_bkg.gif"));
+        gif->SetRunState(0, 0);
+        Settle();
+        const auto shown = [this, gif] {
+            return QGuiApplication::primaryScreen()
+                ->grabWindow(m_window->winId(), 0, 0, gif->width(), gif->height())
+                .toImage();
+        };
+        const QImage first = shown();
+        // Played, the frames change by repainting only their own tiles; a change of the state
+        // would repaint the whole control.
+        gif->SetRunState(1, 0);
+        QTest::qWait(400);
+        const QImage stepped = shown();
+        ASSERT_NE(stepped, first) << "the frames differ";
+        // No event is handled between the two: the frame stays.
+        m_window->repaint();
+        EXPECT_EQ(stepped, shown());
+        delete gif;
+    }
     Manager::SetSkinFolder({});
 }
 
