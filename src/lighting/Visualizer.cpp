@@ -77,17 +77,11 @@ void Visualizer::SetActive(bool active) {
 }
 
 void Visualizer::ChangeSettings(const std::function<void(AnalyserSettings&)>& change) {
-    const bool wasActive = m_active.exchange(false);
-    {
-        // Taking the frame lock waits for a running frame to end; no fixed sleep is needed.
-        std::lock_guard lock(m_frameMutex);
-        change(m_settings);
-    }
-    if (wasActive) {
-        // The capture was never paused for the change: only the loop goes on.
-        m_active.store(true);
-        m_wake.notify_all();
-    }
+    // Taking the frame lock waits for a running frame to end, and the next frame waits for the
+    // change. The loop is not paused for it: pausing and resuming here would resume an
+    // analyser that its page paused meanwhile.
+    std::lock_guard lock(m_frameMutex);
+    change(m_settings);
 }
 
 AnalyserSettings Visualizer::Settings() const {

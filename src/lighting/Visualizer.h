@@ -52,8 +52,8 @@ public:
     void SetActive(bool active);
     bool Active() const { return m_active.load(); }
 
-    /// Changes the settings between two frames: the loop is paused, the running frame ends,
-    /// the change is applied, and the loop goes on as it was.
+    /// Changes the settings between two frames: the running frame ends, the change is applied,
+    /// and the next frame uses it.
     void ChangeSettings(const std::function<void(AnalyserSettings&)>& change);
     AnalyserSettings Settings() const;
 

@@ -280,6 +280,18 @@ TEST(VisualizerTest, AReaderKeepsItsFrameWhileNewOnesAreRendered) {
     EXPECT_EQ(visualizer.FrameCount(), 41u);
 }
 
+TEST(VisualizerTest, APauseDuringASettingsChangeHolds) {
+    // The page is left (the analyser paused) while a layer's settings are being applied.
+    Visualizer visualizer;
+    visualizer.SetActive(true);
+    visualizer.ChangeSettings([&visualizer](AnalyserSettings& settings) {
+        settings.gain = 3;
+        visualizer.SetActive(false);
+    });
+    EXPECT_FALSE(visualizer.Active());
+    EXPECT_EQ(visualizer.Settings().gain, 3);
+}
+
 TEST(VisualizerTest, APausedAnalyserGivesBackItsFramesAndRendersAnewWhenActive) {
     Visualizer visualizer;
     visualizer.StartThread();
