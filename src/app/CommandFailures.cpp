@@ -17,6 +17,8 @@ const char* EnglishText(int textId) {
         case kTextMacrosTooLarge:
             return "The macros are %d steps too large for the keyboard's macro memory; nothing "
                    "was sent.";
+        case kTextKeyboardRefusedTryAgain:
+            return "The keyboard did not take the change. Try again.";
         case kTextDatabaseBusy:
             return "The profile database is in use by another program; nothing was changed. "
                    "Try again in a moment.";

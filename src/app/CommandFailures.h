@@ -11,6 +11,9 @@ enum CommandFailureText : int {
     kTextNoKeyboardReady = 911,
     kTextMacrosTooLarge = 912,  ///< "%d": the steps over the keyboard's limit
     kTextDatabaseBusy = 913,
+    /// the keyboard refused a write that nothing keeps for later (the screen's clock, slots and
+    /// uploads)
+    kTextKeyboardRefusedTryAgain = 918,
 };
 
 /// The reason in the current language, with `count` in place of "%d"; the English text when the

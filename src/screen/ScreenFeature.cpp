@@ -230,7 +230,7 @@ void ScreenFeature::RunSelectSlot(KeyboardController& controller) {
         return;  // the slot blocks travel on the cable only
     }
     if (!SendSelectSlot(controller, SelectedSlot())) {
-        controller.FailCommand(FailureMessage(kTextKeyboardRefused));
+        controller.FailCommand(FailureMessage(kTextKeyboardRefusedTryAgain));
     }
 }
 
@@ -306,7 +306,7 @@ void ScreenFeature::RunUpload(KeyboardController& controller) {
         accepted = SendReceiverImage(controller, image, uploadIndex);
     }
     if (!accepted) {
-        controller.FailCommand(FailureMessage(kTextKeyboardRefused));
+        controller.FailCommand(FailureMessage(kTextKeyboardRefusedTryAgain));
     }
     Done(kCommandUploadScreen);
 }
@@ -334,7 +334,7 @@ void ScreenFeature::RunDefaultPicture(KeyboardController& controller) {
     }
     accepted = SendCableImage(controller, image, uploadIndex, false) && accepted;
     if (!accepted) {
-        controller.FailCommand(FailureMessage(kTextKeyboardRefused));
+        controller.FailCommand(FailureMessage(kTextKeyboardRefusedTryAgain));
     }
 }
 
@@ -357,7 +357,7 @@ void ScreenFeature::RunClock(KeyboardController& controller) {
         accepted = controller.Devices().Query(frame);
     }
     if (!accepted) {
-        controller.FailCommand(FailureMessage(kTextKeyboardRefused));
+        controller.FailCommand(FailureMessage(kTextKeyboardRefusedTryAgain));
     }
 }
 

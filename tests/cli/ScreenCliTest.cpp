@@ -129,6 +129,21 @@ TEST_F(ScreenCliTest, RefusalsSendNothing) {
     }
 }
 
+// Nothing keeps a refused clock or slot write for later: the reason says to try again.
+TEST_F(ScreenCliTest, RefusedScreenWritesSaySoAndPromiseNothing) {
+    const auto scenario = m_environment.Root() / "busy.json";
+    test::WriteFile(scenario,
+                    "{\"keyboards\": [{\"model\": 102, \"modes\": [0]}], "
+                    "\"faults\": [{\"fault\": \"busy\", \"value\": 1000}]}");
+    for (const char* arguments :
+         {"screen clock --at '2026-12-09 00:39:52'", "screen default --slot 3"}) {
+        SCOPED_TRACE(arguments);
+        const Result refused = Run("'" + scenario.string() + "'", arguments);
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_EQ(refused.err, "zephylctl: The keyboard did not take the change. Try again.\n");
+    }
+}
+
 TEST_F(ScreenCliTest, ClockAndDefaultPicture) {
     const Result clock = Run("102:0", "--json screen clock --at '2026-12-09 00:39:52'");
     ASSERT_EQ(clock.exitCode, 0) << clock.err;
