@@ -46,12 +46,14 @@ const Api* RuntimeLibraryApi(const char* file, const char* variable, Open open,
                              std::string* error) {
     const char* overridden = std::getenv(variable);
     const std::string chosen = overridden != nullptr && *overridden != '\0' ? overridden : file;
-    static std::mutex mutex;
-    static std::map<std::string, RuntimeLibrary<Api>> opened;
-    std::lock_guard lock(mutex);
-    auto found = opened.find(chosen);
-    if (found == opened.end()) {
-        found = opened.emplace(chosen, open(chosen)).first;
+    // Never destroyed, as the libraries are never closed: a download or a capture thread may
+    // still be calling through a table while the program exits and runs its destructors.
+    static auto* const mutex = new std::mutex;
+    static auto* const opened = new std::map<std::string, RuntimeLibrary<Api>>;
+    std::lock_guard lock(*mutex);
+    auto found = opened->find(chosen);
+    if (found == opened->end()) {
+        found = opened->emplace(chosen, open(chosen)).first;
     }
     if (!found->second.error.empty()) {
         if (error != nullptr) {

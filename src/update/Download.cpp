@@ -118,7 +118,7 @@ struct Downloader::Transfer {
 
     static int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
         auto* self = static_cast<Transfer*>(user);
-        return self->owner->m_running.load() ? 0 : 1;
+        return self->owner->GoesOn() ? 0 : 1;
     }
 };
 
@@ -138,6 +138,11 @@ int Downloader::Download(const std::string& address, const std::string& targetPa
     m_lastProgress = -1;
     m_lastError.clear();
     Post(progress, kProgressStart);
+    if (!GoesOn()) {
+        m_lastError = "cancelled";
+        m_running.store(false);
+        return kDownloadFailed;
+    }
     std::string unusable;
     const CurlApi* api = Curl(&unusable);
     CURL* curl = api != nullptr ? api->easyInit() : nullptr;

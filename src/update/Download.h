@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace zephyl {
@@ -26,6 +27,9 @@ struct DownloadOptions {
     long stallTimeoutSeconds = 30;
     /// Packages larger than this are refused, whatever the server announces.
     std::int64_t maxBytes = 512LL * 1024 * 1024;
+    /// Set by another thread to end the download, also before it starts (a window that closes
+    /// while it asks the server); the download then fails as cancelled.
+    std::shared_ptr<const std::atomic<bool>> stop;
 };
 
 /// Fetches one address into a file over HTTPS, reading in 10,240-byte blocks and reporting
@@ -47,6 +51,8 @@ public:
 
     /// Ends a running download from any thread; it returns kDownloadFailed.
     void Cancel() { m_running.store(false); }
+    /// Whether the download should go on: neither cancelled nor stopped by its options.
+    bool GoesOn() const { return m_running.load() && !(m_options.stop && m_options.stop->load()); }
     bool Running() const { return m_running.load(); }
     const DownloadOptions& Options() const { return m_options; }
     /// Why the last download failed, in English for the log; empty after a complete one.

@@ -127,7 +127,7 @@ void UpdateService::Refuse(PackageOutcome outcome) {
     m_controller.FailCommand(PackageOutcomeText(outcome));
 }
 
-SoftwareCheck UpdateService::CheckSoftware() {
+SoftwareCheck UpdateService::CheckSoftware(std::shared_ptr<const std::atomic<bool>> stop) {
     SoftwareCheck check;
     const SoftwareInfo& software = m_controller.Descriptions().software;
     check.installed = software.version;
@@ -138,7 +138,9 @@ SoftwareCheck UpdateService::CheckSoftware() {
     const std::string folder = TempFolder();
     CreateDirectoryPath(folder);
     const std::string path = folder + kManifestName;
-    Downloader downloader(m_options.download);
+    DownloadOptions options = m_options.download;
+    options.stop = std::move(stop);
+    Downloader downloader(std::move(options));
     if (downloader.Download(software.upgradeUrl + kManifestName, path) == kDownloadComplete) {
         check.available = ParseManifestVersion(ReadSmallFile(path));
     }

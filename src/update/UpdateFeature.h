@@ -4,6 +4,7 @@
 #include "update/Download.h"
 #include "update/UpdatePackages.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -45,8 +46,8 @@ public:
     UpdateService(KeyboardController& controller, UpdateFeatureOptions options);
 
     /// Fetches `<upgrade url>latest.xml` and compares its version with config.xml's. Any thread
-    /// but the worker's while it downloads.
-    SoftwareCheck CheckSoftware();
+    /// but the worker's while it downloads. Setting `stop` ends the check (as failed).
+    SoftwareCheck CheckSoftware(std::shared_ptr<const std::atomic<bool>> stop = nullptr);
     FirmwareCheck CheckFirmware() const;
 
     /// Where the progress of the next download goes (the wait dialog). Setting it begins a new

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
@@ -150,6 +153,28 @@ TEST_F(DownloadTest, AStalledServerTimesOutAndACancelEndsTheTransfer) {
     canceller.join();
     EXPECT_EQ(cancelled.LastError(), "cancelled");
     EXPECT_TRUE(TempFiles().empty());
+
+    // A stop flag ends the transfer too, and one set before the download starts keeps it from
+    // starting (Cancel cannot: the download marks itself running as it starts).
+    for (const int stopAfterMs : {-1, 300}) {
+        SCOPED_TRACE(stopAfterMs);
+        auto stop = std::make_shared<std::atomic<bool>>(stopAfterMs < 0);
+        DownloadOptions stopping = Options();
+        stopping.stop = stop;
+        Downloader stopped(stopping);
+        std::thread stopper([&stop, stopAfterMs] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::max(stopAfterMs, 0)));
+            stop->store(true);
+        });
+        const auto begun = std::chrono::steady_clock::now();
+        EXPECT_EQ(stopped.Download(m_server->Base("stall") + "package.bin",
+                                   (m_temp / "package.bin").string()),
+                  kDownloadFailed);
+        stopper.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(10));
+        EXPECT_EQ(stopped.LastError(), "cancelled");
+        EXPECT_TRUE(TempFiles().empty());
+    }
 }
 
 TEST_F(DownloadTest, WithoutItsLibraryADownloadFailsAndSaysWhy) {

@@ -47,7 +47,12 @@ constexpr int kDefaultResponseTime = 2;
 
 SettingsPage::SettingsPage(const PageContext& context) : Page(context, kContainer) {}
 
-SettingsPage::~SettingsPage() = default;
+SettingsPage::~SettingsPage() {
+    m_stopChecks->store(true);
+    if (m_softwareCheck.joinable()) {
+        m_softwareCheck.join();
+    }
+}
 
 void SettingsPage::BuildControls() {
     MakePanel(kPanelLeft);
@@ -387,15 +392,19 @@ int SettingsPage::OnSoftwareUpdate() {
     // The server may take up to the connect time-out to answer: the window keeps drawing under
     // the wait dialog while another thread asks.
     Services().OpenWaitDialog();
-    std::thread([this, updates, window = &Window(), gate = m_context.gate] {
-        const SoftwareCheck check = updates->CheckSoftware();
-        // The gate keeps the window there while the answer is queued on it; a window that has
-        // gone drops the answer with its queue.
-        gate->Run([&] {
-            QMetaObject::invokeMethod(
-                window, [this, check] { OnSoftwareChecked(check); }, Qt::QueuedConnection);
+    if (m_softwareCheck.joinable()) {
+        m_softwareCheck.join();  // the last check has answered: its thread is ending
+    }
+    m_softwareCheck = std::thread(
+        [this, updates, window = &Window(), gate = m_context.gate, stop = m_stopChecks] {
+            const SoftwareCheck check = updates->CheckSoftware(stop);
+            // The gate keeps the window there while the answer is queued on it; a window that has
+            // gone drops the answer with its queue.
+            gate->Run([&] {
+                QMetaObject::invokeMethod(
+                    window, [this, check] { OnSoftwareChecked(check); }, Qt::QueuedConnection);
+            });
         });
-    }).detach();
     return 1;
 }
 

@@ -4,7 +4,9 @@
 #include "app/ControllerView.h"
 #include "ui/window/Page.h"
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace zephyl {
 struct KeyboardLayout;
@@ -114,6 +116,10 @@ private:
     glint::MEdit* m_sdkPort = nullptr;
     std::unique_ptr<SdkServer> m_sdkServer;
     bool m_checkingSoftware = false;
+    /// The software check's thread, and what ends it when the page goes: a thread left in the
+    /// transfer library while the program exits crashes as the library is torn down.
+    std::thread m_softwareCheck;
+    std::shared_ptr<std::atomic<bool>> m_stopChecks = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace zephyl::window
