@@ -51,8 +51,6 @@ public:
 
     /// Ends a running download from any thread; it returns kDownloadFailed.
     void Cancel() { m_running.store(false); }
-    /// Whether the download should go on: neither cancelled nor stopped by its options.
-    bool GoesOn() const { return m_running.load() && !(m_options.stop && m_options.stop->load()); }
     bool Running() const { return m_running.load(); }
     const DownloadOptions& Options() const { return m_options; }
     /// Why the last download failed, in English for the log; empty after a complete one.
@@ -61,6 +59,8 @@ public:
 private:
     struct Transfer;
     void Post(const ProgressFunction& progress, int value);
+    /// Whether the download should go on: neither cancelled nor stopped by its options.
+    bool GoesOn() const { return m_running.load() && !(m_options.stop && m_options.stop->load()); }
 
     DownloadOptions m_options;
     std::atomic<bool> m_running{false};
