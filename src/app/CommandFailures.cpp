@@ -19,6 +19,9 @@ const char* EnglishText(int textId) {
                    "was sent.";
         case kTextKeyboardRefusedTryAgain:
             return "The keyboard did not take the change. Try again.";
+        case kTextKeyboardGoneTryAgain:
+            return "The keyboard could no longer be reached during the transfer. Connect it "
+                   "again and try again.";
         case kTextDatabaseBusy:
             return "The profile database is in use by another program; nothing was changed. "
                    "Try again in a moment.";

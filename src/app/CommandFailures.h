@@ -14,6 +14,8 @@ enum CommandFailureText : int {
     /// the keyboard refused a write that nothing keeps for later (the screen's clock, slots and
     /// uploads)
     kTextKeyboardRefusedTryAgain = 918,
+    /// the keyboard could not be reached any more in the middle of a long transfer
+    kTextKeyboardGoneTryAgain = 1020,
 };
 
 /// The reason in the current language, with `count` in place of "%d"; the English text when the

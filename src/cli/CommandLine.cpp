@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/MusicCli.h"
+#include "cli/Output.h"
 #include "cli/ScreenCli.h"
 #include "cli/SdkServerCli.h"
 #include "cli/UpdateCli.h"
@@ -70,12 +71,12 @@ std::optional<Invocation> ParseInvocation(const std::vector<std::string>& argume
             }
             const auto number = ParseWholeNumber(value, option->minimum, option->maximum);
             if (!number) {
-                error = std::string("not ") + option->what + ": " + value;
+                error = std::string("not ") + option->what + ": " + Printable(value);
                 return std::nullopt;
             }
             invocation.*(option->field) = *number;
         } else if (argument.size() > 1 && argument[0] == '-' && invocation.words.empty()) {
-            error = "unknown option: " + argument;
+            error = "unknown option: " + Printable(argument);
             return std::nullopt;
         } else {
             invocation.words.push_back(argument);

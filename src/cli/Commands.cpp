@@ -45,7 +45,7 @@ const char* ModeName(int mode) {
 int DrainQueue(KeyboardController& controller, std::ostream& err) {
     const CommandOutcome outcome = controller.RunQueuedCommands();
     if (!outcome.done) {
-        err << "zephylctl: " << outcome.failure << "\n";
+        err << "zephylctl: " << Printable(outcome.failure) << "\n";
         return kExitFailed;
     }
     return kExitOk;
@@ -201,14 +201,15 @@ int Settings(const Invocation& invocation, KeyboardController& controller, std::
             known = known || key == name;
         }
         if (!known) {
-            err << "zephylctl: unknown setting: " << key << " (see zephylctl settings --help)\n";
+            err << "zephylctl: unknown setting: " << Printable(key)
+                << " (see zephylctl settings --help)\n";
             return kExitUsage;
         }
         // A number too large for an int is out of range, never cut to a small valid one.
         const auto value = ParseWholeNumber(words[3], INT_MIN, INT_MAX);
         if (!value || !controller.StoreSetting(key, *value)) {
-            err << "zephylctl: value out of range for " << key << ": " << words[3]
-                << " (see zephylctl settings --help)\n";
+            err << "zephylctl: value out of range for " << Printable(key) << ": "
+                << Printable(words[3]) << " (see zephylctl settings --help)\n";
             return kExitUsage;
         }
         if (controller.Connected() && controller.ConnectionMode() == kModeBluetooth) {

@@ -19,6 +19,9 @@
 namespace zephyl::cli {
 namespace {
 
+/// Said when most frames of a stream did not reach the keyboard.
+constexpr int kTextStreamMostlyFailed = 1023;
+
 constexpr const char* kUsage =
     "zephylctl: usage: zephylctl customlight list | import FILE | export FILE [--set ID] | "
     "stream --seconds N [--set ID]\n";
@@ -61,8 +64,8 @@ int List(const Invocation& invocation, KeyboardController& controller, std::ostr
                 << ",\"name\":" << JsonString(entry.shownName) << ",\"speed\":" << speed
                 << ",\"keys\":" << rows.size() << "}";
         } else {
-            out << entry.id << "\t" << entry.shownName << "\tspeed " << speed << "\t" << rows.size()
-                << " keys\n";
+            out << entry.id << "\t" << Printable(entry.shownName) << "\tspeed " << speed << "\t"
+                << rows.size() << " keys\n";
         }
         first = false;
     }
@@ -76,8 +79,8 @@ int Import(const Invocation& invocation, KeyboardController& controller, std::os
            std::ostream& err) {
     const CustomLightImport result = ImportCustomLight(controller.Database(), invocation.words[2]);
     if (result.messageText != 0) {
-        err << "zephylctl: " << invocation.words[2] << ": " << LanguageText(result.messageText)
-            << "\n";
+        err << "zephylctl: " << Printable(invocation.words[2]) << ": "
+            << LanguageText(result.messageText) << "\n";
         return kExitFailed;
     }
     if (result.setId == 0) {
@@ -89,8 +92,8 @@ int Import(const Invocation& invocation, KeyboardController& controller, std::os
         out << "{\"id\":" << result.setId << ",\"name\":" << JsonString(shown)
             << ",\"speed\":" << result.speed << ",\"keys\":" << result.keys << "}\n";
     } else {
-        out << "imported set " << result.setId << " \"" << shown << "\" with " << result.keys
-            << " keys\n";
+        out << "imported set " << result.setId << " \"" << Printable(shown) << "\" with "
+            << result.keys << " keys\n";
     }
     return kExitOk;
 }
@@ -105,13 +108,14 @@ int Export(const Invocation& invocation, KeyboardController& controller, std::os
     const std::string path =
         ExportCustomLight(controller.Database(), set->id, set->shownName, invocation.words[2]);
     if (path.empty()) {
-        err << "zephylctl: could not write " << WithXmlExtension(invocation.words[2]) << "\n";
+        err << "zephylctl: could not write " << Printable(WithXmlExtension(invocation.words[2]))
+            << "\n";
         return kExitFailed;
     }
     if (invocation.json) {
         out << "{\"id\":" << set->id << ",\"file\":" << JsonString(path) << "}\n";
     } else {
-        out << "exported set " << set->id << " to " << path << "\n";
+        out << "exported set " << set->id << " to " << Printable(path) << "\n";
     }
     return kExitOk;
 }
@@ -170,6 +174,13 @@ int Stream(const Invocation& invocation, KeyboardController& controller, std::os
     }
     if (sent == 0) {
         err << "zephylctl: the keyboard took none of the " << failed << " frames\n";
+        return kExitFailed;
+    }
+    // A stream the keyboard mostly missed did not show the set: a few frames that got through
+    // do not make it a success.
+    if (StreamMostlyFailed(sent, failed)) {
+        err << "zephylctl: " << LanguageText(kTextStreamMostlyFailed) << " (" << failed << " of "
+            << sent + failed << ")\n";
         return kExitFailed;
     }
     return kExitOk;

@@ -269,7 +269,8 @@ int RunProfiles(const Invocation& invocation, KeyboardController& controller, st
     if ((action == "rename" && words.size() == 4) ||
         ((action == "delete" || action == "select") && words.size() == 3)) {
         if (index < 0) {
-            err << "zephylctl: no profile " << words[2] << " (zephylctl profiles lists them)\n";
+            err << "zephylctl: no profile " << Printable(words[2])
+                << " (zephylctl profiles lists them)\n";
             return kExitFailed;
         }
         if (action == "rename") {
@@ -337,7 +338,7 @@ int RunKeys(const Invocation& invocation, KeyboardController& controller, std::o
     if (action == "assign" && words.size() >= 4) {
         const auto usage = KeyUsage(layout, words[2]);
         if (!usage || layout.keyIndexMap.count(*usage) == 0) {
-            err << "zephylctl: this keyboard has no key " << words[2] << "\n";
+            err << "zephylctl: this keyboard has no key " << Printable(words[2]) << "\n";
             return kExitUsage;
         }
         if (layer == 1 && !layout.secondFnLayer) {
@@ -361,7 +362,7 @@ int RunKeys(const Invocation& invocation, KeyboardController& controller, std::o
         const std::string path =
             ExportProfileKeys(database, profile, name, words[2], static_cast<std::uint64_t>(tick));
         if (path.empty()) {
-            err << "zephylctl: cannot write into " << words[2] << "\n";
+            err << "zephylctl: cannot write into " << Printable(words[2]) << "\n";
             return kExitFailed;
         }
         out << path << "\n";
@@ -438,12 +439,13 @@ int RunMacros(const Invocation& invocation, KeyboardController& controller, std:
     Macro macro;
     if ((action == "show" && words.size() == 3) || (action == "export" && words.size() == 4)) {
         if (id <= 0 || !database.GetMacro(id, macro)) {
-            err << "zephylctl: no macro " << words[2] << " (zephylctl macros lists them)\n";
+            err << "zephylctl: no macro " << Printable(words[2])
+                << " (zephylctl macros lists them)\n";
             return kExitFailed;
         }
         if (action == "export") {
             if (!ExportMacro(database, id, words[3])) {
-                err << "zephylctl: cannot write " << words[3] << "\n";
+                err << "zephylctl: cannot write " << Printable(words[3]) << "\n";
                 return kExitFailed;
             }
             return kExitOk;

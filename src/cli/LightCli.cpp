@@ -46,7 +46,7 @@ int Send(KeyboardController& controller, int command, std::ostream& err) {
     }
     const CommandOutcome outcome = controller.RunCommand(command);
     if (!outcome.done) {
-        err << "zephylctl: " << outcome.failure << "\n";
+        err << "zephylctl: " << Printable(outcome.failure) << "\n";
         return kExitFailed;
     }
     return kExitOk;
@@ -264,7 +264,7 @@ int RunUserLight(const Invocation& invocation, KeyboardController& controller, s
             out << "]\n";
         } else {
             for (const UserLight& set : sets) {
-                out << set.userlight_id << " " << UserLightDisplayName(set.name) << "\n";
+                out << set.userlight_id << " " << Printable(UserLightDisplayName(set.name)) << "\n";
             }
         }
         return kExitOk;
@@ -286,13 +286,13 @@ int RunUserLight(const Invocation& invocation, KeyboardController& controller, s
     if (action == "import" && words.size() == 3) {
         const UserLightImport imported = ImportUserLight(database, words[2]);
         if (!imported.read || imported.id <= 0) {
-            err << "zephylctl: not a user lighting file: " << words[2] << "\n";
+            err << "zephylctl: not a user lighting file: " << Printable(words[2]) << "\n";
             return kExitFailed;
         }
         if (invocation.json) {
             out << "{\"id\":" << imported.id << ",\"name\":" << JsonString(imported.name) << "}\n";
         } else {
-            out << imported.id << " " << imported.name << "\n";
+            out << imported.id << " " << Printable(imported.name) << "\n";
         }
         return kExitOk;
     }
@@ -308,12 +308,12 @@ int RunUserLight(const Invocation& invocation, KeyboardController& controller, s
     std::optional<int> code;
     std::optional<std::uint32_t> colour;
     if (action == "set-key" && !(code = KeyCode(layout, words[2]))) {
-        return Usage(err, "no such key on this keyboard: " + words[2]);
+        return Usage(err, "no such key on this keyboard: " + Printable(words[2]));
     }
     if (action == "set-key" || action == "fill") {
         colour = ParseHexColour(words.back());
         if (!colour) {
-            return Usage(err, "not a colour (RRGGBB): " + words.back());
+            return Usage(err, "not a colour (RRGGBB): " + Printable(words.back()));
         }
     }
     const std::optional<int> chosen = ChosenSet(invocation, database, error);
@@ -336,7 +336,7 @@ int RunUserLight(const Invocation& invocation, KeyboardController& controller, s
             name = set.userlight_id == id ? UserLightDisplayName(set.name) : name;
         }
         if (!SaveUserLight(database, id, name, words[2])) {
-            err << "zephylctl: cannot write " << words[2] << "\n";
+            err << "zephylctl: cannot write " << Printable(words[2]) << "\n";
             return kExitFailed;
         }
         return kExitOk;

@@ -62,9 +62,9 @@ int Layers(const Invocation& invocation, KeyboardController& controller, std::os
                 << ",\"back\":" << back << ",\"gain\":" << gain
                 << ",\"back_brightness\":" << brightness << "}";
         } else {
-            out << entry.id << "\t" << entry.shownName << (entry.selected ? "\t(selected)" : "")
-                << "\tfore " << fore << "\tback " << back << "\tgain " << gain
-                << "\tback brightness " << brightness << "\n";
+            out << entry.id << "\t" << Printable(entry.shownName)
+                << (entry.selected ? "\t(selected)" : "") << "\tfore " << fore << "\tback " << back
+                << "\tgain " << gain << "\tback brightness " << brightness << "\n";
         }
         first = false;
     }

@@ -9,8 +9,10 @@ namespace zephyl::cli {
 /// output is always valid JSON.
 std::string JsonString(const std::string& text);
 
-/// Stored text as a terminal may show it: control characters (an escape sequence in a name)
-/// written as \xNN, ill-formed UTF-8 as U+FFFD.
+/// Text that did not come from this program (stored names, file names, a server's answer) as a
+/// terminal may show it: C0 controls and DEL (an escape sequence in a name) written as \xNN, C1
+/// controls (U+0080..U+009F, which terminals may act on as well) as \u00NN, ill-formed UTF-8 as
+/// U+FFFD. Every such text zephylctl prints goes through it.
 std::string Printable(const std::string& text);
 
 }  // namespace zephyl::cli

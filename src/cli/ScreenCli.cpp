@@ -8,6 +8,7 @@
 #include "screen/ScreenFeature.h"
 #include "screen/ScreenLibrary.h"
 #include "store/ProfileDatabase.h"
+#include "text/LanguageText.h"
 
 #include <cstdio>
 #include <ctime>
@@ -16,6 +17,9 @@
 
 namespace zephyl::cli {
 namespace {
+
+/// Why an upload over the receiver takes no --slot.
+constexpr int kTextNoSlotOverReceiver = 1021;
 
 int Usage(std::ostream& err, const std::string& message) {
     err << "zephylctl: " << message << " (see zephylctl screen --help)\n";
@@ -77,7 +81,8 @@ int SlotOption(const std::vector<std::string>& words, const KeyboardLayout& layo
     }
     const auto slot = ParseWholeNumber(text, 1, std::max(1, layout.screenFrameCount));
     if (!slot) {
-        Usage(err, "not a slot (1.." + std::to_string(layout.screenFrameCount) + "): " + text);
+        Usage(err, "not a slot (1.." + std::to_string(layout.screenFrameCount) +
+                       "): " + Printable(text));
         return -1;
     }
     return *slot - 1;
@@ -85,7 +90,8 @@ int SlotOption(const std::vector<std::string>& words, const KeyboardLayout& layo
 
 int Finish(const CommandOutcome& outcome, std::ostream& err) {
     if (!outcome.done) {
-        err << "zephylctl: " << outcome.failure << "\n";
+        // The reason may name the user's file.
+        err << "zephylctl: " << Printable(outcome.failure) << "\n";
         return kExitFailed;
     }
     return kExitOk;
@@ -123,13 +129,13 @@ int List(const Invocation& invocation, KeyboardController& controller, ScreenFea
         << layout.screenMaxFrames << " frames, " << layout.screenFrameCount << " slots\n";
     out << "Animations:\n";
     for (const ScreenLayer& layer : layers) {
-        out << "  " << layer.led_id << "  " << layer.name << "  " << layer.frame_size
+        out << "  " << layer.led_id << "  " << Printable(layer.name) << "  " << layer.frame_size
             << " frames\n";
     }
     out << "Slots:\n";
     for (const TftImage& slot : slots) {
-        out << "  " << slot.tft_id << "  " << slot.frame_size << " frames  " << slot.file_name
-            << "\n";
+        out << "  " << slot.tft_id << "  " << slot.frame_size << " frames  "
+            << Printable(slot.file_name) << "\n";
     }
     return kExitOk;
 }
@@ -138,9 +144,18 @@ int Upload(const Invocation& invocation, KeyboardController& controller, ScreenF
            std::ostream& out, std::ostream& err) {
     const std::vector<std::string> files = Positional(invocation.words);
     if (files.size() != 1) {
-        return Usage(err, "usage: zephylctl screen upload FILE --slot N");
+        return Usage(err, "usage: zephylctl screen upload FILE [--slot N]");
     }
-    const int slot = SlotOption(invocation.words, *controller.Layout(), err);
+    // Over the receiver no slot is chosen: the keyboard fills the slot it shows, which the
+    // program cannot know. A slot asked for there would be a promise nothing keeps.
+    const bool receiver = controller.Connected() && controller.ConnectionMode() == kModeReceiver;
+    std::string slotText;
+    if (receiver && WordOption(invocation.words, "--slot", slotText)) {
+        err << "zephylctl: --slot " << Printable(slotText) << ": "
+            << LanguageText(kTextNoSlotOverReceiver) << "\n";
+        return kExitUsage;
+    }
+    const int slot = receiver ? 0 : SlotOption(invocation.words, *controller.Layout(), err);
     if (slot < 0) {
         return kExitUsage;
     }
@@ -148,7 +163,7 @@ int Upload(const Invocation& invocation, KeyboardController& controller, ScreenF
     RgbaImage probe;
     std::string error;
     if (!DecodePictureFile(files[0], probe, &error)) {
-        err << "zephylctl: " << files[0] << ": " << error << "\n";
+        err << "zephylctl: " << Printable(files[0]) << ": " << error << "\n";
         return kExitFailed;
     }
     if (!Ready(controller, err)) {
@@ -175,11 +190,14 @@ int Upload(const Invocation& invocation, KeyboardController& controller, ScreenF
     }
     const ScreenUploadSummary summary = feature.LastUpload();
     if (invocation.json) {
-        out << "{\"slot\":" << slot + 1 << ",\"frames\":" << summary.frames
-            << ",\"units\":" << summary.units << ",\"unit_bytes\":" << summary.unit << "}\n";
+        out << "{\"slot\":" << (receiver ? std::string("null") : std::to_string(slot + 1))
+            << ",\"frames\":" << summary.frames << ",\"units\":" << summary.units
+            << ",\"unit_bytes\":" << summary.unit << "}\n";
     } else {
-        out << "Sent " << summary.frames << " frame" << (summary.frames == 1 ? "" : "s")
-            << " to slot " << slot + 1 << " in " << summary.units << " units\n";
+        out << "Sent " << summary.frames << " frame" << (summary.frames == 1 ? "" : "s") << " to "
+            << (receiver ? std::string("the slot the keyboard shows")
+                         : "slot " + std::to_string(slot + 1))
+            << " in " << summary.units << " units\n";
     }
     return kExitOk;
 }
@@ -237,7 +255,7 @@ int Clock(const Invocation& invocation, KeyboardController& controller, ScreenFe
     std::string text;
     ScreenClock clock = ScreenFeature::LocalClock();
     if (WordOption(invocation.words, "--at", text) && !ParseClock(text, clock)) {
-        return Usage(err, "not a time \"YYYY-MM-DD HH:MM:SS\": " + text);
+        return Usage(err, "not a time \"YYYY-MM-DD HH:MM:SS\": " + Printable(text));
     }
     if (!Ready(controller, err)) {
         return kExitFailed;
@@ -266,14 +284,16 @@ int Clock(const Invocation& invocation, KeyboardController& controller, ScreenFe
 
 const char* ScreenHelpText() {
     return "Usage: zephylctl [OPTIONS] screen list\n"
-           "       zephylctl [OPTIONS] screen upload FILE --slot N\n"
+           "       zephylctl [OPTIONS] screen upload FILE [--slot N]\n"
            "       zephylctl [OPTIONS] screen default --slot N\n"
            "       zephylctl [OPTIONS] screen clock [--at \"YYYY-MM-DD HH:MM:SS\"]\n"
            "The keyboard's colour screen. list shows the animation library and what each of\n"
            "the keyboard's screen slots last received. upload sends FILE (an animated GIF with\n"
            "its frame delays, or a PNG, JPEG or BMP picture) to slot N (1..the model's slot\n"
            "count), fitted whole to the screen with black bars where the proportions differ;\n"
-           "a progress line shows on a terminal. default sends the default picture to slot N\n"
+           "a progress line shows on a terminal. --slot N is needed on the USB cable and\n"
+           "refused over the receiver, where the keyboard fills the slot it shows.\n"
+           "default sends the default picture to slot N\n"
            "(USB cable only). clock sets the keyboard's clock to the local time, or to the\n"
            "time given with --at.\n";
 }
@@ -298,7 +318,7 @@ int RunScreen(const Invocation& invocation, KeyboardController& controller, std:
     if (action == "clock") {
         return Clock(invocation, controller, *feature, out, err);
     }
-    return Usage(err, "unknown screen action: " + action);
+    return Usage(err, "unknown screen action: " + Printable(action));
 }
 
 }  // namespace zephyl::cli

@@ -3,6 +3,7 @@
 
 #include "app/KeyboardController.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "sdkserver/SdkKeyboard.h"
 #include "sdkserver/SdkServer.h"
 
@@ -45,13 +46,13 @@ int RunSdkServer(const Invocation& invocation, KeyboardController& controller, s
     const std::vector<std::string>& words = invocation.words;
     for (size_t i = 1; i < words.size(); ++i) {
         if (i + 1 >= words.size() || (words[i] != "--port" && words[i] != "--address")) {
-            return Usage(err, "unknown argument or missing value: " + words[i]);
+            return Usage(err, "unknown argument or missing value: " + Printable(words[i]));
         }
         const std::string& value = words[++i];
         if (words[i - 1] == "--port") {
             const auto port = ParseWholeNumber(value, 0, 65535);
             if (!port) {
-                return Usage(err, "not a port (0..65535): " + value);
+                return Usage(err, "not a port (0..65535): " + Printable(value));
             }
             options.port = static_cast<std::uint16_t>(*port);
         } else {

@@ -86,24 +86,27 @@ int RunUpdate(const Invocation& invocation, KeyboardController& controller, std:
                 out << ", updated by the distribution\n";
                 break;
             default:
-                out << ", available " << software.available << "\n";
+                out << ", available " << Printable(software.available) << "\n";
                 break;
         }
         out << "firmware: keyboard " << (hasRelease ? release : "unknown (no cable connection)")
-            << ", available " << (firmware.available.empty() ? "none" : firmware.available) << "\n";
+            << ", available "
+            << (firmware.available.empty() ? "none" : Printable(firmware.available)) << "\n";
     }
     switch (software.state) {
         case SoftwareCheck::State::kFailed:
             err << "zephylctl: " << PackageOutcomeText(PackageOutcome::kCheckFailed) << "\n";
             return kExitFailed;
         case SoftwareCheck::State::kAvailable:
-            err << "zephylctl: version " << software.available << " of the program is available\n";
+            err << "zephylctl: version " << Printable(software.available)
+                << " of the program is available\n";
             return kExitFailed;
         default:
             break;
     }
     if (firmware.outOfDate) {
-        err << "zephylctl: firmware " << firmware.available << " is available for the keyboard\n";
+        err << "zephylctl: firmware " << Printable(firmware.available)
+            << " is available for the keyboard\n";
         return kExitFailed;
     }
     return kExitOk;

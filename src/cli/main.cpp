@@ -5,6 +5,7 @@
 #include "app/KeyboardController.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "device/DeviceManager.h"
 #include "device/HidLibrary.h"
 #include "core/Core.h"
@@ -71,7 +72,7 @@ int Run(int argc, char** argv) {
     }
     if (DeviceManager::Instance().Library().ScenarioRefused()) {
         std::cerr << "zephylctl: the virtual keyboard does not know the scenario \""
-                  << invocation->scenario << "\" (see zephylctl --help)\n";
+                  << cli::Printable(invocation->scenario) << "\" (see zephylctl --help)\n";
         return cli::kExitUsage;
     }
     controller->SetKeyboardClockWhenPagesLoad(false);

@@ -4,6 +4,7 @@
 #include "catalogue/DeviceCatalogue.h"
 #include "device/DeviceEntry.h"
 #include "device/HidLibrary.h"
+#include "device/ReceiverTransfer.h"
 #include "device/ReportPacer.h"
 #include "device/TransportClock.h"
 #include "protocol/ReportFrames.h"
@@ -111,7 +112,11 @@ public:
     bool ReadBlocks(std::span<uint8_t> buffer);
     /// Receiver: seals the frame with its checksum over `length` bytes, sends it and waits for
     /// the answer that echoes it, left in `frame` from byte 0.
-    bool Query(ReceiverFrame& frame, size_t length = kReceiverFrameLength);
+    bool Query(ReceiverFrame& frame, size_t length = kReceiverFrameLength) {
+        return Exchange(frame, length) == ReceiverAnswer::kAnswered;
+    }
+    /// Query that also tells an unanswered frame from one that could not be written at all.
+    ReceiverAnswer Exchange(ReceiverFrame& frame, size_t length = kReceiverFrameLength);
 
     /// Cable write sequence: begin, header (data type, argument, packet count), the block as
     /// size / 64 packets, end, and the refresh when asked. A refused step does not stop the
@@ -119,9 +124,18 @@ public:
     bool SendCableBlock(uint8_t dataType, uint8_t argument, std::span<const uint8_t> block,
                         const CableBlockOptions& options = {});
     /// Receiver: each frame with Query, `pauseBetweenMs` apart. An unanswered frame does not stop
-    /// the others; the result is then false.
+    /// the others; the result is then false. A frame that cannot be written ends the sequence:
+    /// the keyboard is gone and the frames after it would only fail as well.
     bool SendReceiverFrames(std::span<ReceiverFrame> frames, int pauseBetweenMs = 0,
                             const TransferPause& pause = nullptr);
+    /// Receiver: `count` frames that the keyboard takes only in order (a screen image), frame i
+    /// made by `frameAt(i)`, each followed by `pauseAfterMs` and by `sent(i)`. Ends early as
+    /// ReceiverTransferBudget decides: at the first frame that cannot be written, after a few
+    /// unanswered frames in a row, or when the time its size allows has run out.
+    ReceiverTransferResult SendReceiverSequence(size_t count,
+                                                const std::function<ReceiverFrame(size_t)>& frameAt,
+                                                int pauseAfterMs, const TransferPause& pause,
+                                                const std::function<void(size_t)>& sent = nullptr);
     /// Receiver: one frame with Query, for a caller that does not read the answer.
     bool SendReceiverFrame(ReceiverFrame frame) { return Query(frame); }
 

@@ -214,19 +214,19 @@ bool DeviceManager::WriteReceiverFrame(hid_device* device, const ReceiverFrame& 
     return m_library->Write(device, std::span(work).first(kReceiverReportLength)) > 0;
 }
 
-bool DeviceManager::Query(ReceiverFrame& frame, size_t length) {
+ReceiverAnswer DeviceManager::Exchange(ReceiverFrame& frame, size_t length) {
     std::lock_guard transfer(m_transferMutex);
     if (!TransferReady()) {
-        return false;
+        return ReceiverAnswer::kUnreachable;
     }
     BusyScope busy(m_busy);
     hid_device* device = ActiveHandle();
     if (!device) {
-        return false;
+        return ReceiverAnswer::kUnreachable;
     }
     SealReceiverFrame(frame, std::min(length, frame.size()));
     if (!WriteReceiverFrame(device, frame)) {
-        return false;
+        return ReceiverAnswer::kUnreachable;
     }
     m_clock->Sleep(kAnswerFirstWait);
     for (int attempt = 0; attempt < kAnswerReads; ++attempt) {
@@ -237,11 +237,19 @@ bool DeviceManager::Query(ReceiverFrame& frame, size_t length) {
         // request itself.
         if (read > 0 && AnswerEchoes(work, frame)) {
             std::copy_n(work.begin(), kReceiverReportLength, frame.begin());
-            return true;
+            return ReceiverAnswer::kAnswered;
         }
-        m_clock->Sleep(kAnswerReadPause);
+        if (read < 0) {
+            return ReceiverAnswer::kUnreachable;
+        }
+        // A stray answer (to an earlier frame) was read: ours may be queued right behind it, and
+        // the next read waits for it anyway. Only a read that found nothing is followed by the
+        // pause that gives the keyboard time.
+        if (read == 0) {
+            m_clock->Sleep(kAnswerReadPause);
+        }
     }
-    return false;
+    return ReceiverAnswer::kUnanswered;
 }
 
 bool DeviceManager::Probe(hid_device* device) {
@@ -323,9 +331,42 @@ bool DeviceManager::SendReceiverFrames(std::span<ReceiverFrame> frames, int paus
         if (i > 0 && pause && pauseBetweenMs > 0) {
             pause(pauseBetweenMs);
         }
-        answered = Query(frames[i]) && answered;
+        const ReceiverAnswer answer = Exchange(frames[i]);
+        if (answer == ReceiverAnswer::kUnreachable) {
+            return false;
+        }
+        answered = answer == ReceiverAnswer::kAnswered && answered;
     }
     return answered;
+}
+
+ReceiverTransferResult DeviceManager::SendReceiverSequence(
+    size_t count, const std::function<ReceiverFrame(size_t)>& frameAt, int pauseAfterMs,
+    const TransferPause& pause, const std::function<void(size_t)>& sent) {
+    ReceiverTransferResult result;
+    ReceiverTransferBudget budget(count, m_clock->NowMs());
+    bool answeredAll = true;
+    for (size_t i = 0; i < count; ++i) {
+        ReceiverFrame frame = frameAt(i);
+        const ReceiverAnswer answer = Exchange(frame);
+        if (answer == ReceiverAnswer::kUnreachable) {
+            result.unreachable = true;
+            return result;
+        }
+        ++result.sent;
+        answeredAll = answer == ReceiverAnswer::kAnswered && answeredAll;
+        if (pause && pauseAfterMs > 0) {
+            pause(pauseAfterMs);
+        }
+        if (sent) {
+            sent(i);
+        }
+        if (!budget.GoOn(answer, m_clock->NowMs()) && i + 1 < count) {
+            return result;
+        }
+    }
+    result.complete = answeredAll;
+    return result;
 }
 
 int DeviceManager::ReadNotification(std::span<uint8_t> buffer, int timeoutMs) {

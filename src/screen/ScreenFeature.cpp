@@ -210,19 +210,24 @@ bool ScreenFeature::SendCableImage(KeyboardController& controller, const ScreenI
     return accepted;
 }
 
-bool ScreenFeature::SendReceiverImage(KeyboardController& controller, const ScreenImage& image,
-                                      int uploadIndex) {
-    DeviceManager& devices = controller.Devices();
-    ReceiverFrame start = BuildScreenStartFrame(uploadIndex, image.units);
-    bool answered = devices.Query(start);
-    for (std::size_t i = 0; i < image.units; ++i) {
-        ReceiverFrame unit = BuildScreenUnitFrame(image, i);
-        answered = devices.Query(unit) && answered;
-        Pause(kReceiverUnitPauseMs);
-        Progress(static_cast<int>(100 * i / image.units));
-    }
+ReceiverTransferResult ScreenFeature::SendReceiverImage(KeyboardController& controller,
+                                                        const ScreenImage& image, int uploadIndex) {
+    // The start frame and the units travel as one ordered sequence: the keyboard takes a unit
+    // only after the one before it, so the transfer ends as soon as it stops listening.
+    const auto frameAt = [&image, uploadIndex](std::size_t i) {
+        return i == 0 ? BuildScreenStartFrame(uploadIndex, image.units)
+                      : BuildScreenUnitFrame(image, i - 1);
+    };
+    const auto sent = [this, &image](std::size_t i) {
+        if (i > 0) {
+            Progress(static_cast<int>(100 * (i - 1) / image.units));
+        }
+    };
+    const ReceiverTransferResult result = controller.Devices().SendReceiverSequence(
+        image.units + 1, frameAt, kReceiverUnitPauseMs,
+        [this](int milliseconds) { Pause(milliseconds); }, sent);
     Progress(100);
-    return answered;
+    return result;
 }
 
 void ScreenFeature::RunSelectSlot(KeyboardController& controller) {
@@ -303,7 +308,13 @@ void ScreenFeature::RunUpload(KeyboardController& controller) {
         UpdateSlotPicture(controller.Database(), paths, slot, firstFrame, image.frames);
         accepted = SendCableImage(controller, image, uploadIndex, true) && accepted;
     } else {
-        accepted = SendReceiverImage(controller, image, uploadIndex);
+        const ReceiverTransferResult sent = SendReceiverImage(controller, image, uploadIndex);
+        if (sent.unreachable) {
+            controller.FailCommand(FailureMessage(kTextKeyboardGoneTryAgain));
+            Done(kCommandUploadScreen);
+            return;
+        }
+        accepted = sent.complete;
     }
     if (!accepted) {
         controller.FailCommand(FailureMessage(kTextKeyboardRefusedTryAgain));

@@ -4,6 +4,7 @@
 // The screen's worker commands: select slot (16), upload (17), GIF import (18) and export (15),
 // clock (20), default picture (21), and the page loader that imports the default animations.
 
+#include "device/ReceiverTransfer.h"
 #include "protocol/ScreenReports.h"
 #include "screen/ScreenLibrary.h"
 
@@ -86,8 +87,8 @@ private:
     bool SendSelectSlot(KeyboardController& controller, int slot);
     bool SendCableImage(KeyboardController& controller, const ScreenImage& image, int uploadIndex,
                         bool progress);
-    bool SendReceiverImage(KeyboardController& controller, const ScreenImage& image,
-                           int uploadIndex);
+    ReceiverTransferResult SendReceiverImage(KeyboardController& controller,
+                                             const ScreenImage& image, int uploadIndex);
     void Progress(int percent);
     void Done(int command);
     void Pause(int milliseconds) const;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -38,6 +39,14 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
+std::int64_t AllowedTransferMs(const DownloadOptions& options, std::int64_t receivedBytes) {
+    if (options.totalTimeoutMs > 0) {
+        return options.totalTimeoutMs;
+    }
+    const std::int64_t rate = std::max<std::int64_t>(options.minAverageBytesPerSecond, 1);
+    return options.sizeTimeoutBaseMs + std::max<std::int64_t>(receivedBytes, 0) * 1000 / rate;
+}
+
 bool IsSecureAddress(const std::string& address) {
     constexpr std::string_view kScheme = "https://";
     if (address.size() <= kScheme.size()) {
@@ -63,6 +72,8 @@ struct Downloader::Transfer {
     std::int64_t length = -1;  ///< -1 until the answer's headers are in, then 0 when unknown
     std::int64_t written = 0;
     bool failed = false;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    bool outOfTime = false;
 
     void LearnLength() {
         if (length >= 0) {
@@ -116,9 +127,20 @@ struct Downloader::Transfer {
         return bytes;
     }
 
-    static int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    static int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
         auto* self = static_cast<Transfer*>(user);
-        return self->owner->GoesOn() ? 0 : 1;
+        if (!self->owner->GoesOn()) {
+            return 1;
+        }
+        // Called at least once a second, also while nothing arrives.
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - self->start)
+                                 .count();
+        if (elapsed > AllowedTransferMs(self->owner->m_options, received)) {
+            self->outOfTime = true;
+            return 1;
+        }
+        return 0;
     }
 };
 
@@ -217,6 +239,8 @@ int Downloader::Download(const std::string& address, const std::string& targetPa
                 } else {
                     m_lastError = "the package file cannot be written";
                 }
+            } else if (transfer.outOfTime) {
+                m_lastError = "the server sent too slowly: the time allowed ran out";
             } else if (m_lastError.empty()) {
                 m_lastError =
                     code == CURLE_ABORTED_BY_CALLBACK ? "cancelled" : api->easyStrerror(code);

@@ -27,6 +27,14 @@ struct DownloadOptions {
     long stallTimeoutSeconds = 30;
     /// Packages larger than this are refused, whatever the server announces.
     std::int64_t maxBytes = 512LL * 1024 * 1024;
+    /// The whole transfer may take at most this long, in milliseconds (a small file such as the
+    /// manifest); 0 leaves the limit to the size rule below.
+    long totalTimeoutMs = 0;
+    /// Without a whole-transfer limit, a transfer may take this long plus the time its received
+    /// bytes need at `minAverageBytesPerSecond`: a server that keeps a trickle going, which the
+    /// stall limit never catches, is given up once the average falls below that rate.
+    long sizeTimeoutBaseMs = 60000;
+    std::int64_t minAverageBytesPerSecond = 4096;
     /// Set by another thread to end the download, also before it starts (a window that closes
     /// while it asks the server); the download then fails as cancelled.
     std::shared_ptr<const std::atomic<bool>> stop;
@@ -67,6 +75,10 @@ private:
     int m_lastProgress = -1;
     std::string m_lastError;
 };
+
+/// How long a transfer that has received `receivedBytes` may have taken, in milliseconds, under
+/// `options`' time limits.
+std::int64_t AllowedTransferMs(const DownloadOptions& options, std::int64_t receivedBytes);
 
 /// Whether `address` is one the downloader opens: an https address with a host.
 bool IsSecureAddress(const std::string& address);

@@ -138,7 +138,7 @@ SoftwareCheck UpdateService::CheckSoftware(std::shared_ptr<const std::atomic<boo
     const std::string folder = TempFolder();
     CreateDirectoryPath(folder);
     const std::string path = folder + kManifestName;
-    DownloadOptions options = m_options.download;
+    DownloadOptions options = ManifestDownloadOptions(m_options.download);
     options.stop = std::move(stop);
     Downloader downloader(std::move(options));
     if (downloader.Download(software.upgradeUrl + kManifestName, path) == kDownloadComplete) {

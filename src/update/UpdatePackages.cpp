@@ -8,6 +8,7 @@
 #include "update/Unpack.h"
 #include "xml/XmlDocument.h"
 
+#include <algorithm>
 #include <cctype>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -143,6 +144,14 @@ int CompareVersions(const std::string& left, const std::string& right) {
         }
     }
     return 0;
+}
+
+DownloadOptions ManifestDownloadOptions(DownloadOptions options) {
+    options.maxBytes = std::min(options.maxBytes, kManifestMaxBytes);
+    options.totalTimeoutMs = options.totalTimeoutMs > 0
+                                 ? std::min(options.totalTimeoutMs, kManifestTimeoutMs)
+                                 : kManifestTimeoutMs;
+    return options;
 }
 
 std::string ParseManifestVersion(const std::string& text) {

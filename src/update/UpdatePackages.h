@@ -3,6 +3,7 @@
 
 #include "update/Download.h"
 
+#include <cstdint>
 #include <string>
 
 namespace zephyl {
@@ -53,6 +54,15 @@ PreparedPackage PreparePackage(Downloader& downloader, const std::string& baseAd
 /// Compares dotted version numbers ("0.10.2" > "0.9"); missing parts count as 0, and reading
 /// a part stops at its first non-digit. Negative, 0 or positive as strcmp.
 int CompareVersions(const std::string& left, const std::string& right);
+
+/// The manifest names one version in a few hundred bytes: a larger answer, with or without a
+/// length, is no manifest, and fetching it may take a short while only.
+inline constexpr std::int64_t kManifestMaxBytes = 64 * 1024;
+inline constexpr long kManifestTimeoutMs = 30000;
+
+/// `options` for fetching the manifest: its size cap and whole-transfer time limit, kept where
+/// `options` already asks for less.
+DownloadOptions ManifestDownloadOptions(DownloadOptions options);
 
 /// The version the manifest text names (`<latest version="…"/>`); empty when it names none.
 std::string ParseManifestVersion(const std::string& text);

@@ -96,5 +96,72 @@ TEST_F(CustomLightCliTest, StreamSendsFramesAndBadValuesSendNothing) {
               std::string::npos);
 }
 
+TEST_F(CustomLightCliTest, AStreamThatMostlyFailedSaysSo) {
+    // Three whole frames of 12 reports each reach the keyboard; then its cable is pulled.
+    const Result stream = test::RunZephylctl(
+        m_environment.Root(),
+        "--json --virtual-keyboard='{\"keyboards\":[{\"model\":101,\"modes\":[0]}],"
+        "\"events\":[{\"after_reports\":36,\"do\":\"unplug\",\"mode\":0}]}' "
+        "customlight stream --seconds 1");
+    EXPECT_EQ(stream.exitCode, 1) << stream.out;
+    std::smatch match;
+    ASSERT_TRUE(
+        std::regex_search(stream.out, match, std::regex("\"frames\":([0-9]+),\"failed\":([0-9]+)")))
+        << stream.out;
+    EXPECT_EQ(std::stoi(match[1]), 3);
+    EXPECT_GT(std::stoi(match[2]), 3);
+    EXPECT_EQ(FrameCommands(), 3);  // nothing reached the keyboard after its cable was pulled
+    EXPECT_NE(stream.err.find("did not take most of the streamed lighting frames"),
+              std::string::npos)
+        << stream.err;
+    EXPECT_EQ(std::count(stream.err.begin(), stream.err.end(), '\n'), 1) << stream.err;
+}
+
+TEST_F(CustomLightCliTest, ForeignNamesReachTheTerminalEscaped) {
+    // A window title (OSC 0 ... BEL), the clipboard (OSC 52) and a C1 CSI in an imported name.
+    const std::string hostile =
+        "A\x1B]0;owned\x07"
+        "B\x1B]52;c;ZXZpbA==\x07"
+        "C\xC2\x9B"
+        "31mD";
+    const std::string escaped = "A\\x1b]0;owned\\x07B\\x1b]52;c;ZXZpbA==\\x07C\\u009b31mD";
+    const std::string file = Path("hostile\x1B[2J.xml");
+    std::ofstream(file) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<customlight><lightinfo "
+                           "name=\""
+                        << hostile
+                        << "\" speed=\"3\"/><keyinfo><item keycode=\"4\" lightmode=\"4\" "
+                           "rgbvalue=\"255\" type=\"2\"/></keyinfo></customlight>";
+    const std::string userFile = Path("user.xml");
+    std::ofstream(userFile)
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<userlight><lightinfo "
+           "name=\""
+        << hostile << "\"/><keyinfo/></userlight>";
+    const struct {
+        std::string arguments;
+        std::string shown;  // in the output where the name or file name belongs
+    } cases[] = {
+        {"customlight import '" + file + "'", "\"" + escaped + "\""},
+        {"customlight list", "\t" + escaped + "\t"},
+        {"customlight export '" + Path("out\x1B[2J") + "'", Path("out\\x1b[2J.xml")},
+        {"userlight import '" + userFile + "'", " " + escaped + "\n"},
+        {"userlight list", " " + escaped + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const Result result = Run(c.arguments);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NE(result.out.find(c.shown), std::string::npos) << result.out;
+        for (const std::string& text : {result.out, result.err}) {
+            EXPECT_EQ(text.find('\x1B'), std::string::npos);
+            EXPECT_EQ(text.find('\x07'), std::string::npos);
+            EXPECT_EQ(text.find("\xC2\x9B"), std::string::npos);
+        }
+    }
+    // A file name in a refusal is escaped too.
+    const Result missing = Run("customlight import '" + Path("gone\x1B]0;x\x07.xml") + "'");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("gone\\x1b]0;x\\x07.xml"), std::string::npos) << missing.err;
+}
+
 }  // namespace
 }  // namespace zephyl

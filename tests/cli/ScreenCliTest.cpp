@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // zephylctl screen against the virtual keyboard's memory, on the cable and the receiver.
 #include "screen/GifCodec.h"
+#include "screen/Picture.h"
 #include "support/TempEnvironment.h"
 #include "support/Zephylctl.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 namespace zephyl {
@@ -72,6 +74,37 @@ protected:
         return path;
     }
 
+    /// One red frame as a PNG.
+    std::string Png() {
+        RgbaImage frame(160, 128);
+        for (std::size_t i = 0; i < frame.rgba.size(); i += 4) {
+            frame.rgba[i] = 255;
+            frame.rgba[i + 3] = 255;
+        }
+        const std::string path = (m_environment.Root() / "red.png").string();
+        EXPECT_TRUE(WritePng(path, frame));
+        return path;
+    }
+
+    std::string LogPath() const { return (m_environment.Root() / "reports.jsonl").string(); }
+
+    /// Screen frames (start 7F, units 80..FF) written to the receiver, by the report log.
+    int ScreenFrameWrites() const {
+        const std::string prefix = "\"op\":\"write\",\"hex\":\"00";
+        std::ifstream log(LogPath());
+        int count = 0;
+        for (std::string line; std::getline(log, line);) {
+            const std::size_t at = line.find(prefix);
+            if (at == std::string::npos ||
+                line.find("\"iface\":\"receiver\"") == std::string::npos) {
+                continue;
+            }
+            const std::string command = line.substr(at + prefix.size(), 2);
+            count += command == "7f" || command[0] >= '8';
+        }
+        return count;
+    }
+
     test::TempEnvironment m_environment;
     std::string m_statePath;
 };
@@ -95,12 +128,68 @@ TEST_F(ScreenCliTest, UploadGifToSlotTwoOnTheCable) {
 }
 
 TEST_F(ScreenCliTest, UploadOnTheReceiver) {
-    const Result result = Run("102:2", "screen upload '" + Gif() + "' --slot 1");
+    // The receiver chooses no slot: the keyboard fills the one it shows (its first here).
+    const Result result = Run("102:2", "screen upload '" + Gif() + "'");
     ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Sent 2 frames to the slot the keyboard shows in 2935 units\n");
     const std::string slot = Slot(1);
     EXPECT_EQ(Field(slot, "transport"), "\"receiver\"");
     EXPECT_EQ(Field(slot, "delays"), "[60,30]");
     EXPECT_EQ(Field(slot, "first_frame_rgb565").substr(1, 8), "f800f800");
+}
+
+TEST_F(ScreenCliTest, TheReceiverRefusesASlotItCannotChoose) {
+    m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", LogPath());
+    for (const char* slot : {"1", "2", "9"}) {
+        SCOPED_TRACE(slot);
+        const Result result =
+            Run("102:2", "--json screen upload '" + Gif() + "' --slot " + std::string(slot));
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "zephylctl: --slot " + std::string(slot) +
+                                  ": over the receiver the keyboard puts an upload into the "
+                                  "screen slot it shows, so no slot can be chosen; connect the "
+                                  "USB cable to choose one.\n");
+    }
+    EXPECT_EQ(ScreenFrameWrites(), 0);
+    for (int slot = 1; slot <= 3; ++slot) {
+        EXPECT_NE(Field(Slot(slot), "filled"), "true") << slot;
+    }
+}
+
+// A receiver upload ends where the keyboard is gone or stops answering, instead of sending
+// every one of its 1,473 frames into nothing.
+TEST_F(ScreenCliTest, AReceiverUploadStopsWhereTheKeyboardCannotTakeIt) {
+    const std::string picture = Png();
+    const struct {
+        const char* name;
+        const char* faults;  // the scenario's faults and events; the handshake and the battery
+                             // question take the first 4 reports
+        int screenWrites;
+        int exitCode;
+        const char* reason;
+    } cases[] = {
+        {"unplugged after the start frame", R"("faults":[{"fault":"unplug_after","value":5}])", 1,
+         1, "could no longer be reached"},
+        {"unplugged after 5 units", R"("faults":[{"fault":"unplug_in_block","value":5}])", 6, 1,
+         "could no longer be reached"},
+        {"no more answers",
+         R"("events":[{"after_reports":4,"do":"fault","fault":"lost_answer","value":100000}])", 3,
+         1, "did not take the change"},
+        // a stray answer before each real one costs no frame
+        {"no echo first", R"("faults":[{"fault":"no_echo","value":100000}])", 1473, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(LogPath());
+        m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", LogPath());
+        const std::string scenario =
+            "'{\"keyboards\":[{\"model\":102,\"modes\":[2]}]," + std::string(c.faults) + "}'";
+        const Result result = Run(scenario, "screen upload '" + picture + "'");
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_EQ(ScreenFrameWrites(), c.screenWrites);
+        EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+    }
 }
 
 TEST_F(ScreenCliTest, RefusalsSendNothing) {

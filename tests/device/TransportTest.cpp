@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 
 namespace zephyl {
@@ -188,6 +189,90 @@ TEST(TransportTest, ReceiverFramesGoOnPastAnUnansweredOne) {
     EXPECT_TRUE(t.manager.SendReceiverFrames(frames));
 }
 
+TEST(TransportTest, ReceiverFramesStopWhereTheKeyboardIsGone) {
+    Transport t(true);
+    std::vector<ReceiverFrame> frames(3);
+    for (ReceiverFrame& frame : frames) {
+        frame[1] = 0x09;
+    }
+    t.hid.Unplug();
+    std::vector<int> pauses;
+    EXPECT_FALSE(
+        t.manager.SendReceiverFrames(frames, 2, [&pauses](int ms) { pauses.push_back(ms); }));
+    EXPECT_TRUE(pauses.empty());  // no frame after the first that could not be written
+}
+
+/// A screen-like transfer of `count` numbered frames; `beforeWrite(i)` runs as frame i is made.
+ReceiverTransferResult Sequence(Transport& t, size_t count,
+                                const std::function<void(size_t)>& beforeWrite = nullptr,
+                                const TransferPause& pause = nullptr) {
+    const auto frameAt = [&beforeWrite](size_t i) {
+        if (beforeWrite) {
+            beforeWrite(i);
+        }
+        ReceiverFrame frame{};
+        frame[1] = 0x80;
+        frame[2] = static_cast<uint8_t>(i);
+        frame[3] = static_cast<uint8_t>(i >> 8);
+        return frame;
+    };
+    return t.manager.SendReceiverSequence(count, frameAt, 2, pause);
+}
+
+TEST(TransportTest, ReceiverSequenceEndsWhereItCannotGoOn) {
+    const struct {
+        const char* name;
+        int lostAnswers;
+        size_t unplugAt;  // frame made after the unplug; 0 for none
+        size_t sent;
+        bool complete;
+        bool unreachable;
+    } cases[] = {
+        {"every frame answered", 0, 0, 200, true, false},
+        {"a single lost answer does not end it", 1, 0, 200, false, false},
+        {"two lost answers in a row do not either", 2, 0, 200, false, false},
+        {"the keyboard stopped answering", 1000, 0, ReceiverTransferBudget::kMissesInARow, false,
+         false},
+        {"the keyboard was unplugged after 3 frames", 0, 3, 3, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Transport t(true);
+        t.hid.m_lostAnswers = c.lostAnswers;
+        const size_t writesBefore = t.hid.Ops("write").size();
+        const ReceiverTransferResult result = Sequence(t, 200, [&](size_t i) {
+            if (c.unplugAt != 0 && i == c.unplugAt) {
+                t.hid.Unplug();
+            }
+        });
+        EXPECT_EQ(t.hid.Ops("write").size() - writesBefore, c.sent);
+        EXPECT_EQ(result.sent, c.sent);
+        EXPECT_EQ(result.complete, c.complete);
+        EXPECT_EQ(result.unreachable, c.unreachable);
+    }
+}
+
+TEST(TransportTest, ReceiverSequenceIsBoundedByItsSize) {
+    // Every frame answered, but each costs the time of its pause on top of the 5 ms answer wait.
+    const struct {
+        uint64_t pauseMs;
+        size_t sent;
+    } cases[] = {
+        {50, 100},  // 100 x 55 ms stays within 2000 + 100 x 50 ms
+        {200, 35},  // 35 x 205 ms is the first count past 7000 ms
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pauseMs);
+        Transport t(true);
+        const auto clock = t.hid.Clock();
+        const ReceiverTransferResult result =
+            Sequence(t, 100, nullptr, [&](int) { clock->Advance(c.pauseMs); });
+        EXPECT_EQ(result.sent, c.sent);
+        EXPECT_EQ(result.complete, c.sent == 100);
+        EXPECT_FALSE(result.unreachable);
+    }
+}
+
 TEST(TransportTest, PacketRetries) {
     const struct {
         int failures;
@@ -330,7 +415,8 @@ TEST(TransportTest, QueryAnswerRules) {
         uint64_t elapsed;
     } cases[] = {
         {"answered at once", 0, 0, 0, true, 1, 1, 5},
-        {"stray answers are skipped", 0, 2, 0, true, 3, 1, 5 + 2 * 10},
+        // A stray answer was a report read: the next read follows at once.
+        {"stray answers are skipped", 0, 2, 0, true, 3, 1, 5},
         {"lost answer: 20 reads, then failure", 1, 0, 0, false, 20, 1, 5 + 20 * (5 + 10)},
         {"one failed write is retried", 0, 0, 1, true, 1, 1, 10 + 5},
         {"two failed writes give up", 0, 0, 2, false, 0, 0, 10},

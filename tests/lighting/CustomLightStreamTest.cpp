@@ -7,6 +7,7 @@
 #include "device/HidLibrary.h"
 #include "lighting/CustomLightEngine.h"
 #include "lighting/CustomLightFeature.h"
+#include "lighting/CustomLightStream.h"
 #include "platform/SettingsStore.h"
 #include "store/ProfileDatabase.h"
 #include "support/TempEnvironment.h"
@@ -152,6 +153,19 @@ TEST_F(CustomLightStreamTest, SingleColourKeyboardsGetThreePacketsIndexedByLight
         EXPECT_EQ(frame.substr(light * 2, 2),
                   static_cast<int>(light) == key.lightIndex ? "ff" : "00")
             << light;
+    }
+}
+
+TEST(CustomLightStreamOutcomeTest, AStreamFailsWhenMoreFramesWereLostThanArrived) {
+    const struct {
+        int sent;
+        int failed;
+        bool mostlyFailed;
+    } cases[] = {{25, 0, false}, {20, 5, false}, {10, 10, false},
+                 {10, 11, true}, {1, 84, true},  {0, 3, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.sent) + " sent, " + std::to_string(c.failed) + " failed");
+        EXPECT_EQ(StreamMostlyFailed(c.sent, c.failed), c.mostlyFailed);
     }
 }
 

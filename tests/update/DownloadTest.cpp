@@ -177,6 +177,95 @@ TEST_F(DownloadTest, AStalledServerTimesOutAndACancelEndsTheTransfer) {
     }
 }
 
+TEST(DownloadLimitsTest, TimeAllowedFollowsTheBytesReceivedUnlessTheWholeIsLimited) {
+    DownloadOptions sized;
+    sized.sizeTimeoutBaseMs = 60000;
+    sized.minAverageBytesPerSecond = 4096;
+    DownloadOptions whole = sized;
+    whole.totalTimeoutMs = 1500;
+    const struct {
+        const DownloadOptions* options;
+        std::int64_t received;
+        std::int64_t allowedMs;
+    } cases[] = {
+        {&sized, 0, 60000}, {&sized, 4096 * 10, 70000}, {&sized, 2048, 60500},
+        {&whole, 0, 1500},  {&whole, 1 << 30, 1500},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.received);
+        EXPECT_EQ(AllowedTransferMs(*c.options, c.received), c.allowedMs);
+    }
+
+    // The manifest: a small cap and a limit of its own, kept where the options ask for less.
+    const DownloadOptions manifest = ManifestDownloadOptions(DownloadOptions{});
+    EXPECT_EQ(manifest.maxBytes, kManifestMaxBytes);
+    EXPECT_EQ(manifest.totalTimeoutMs, kManifestTimeoutMs);
+    DownloadOptions tight;
+    tight.maxBytes = 100;
+    tight.totalTimeoutMs = 200;
+    EXPECT_EQ(ManifestDownloadOptions(tight).maxBytes, 100);
+    EXPECT_EQ(ManifestDownloadOptions(tight).totalTimeoutMs, 200);
+}
+
+TEST_F(DownloadTest, ATrickleIsGivenUpWhenItsTimeRunsOut) {
+    // 40 bytes at one byte every 0.2 s: 8 s, and never slow enough for the stall limit.
+    WriteFile(m_server->Root() / "package.bin", std::string(40, 'x'));
+    WriteFile(m_server->Root() / "large.bin", std::string(50000, 'y'));
+    DownloadOptions whole = Options();
+    whole.totalTimeoutMs = 1000;
+    DownloadOptions sized = Options();
+    sized.sizeTimeoutBaseMs = 1000;
+    sized.minAverageBytesPerSecond = 1000;
+    const struct {
+        const char* name;
+        const DownloadOptions* options;
+        std::string address;
+        int result;
+    } cases[] = {
+        {"whole-transfer limit", &whole, m_server->Base("trickle") + "package.bin",
+         kDownloadFailed},
+        {"limit by the bytes received", &sized, m_server->Base("trickle") + "package.bin",
+         kDownloadFailed},
+        {"a prompt server is given the time its size needs", &sized,
+         m_server->Base("files") + "large.bin", kDownloadComplete},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Downloader downloader(*c.options);
+        const std::string target = (m_temp / "package.bin").string();
+        EXPECT_EQ(downloader.Download(c.address, target), c.result);
+        if (c.result == kDownloadFailed) {
+            EXPECT_EQ(downloader.LastError(),
+                      "the server sent too slowly: the time allowed ran out");
+            EXPECT_TRUE(TempFiles().empty());
+        } else {
+            EXPECT_EQ(fs::file_size(target), 50000u);
+            fs::remove(target);
+        }
+    }
+}
+
+TEST_F(DownloadTest, AManifestWithoutALengthIsRefusedPastItsCap) {
+    WriteFile(m_server->Root() / "large.xml",
+              "<latest version=\"9.9.9\"/>" + std::string(kManifestMaxBytes, ' '));
+    WriteFile(m_server->Root() / "latest.xml", "<latest version=\"9.9.9\"/>");
+    const struct {
+        const char* name;
+        int result;
+    } cases[] = {{"large.xml", kDownloadFailed}, {"latest.xml", kDownloadComplete}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Downloader downloader(ManifestDownloadOptions(Options()));
+        const std::string target = (m_temp / "latest.xml").string();
+        EXPECT_EQ(downloader.Download(m_server->Base("nolength") + c.name, target), c.result);
+        if (c.result == kDownloadComplete) {
+            EXPECT_EQ(ParseManifestVersion(test::ReadFile(target)), "9.9.9");
+            fs::remove(target);
+        }
+        EXPECT_TRUE(TempFiles().empty());
+    }
+}
+
 TEST_F(DownloadTest, WithoutItsLibraryADownloadFailsAndSaysWhy) {
     WriteFile(m_server->Root() / "package.bin", "content");
     m_env.SetVariable("ZEPHYL_CURL_LIBRARY", (m_env.Root() / "libcurl-gone.so.4").string());

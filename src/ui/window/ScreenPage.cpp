@@ -490,6 +490,22 @@ void ScreenPage::LoadSlots() {
     }
     m_screens->SetCurSel(std::min(selected, layout->screenFrameCount - 1));
     m_feature->SetSelectedSlot(std::max(m_screens->GetCurSel(), 0));
+    ShowSlotChoice();
+}
+
+bool ScreenPage::SlotsChoosable() const {
+    return Controller().ConnectionMode() == kModeCable;
+}
+
+void ScreenPage::ShowSlotChoice() {
+    // Over the receiver the keyboard puts an upload into the slot it shows: the strip offers no
+    // choice it could not keep, and the default picture, which travels on the cable, waits too.
+    const bool choosable = SlotsChoosable();
+    m_screens->SetEnabled(choosable);
+    m_screens->SetTooltip(choosable ? QString() : Text(kTextSlotsNeedCable));
+    if (glint::MControl* button = Window().GetControl(kDefaultPicture)) {
+        button->SetEnabled(choosable);
+    }
 }
 
 void ScreenPage::LoadLibrary() {
@@ -544,7 +560,7 @@ void ScreenPage::ShowAnimation(int ledId) {
 
 int ScreenPage::OnScreenChosen() {
     const int slot = m_screens->GetCurSel();
-    if (slot < 0) {
+    if (slot < 0 || !SlotsChoosable()) {
         return 1;
     }
     m_feature->SetSelectedSlot(slot);
@@ -594,7 +610,7 @@ void ScreenPage::Send() {
 int ScreenPage::OnAction(int id) {
     switch (id) {
         case kDefaultPicture:
-            if (m_screens->GetCurSel() >= 0) {
+            if (m_screens->GetCurSel() >= 0 && SlotsChoosable()) {
                 m_feature->SetSelectedSlot(m_screens->GetCurSel());
                 Controller().PostCommand(kCommandScreenSlot);
             }

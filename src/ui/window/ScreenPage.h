@@ -79,6 +79,8 @@ public:
         kExportGif = 366,
         kSend = 367,
     };
+    /// Says why the slots cannot be chosen over the receiver.
+    static constexpr int kTextSlotsNeedCable = 1022;
 
     /// What the delay editor gave: the delay typed and whether it is for every frame.
     struct DelayChoice {
@@ -128,6 +130,10 @@ private:
     ScreenPaths Paths() const;
     int MaxFrames() const;
     void LoadSlots();
+    /// Whether the connection lets the program choose the slot an upload goes to (the cable).
+    bool SlotsChoosable() const;
+    /// Offers the slot strip and the default picture only where a slot can be chosen.
+    void ShowSlotChoice();
     void LoadLibrary();
     /// Fills the frame strip with the stored frames of `ledId` and shows frame 0.
     void ShowAnimation(int ledId);

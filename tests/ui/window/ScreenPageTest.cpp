@@ -38,8 +38,8 @@ bool Red(QRgb pixel) {
 
 class ScreenPageTest : public WindowTest {
 protected:
-    void OpenScreenPage() {
-        Start("102:0");
+    void OpenScreenPage(const std::string& scenario = "102:0") {
+        Start(scenario);
         Connect();
         m_controller->OnModelChosen(102);
         Drain();
@@ -324,6 +324,8 @@ TEST_F(ScreenPageTest, HueBarGivesTheShadeBarItsShades) {
 
 TEST_F(ScreenPageTest, DefaultPictureAndClockArriveFromTheirButtons) {
     OpenScreenPage();
+    EXPECT_TRUE(m_slots->IsEnabled());
+    EXPECT_TRUE(m_window->GetControl(ScreenPage::kDefaultPicture)->IsEnabled());
     ASSERT_GE(m_slots->GetItemCount(), 3);
     m_slots->SetCurSel(2);
     ASSERT_EQ(m_window->OnMessage(ScreenPage::kScreens, glint::kEventClick, 2), 1);
@@ -357,6 +359,28 @@ TEST_F(ScreenPageTest, DefaultPictureAndClockArriveFromTheirButtons) {
          {std::pair{"year", "27"}, std::pair{"month", "2"}, std::pair{"day", "3"},
           std::pair{"hour", "4"}, std::pair{"minute", "5"}, std::pair{"second", "6"}}) {
         EXPECT_EQ(Field(clock, name), value) << name;
+    }
+}
+
+TEST_F(ScreenPageTest, OverTheReceiverNoSlotIsOfferedOrClaimed) {
+    // The keyboard fills the slot it shows: the strip and the default picture (a cable-only
+    // transfer) say why they wait for the cable, and an event that reaches them sends nothing.
+    OpenScreenPage("102:2");
+    ASSERT_EQ(m_controller->ConnectionMode(), kModeReceiver);
+    glint::MControl* defaultPicture = m_window->GetControl(ScreenPage::kDefaultPicture);
+    ASSERT_NE(defaultPicture, nullptr);
+    EXPECT_FALSE(m_slots->IsEnabled());
+    EXPECT_FALSE(defaultPicture->IsEnabled());
+    EXPECT_EQ(m_slots->GetTooltip(), Text(ScreenPage::kTextSlotsNeedCable));
+    EXPECT_FALSE(Text(ScreenPage::kTextSlotsNeedCable).isEmpty());
+
+    m_slots->SetCurSel(2);
+    m_window->OnMessage(ScreenPage::kScreens, glint::kEventClick, 2);
+    Drain();
+    m_window->OnMessage(ScreenPage::kDefaultPicture, glint::kEventClick, 0);
+    Drain();
+    for (int slot = 1; slot <= 3; ++slot) {
+        EXPECT_NE(Field(Slot(slot), "filled"), "true") << slot;
     }
 }
 

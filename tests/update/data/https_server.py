@@ -8,6 +8,7 @@ Serves the files of --root under these paths:
   /to-http/NAME         a redirect to /files/NAME of the plain http listener
   /to-https/NAME        a redirect to /files/NAME over https
   /stall/NAME           the headers and one byte, then nothing until the server ends
+  /trickle/NAME         with a Content-Length, one byte every 0.2 s
 A plain http listener on a second port serves the same paths, so that a client that
 wrongly follows http gets the file. --port-file receives "HTTPS_PORT HTTP_PORT".
 Every request path is appended to --log. The server ends by itself after --lifetime seconds.
@@ -65,12 +66,19 @@ def main():
             self.send_header("Content-Type", "application/octet-stream")
             if kind == "files":
                 self.send_header("Content-Length", str(len(body)))
-            elif kind == "stall":
+            elif kind in ("stall", "trickle"):
                 self.send_header("Content-Length", str(len(body)))
             elif kind != "nolength":
                 self.send_error(404)
                 return
             self.end_headers()
+            if kind == "trickle":
+                for at in range(len(body)):
+                    self.wfile.write(body[at:at + 1])
+                    self.wfile.flush()
+                    if stop.wait(0.2):
+                        return
+                return
             if kind == "stall":
                 self.wfile.write(body[:1])
                 self.wfile.flush()
