@@ -10,7 +10,7 @@ CMAKE_FLAGS ?=
 SCENARIO ?= 101:0,2
 
 DEBIAN_PACKAGES := build-essential cmake ninja-build pkg-config git \
-	qt6-base-dev libgl-dev libsqlite3-dev libhidapi-dev libhidapi-hidraw0 libudev-dev \
+	qt6-base-dev qt6-translations-l10n libgl-dev libsqlite3-dev libhidapi-dev libhidapi-hidraw0 libudev-dev \
 	zlib1g-dev libminizip-dev libcurl4-openssl-dev libpulse-dev libgif-dev libpng-dev libjpeg-dev libxkbcommon-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
 	libxtst-dev libx11-dev libxext-dev pulseaudio pulseaudio-utils desktop-file-utils appstream clang-format xvfb xauth \

@@ -19,6 +19,9 @@ depends=$(dpkg-deb --field "$package" Depends)
 for library in libqt6widgets6 libsqlite3-0 libc6 libhidapi-hidraw0 libcurl4 libpulse0; do
     [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
+# The file choosers speak the program's language only with Qt's translations installed.
+recommends=$(dpkg-deb --field "$package" Recommends)
+[[ $recommends == *qt6-translations-l10n* ]] || fail "Recommends lacks Qt's translations: $recommends"
 scripts=$(mktemp -d)
 root=$(mktemp -d)
 trap 'rm -rf "$scripts" "$root"' EXIT

@@ -71,9 +71,9 @@ public:
     void SetAutostart(bool) override {}
     int RunKeyAssignmentDialog(int, int, int) override { return 2; }
     int TrackMenu(const std::vector<std::pair<int, QString>>&) override { return 0; }
-    QString ChooseOpenFile(const QString&) override { return {}; }
-    QString ChooseSaveFile(const QString&, const QString&) override { return {}; }
-    QString ChooseFolder() override { return {}; }
+    QString ChooseOpenFile(const QString&, const QString&) override { return {}; }
+    QString ChooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString ChooseFolder(const QString&) override { return {}; }
     void NotInThisBuild(const char*) override {}
 };
 

@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -122,7 +123,7 @@ bool X11FocusSource::ActiveWindowChanged() {
     return changed;
 }
 
-FocusedProgram X11FocusSource::ProgramOf(unsigned long window) {
+FocusedProgram X11FocusSource::ProgramOf(unsigned long window, unsigned long* pid) {
     FocusedProgram program;
     if (window == 0) {
         return program;
@@ -134,9 +135,12 @@ FocusedProgram X11FocusSource::ProgramOf(unsigned long window) {
         XFree(hint.res_name);
         XFree(hint.res_class);
     }
-    const auto pid = m_connection->Items(window, m_connection->windowPid, XA_CARDINAL);
-    if (!pid.empty() && pid.front() > 0) {
-        program.process = ProcessName(pid.front());
+    const auto pids = m_connection->Items(window, m_connection->windowPid, XA_CARDINAL);
+    if (!pids.empty() && pids.front() > 0) {
+        program.process = ProcessName(pids.front());
+        if (pid) {
+            *pid = pids.front();
+        }
     }
     return program;
 }
@@ -147,7 +151,7 @@ FocusedProgram X11FocusSource::ActiveProgram() {
     return ProgramOf(active.empty() ? 0 : active.front());
 }
 
-std::vector<FocusedProgram> X11FocusSource::TopLevelPrograms() {
+std::vector<FocusedProgram> X11FocusSource::TopLevelPrograms(unsigned long leaveOut) {
     std::vector<unsigned long> windows =
         m_connection->Items(m_connection->root, m_connection->clientList, XA_WINDOW);
     if (windows.empty()) {
@@ -165,8 +169,9 @@ std::vector<FocusedProgram> X11FocusSource::TopLevelPrograms() {
     }
     std::vector<FocusedProgram> programs;
     for (unsigned long window : windows) {
-        FocusedProgram program = ProgramOf(window);
-        if (program.Shown().empty() ||
+        unsigned long pid = 0;
+        FocusedProgram program = ProgramOf(window, &pid);
+        if ((leaveOut != 0 && pid == leaveOut) || program.Shown().empty() ||
             std::find(programs.begin(), programs.end(), program) != programs.end()) {
             continue;
         }
@@ -183,7 +188,8 @@ bool WaylandSession() {
 
 std::vector<FocusedProgram> RunningPrograms() {
     const auto source = X11FocusSource::Open();
-    return source ? source->TopLevelPrograms() : std::vector<FocusedProgram>();
+    return source ? source->TopLevelPrograms(static_cast<unsigned long>(getpid()))
+                  : std::vector<FocusedProgram>();
 }
 
 }  // namespace zephyl

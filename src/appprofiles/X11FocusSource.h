@@ -26,13 +26,15 @@ public:
     bool ActiveWindowChanged();
     FocusedProgram ActiveProgram();
     /// The programs owning top-level windows (the window manager's client list, else the root's
-    /// children with a WM_CLASS), each once.
-    std::vector<FocusedProgram> TopLevelPrograms();
+    /// children with a WM_CLASS), each once; the windows of process `leaveOut` (when not 0) are
+    /// left out.
+    std::vector<FocusedProgram> TopLevelPrograms(unsigned long leaveOut = 0);
 
 private:
     struct Connection;
     explicit X11FocusSource(std::unique_ptr<Connection> connection);
-    FocusedProgram ProgramOf(unsigned long window);
+    /// The program of `window`; `pid` gets its process id when the window names one.
+    FocusedProgram ProgramOf(unsigned long window, unsigned long* pid = nullptr);
 
     std::unique_ptr<Connection> m_connection;
 };
@@ -40,7 +42,8 @@ private:
 /// Whether the desktop session is a Wayland one (XDG_SESSION_TYPE, WAYLAND_DISPLAY).
 bool WaylandSession();
 
-/// The programs of the session's top-level windows; empty without an X display.
+/// The programs of the session's top-level windows other than this program's own; empty
+/// without an X display.
 std::vector<FocusedProgram> RunningPrograms();
 
 }  // namespace zephyl

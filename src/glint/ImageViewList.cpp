@@ -206,13 +206,31 @@ void ImageViewList::SyncExtra() {
     update();
 }
 
+void ImageViewList::SetDelayUnit(const QString& unit) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_delayUnit == unit) {
+            return;
+        }
+        m_delayUnit = unit;
+    }
+    Changed();
+}
+
+QString ImageViewList::GetDelayUnit() const {
+    std::lock_guard lock(m_mutex);
+    return m_delayUnit;
+}
+
 void ImageViewList::paintEvent(QPaintEvent*) {
     std::vector<ImageViewItem> items;
     int selected = -1;
+    QString unit;
     {
         std::lock_guard lock(m_mutex);
         items = m_items;
         selected = m_selected;
+        unit = m_delayUnit;
     }
     QPainter painter(this);
     painter.setFont(CaptionFont(GetCaption()));
@@ -232,7 +250,7 @@ void ImageViewList::paintEvent(QPaintEvent*) {
         painter.drawRect(picture.adjusted(0, 0, -1, -1));
         painter.setPen(QColor::fromRgba(GetTextColor()));
         painter.drawText(QRect(cell.left(), picture.bottom(), cell.width(), kDelayHeight),
-                         Qt::AlignCenter, QStringLiteral("%1 ms").arg(items[i].delayMs));
+                         Qt::AlignCenter, QStringLiteral("%1 %2").arg(items[i].delayMs).arg(unit));
     }
 }
 

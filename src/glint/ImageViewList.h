@@ -51,6 +51,9 @@ public:
     std::vector<ImageViewItem> GetImageViewItems() const;
     /// Every frame's edited picture back to its stored one (edits thrown away).
     void RevertEdits();
+    /// The unit written after each frame's delay ("ms" until the window gives its own).
+    void SetDelayUnit(const QString& unit);
+    QString GetDelayUnit() const;
 
     /// Where frame `index` is drawn at the current scroll; window thread.
     QRect ItemRect(int index) const;
@@ -70,6 +73,7 @@ private:
     std::vector<ImageViewItem> m_items;
     int m_selected = -1;
     bool m_scrollToSelection = false;
+    QString m_delayUnit = QStringLiteral("ms");
 
     // Window thread only.
     int m_scroll = 0;

@@ -14,8 +14,12 @@ namespace {
 
 constexpr int kTitleHeight = 26;
 constexpr int kPadding = 4;
+constexpr int kBarWidth = 8;
+constexpr int kSmallestThumb = 20;
 const QColor kSelectedRow(0xEE, 0x6E, 0x01, 90);
 const QColor kHoverLine(255, 255, 255, 30);
+const QColor kBarTrack(255, 255, 255, 25);
+const QColor kBarThumb(255, 255, 255, 110);
 
 }  // namespace
 
@@ -172,9 +176,81 @@ int LCDViewList::TitleHeight() const {
     return GetTitle().isEmpty() ? 0 : kTitleHeight;
 }
 
+int LCDViewList::ContentHeight() const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_items.size()) * m_itemHeight;
+}
+
+int LCDViewList::ClampedScroll(int scroll) const {
+    const int room = std::max(0, ContentHeight() - (height() - TitleHeight()));
+    return std::clamp(scroll, 0, room);
+}
+
+void LCDViewList::ScrollTo(int index) {
+    if (index < 0) {
+        return;
+    }
+    int itemHeight = 1;
+    {
+        std::lock_guard lock(m_mutex);
+        itemHeight = m_itemHeight;
+    }
+    const int visible = height() - TitleHeight();
+    const int top = index * itemHeight;
+    if (top < m_scroll) {
+        m_scroll = top;
+    } else if (top + itemHeight > m_scroll + visible) {
+        m_scroll = top + itemHeight - visible;
+    }
+    m_scroll = ClampedScroll(m_scroll);
+}
+
+QRect LCDViewList::ScrollBarRect() const {
+    const int top = TitleHeight();
+    const int visible = height() - top;
+    if (visible <= 0 || ContentHeight() <= visible) {
+        return {};
+    }
+    return QRect(width() - kBarWidth, top, kBarWidth, visible);
+}
+
+void LCDViewList::ScrollToBar(int y) {
+    const QRect bar = ScrollBarRect();
+    if (bar.isEmpty()) {
+        return;
+    }
+    const int content = ContentHeight();
+    const int thumb = std::max(bar.height() * bar.height() / content, kSmallestThumb);
+    const int travel = std::max(bar.height() - thumb, 1);
+    const int room = content - bar.height();
+    m_scroll = ClampedScroll((y - m_barGrab - bar.top()) * room / travel);
+    update();
+}
+
+void LCDViewList::SyncExtra() {
+    int selected = -1;
+    {
+        std::lock_guard lock(m_mutex);
+        selected = m_selected;
+    }
+    if (selected != m_shownSelection) {
+        m_shownSelection = selected;
+        ScrollTo(selected);
+    }
+    m_scroll = ClampedScroll(m_scroll);
+}
+
+void LCDViewList::resizeEvent(QResizeEvent* event) {
+    MControlFont::resizeEvent(event);
+    ScrollTo(GetCurSel());
+}
+
 int LCDViewList::IndexAt(const QPoint& point) const {
     const int top = TitleHeight();
     if (point.y() < top) {
+        return -1;
+    }
+    if (ScrollBarRect().contains(point)) {
         return -1;
     }
     std::lock_guard lock(m_mutex);
@@ -215,8 +291,11 @@ void LCDViewList::paintEvent(QPaintEvent*) {
     }
     painter.setClipRect(QRect(0, top, width(), height() - top));
     const std::int64_t elapsed = m_clock.elapsed();
+    const QRect bar = ScrollBarRect();
+    // The rows keep clear of the scroll bar.
+    const int rowWidth = bar.isEmpty() ? width() : bar.left() - kPadding;
     for (int i = 0; i < int(items.size()); ++i) {
-        const QRect row(0, top + i * itemHeight - m_scroll, width(), itemHeight);
+        const QRect row(0, top + i * itemHeight - m_scroll, rowWidth, itemHeight);
         if (row.bottom() < top || row.top() > height()) {
             continue;
         }
@@ -243,13 +322,39 @@ void LCDViewList::paintEvent(QPaintEvent*) {
                                row.width() - side - 3 * kPadding, row.height()),
                          Qt::AlignLeft | Qt::AlignVCenter, QString::number(item.frameCount));
     }
+    if (!bar.isEmpty()) {
+        const int content = int(items.size()) * itemHeight;
+        const int thumb =
+            std::max(bar.height() * bar.height() / std::max(content, 1), kSmallestThumb);
+        const int room = std::max(content - bar.height(), 1);
+        const int thumbTop = bar.top() + (bar.height() - thumb) * m_scroll / room;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kBarTrack);
+        painter.drawRoundedRect(bar.adjusted(1, 0, -1, 0), 3, 3);
+        painter.setBrush(kBarThumb);
+        painter.drawRoundedRect(QRect(bar.left() + 1, thumbTop, bar.width() - 2, thumb), 3, 3);
+    }
 }
 
 void LCDViewList::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !isEnabled()) {
         return;
     }
-    const int index = IndexAt(event->position().toPoint());
+    const QPoint point = event->position().toPoint();
+    const QRect bar = ScrollBarRect();
+    if (bar.contains(point)) {
+        const int content = ContentHeight();
+        const int thumb = std::max(bar.height() * bar.height() / content, kSmallestThumb);
+        const int thumbTop =
+            bar.top() + (bar.height() - thumb) * m_scroll / std::max(content - bar.height(), 1);
+        // Taken by the thumb it moves with the mouse; a press beside it centres it there.
+        m_barGrab = point.y() >= thumbTop && point.y() < thumbTop + thumb ? point.y() - thumbTop
+                                                                          : thumb / 2;
+        m_draggingBar = true;
+        ScrollToBar(point.y());
+        return;
+    }
+    const int index = IndexAt(point);
     if (index < 0) {
         return;
     }
@@ -257,14 +362,21 @@ void LCDViewList::mousePressEvent(QMouseEvent* event) {
     Notify(kEventClick, index);
 }
 
-void LCDViewList::wheelEvent(QWheelEvent* event) {
-    int content = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        content = static_cast<int>(m_items.size()) * m_itemHeight;
+void LCDViewList::mouseMoveEvent(QMouseEvent* event) {
+    if (m_draggingBar) {
+        ScrollToBar(event->position().toPoint().y());
+        return;
     }
-    const int room = std::max(0, content - (height() - TitleHeight()));
-    m_scroll = std::clamp(m_scroll - event->angleDelta().y() / 2, 0, room);
+    MControlFont::mouseMoveEvent(event);
+}
+
+void LCDViewList::mouseReleaseEvent(QMouseEvent* event) {
+    m_draggingBar = false;
+    MControlFont::mouseReleaseEvent(event);
+}
+
+void LCDViewList::wheelEvent(QWheelEvent* event) {
+    m_scroll = ClampedScroll(m_scroll - event->angleDelta().y() / 2);
     update();
 }
 

@@ -22,7 +22,8 @@ struct LCDViewItem {
 
 /// The animation library: its caption (the frame limit) on top, then one row per animation
 /// with its thumbnail playing and its frame count. A click selects a row and reports event 2
-/// with its index; the wheel scrolls.
+/// with its index. The wheel scrolls, and so does the scroll bar shown at the right while the
+/// rows do not all fit; a row that becomes selected is scrolled into view.
 class LCDViewList : public MControlFont {
 public:
     static constexpr const char* kClassName = "LCDViewList";
@@ -57,14 +58,30 @@ public:
     /// The row under `point` (widget coordinates), -1 for none; window thread.
     int IndexAt(const QPoint& point) const;
 
+    /// How far the rows are scrolled, in pixels; window thread.
+    int Scroll() const { return m_scroll; }
+    /// The scroll bar's track, empty while every row fits; window thread.
+    QRect ScrollBarRect() const;
+
 protected:
     void OnMTimer() override;
+    void SyncExtra() override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     int TitleHeight() const;
+    /// The height of all rows together.
+    int ContentHeight() const;
+    int ClampedScroll(int scroll) const;
+    /// Scrolls so that row `index` is wholly in view.
+    void ScrollTo(int index);
+    /// Scrolls as the scroll bar's thumb dragged to `y` asks.
+    void ScrollToBar(int y);
 
     std::vector<LCDViewItem> m_items;
     int m_selected = -1;
@@ -72,6 +89,9 @@ private:
 
     // Window thread only.
     int m_scroll = 0;
+    int m_shownSelection = -1;
+    bool m_draggingBar = false;
+    int m_barGrab = 0;  ///< where in the thumb the drag took hold
     QElapsedTimer m_clock;
 };
 

@@ -228,8 +228,15 @@ void MComboBox::Choose(int index) {
     }
 }
 
+void MComboBox::SetDropDownHandler(std::function<void()> handler) {
+    m_dropDownHandler = std::move(handler);
+}
+
 void MComboBox::ShowDropDown() {
     HideDropDown();
+    if (m_dropDownHandler) {
+        m_dropDownHandler();
+    }
     if (GetItemCount() == 0) {
         return;
     }

@@ -3,6 +3,7 @@
 
 #include "glint/MControlFont.h"
 
+#include <functional>
 #include <vector>
 
 namespace zephyl::glint {
@@ -40,6 +41,9 @@ public:
     void HideDropDown();
     /// The open list, null when closed; window thread.
     QWidget* GetDropDown() const;
+    /// Runs on the window thread each time the list is about to open, before it shows its
+    /// items: for lists whose items change outside the program (running programs, devices).
+    void SetDropDownHandler(std::function<void()> handler);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -62,6 +66,7 @@ private:
     // Window thread only.
     bool m_hovered = false;
     ComboPopup* m_popup = nullptr;
+    std::function<void()> m_dropDownHandler;
 };
 
 }  // namespace zephyl::glint

@@ -66,6 +66,9 @@ bool Visualizer::CaptureCorked() const {
 }
 
 void Visualizer::SetActive(bool active) {
+    if (active && !m_active.load()) {
+        m_retrySoon.store(true);
+    }
     {
         std::lock_guard lock(m_captureMutex);
         m_active.store(active);
@@ -193,6 +196,18 @@ void Visualizer::ReleaseBuffers() {
     m_sampleCount = 0;
 }
 
+void Visualizer::RetryCapture() {
+    if (m_retrySoon.exchange(false)) {
+        m_retry.Reset();
+    }
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch())
+                         .count();
+    if (m_retry.Due(Capture(), now)) {
+        RestartCapture();
+    }
+}
+
 void Visualizer::Loop() {
     std::unique_lock lock(m_loopMutex);
     while (!m_stop) {
@@ -207,6 +222,7 @@ void Visualizer::Loop() {
             continue;
         }
         lock.unlock();
+        RetryCapture();
         RenderFrame();
         lock.lock();
         m_wake.wait_for(lock, std::chrono::milliseconds(kFramePauseMs), [this] { return m_stop; });

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "lighting/CaptureRetry.h"
 #include "lighting/VisualizerAnalysis.h"
 #include "lighting/VisualizerCapture.h"
 
@@ -49,6 +50,8 @@ public:
 
     /// Frames are computed only while active (the music page is shown or zephylctl streams);
     /// meanwhile the capture is paused, so the server sends nothing and no thread wakes for it.
+    /// While active, a capture without a server connects again from time to time (see
+    /// CaptureRetry), so a sound server that comes later, or comes back, is followed.
     void SetActive(bool active);
     bool Active() const { return m_active.load(); }
 
@@ -84,6 +87,8 @@ private:
     };
 
     void Loop();
+    /// Connects the capture again when it has no server and its retry is due; loop thread.
+    void RetryCapture();
     void Publish();
     /// Gives back the frame buffers and the sample buffers until frames are made again.
     void ReleaseBuffers();
@@ -114,6 +119,8 @@ private:
     std::atomic<std::uint64_t> m_frames{0};
     std::atomic<std::uint64_t> m_sampleBlocks{0};
     mutable std::mutex m_captureMutex;  ///< serialises opening, pausing and restarting the capture
+    CaptureRetry m_retry;               ///< loop thread only
+    std::atomic<bool> m_retrySoon{false};  ///< the next failure is tried soon again
     std::mutex m_loopMutex;
     std::condition_variable m_wake;
     bool m_stop = false;

@@ -179,6 +179,8 @@ LoopbackCapture::~LoopbackCapture() {
 
 void LoopbackCapture::Restart() {
     std::lock_guard lock(m_control);
+    const CaptureState before = m_state.load();
+    const bool failedBefore = before == CaptureState::kNoServer || before == CaptureState::kEnded;
     m_connection.reset();
     auto connection = std::make_unique<Connection>();
     connection->owner = this;
@@ -194,7 +196,9 @@ void LoopbackCapture::Restart() {
         SetState(CaptureState::kNoServer);
         return;
     }
-    SetState(CaptureState::kConnecting);
+    if (!failedBefore) {
+        SetState(CaptureState::kConnecting);
+    }
     Pa().threaded_mainloop_lock(connection->loop);
     connection->context = Pa().context_new(Pa().threaded_mainloop_get_api(connection->loop),
                                            "Zephyl keyboard lighting");

@@ -38,7 +38,9 @@ public:
     LoopbackCapture(const LoopbackCapture&) = delete;
     LoopbackCapture& operator=(const LoopbackCapture&) = delete;
 
-    /// Drops the current connection and stream and connects anew.
+    /// Drops the current connection and stream and connects anew. After a failure the state
+    /// stays kNoServer or kEnded until the server answers: a notice of the failure does not
+    /// blink at every attempt.
     void Restart();
     void Stop();
     /// Pauses the stream (the server stops sending) or resumes it. A stream opened later

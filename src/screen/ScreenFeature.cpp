@@ -325,6 +325,7 @@ void ScreenFeature::RunUpload(KeyboardController& controller) {
 void ScreenFeature::RunDefaultPicture(KeyboardController& controller) {
     const std::shared_ptr<const KeyboardLayout> layout = controller.Layout();
     if (!layout || controller.ConnectionMode() != kModeCable) {
+        Done(kCommandScreenSlot);
         return;  // the default picture travels in the cable's format only
     }
     const ScreenGeometry geometry = Geometry(*layout);
@@ -347,6 +348,7 @@ void ScreenFeature::RunDefaultPicture(KeyboardController& controller) {
     if (!accepted) {
         controller.FailCommand(FailureMessage(kTextKeyboardRefusedTryAgain));
     }
+    Done(kCommandScreenSlot);
 }
 
 void ScreenFeature::RunClock(KeyboardController& controller) {

@@ -71,7 +71,8 @@ public:
 
     /// Called on the worker with 0..100 during an upload (unit progress) and once with 100.
     void SetProgressSink(std::function<void(int)> sink);
-    /// Called on the worker when command 15, 17 or 18 has ended (the window closes its wait).
+    /// Called on the worker when command 15, 17, 18 or 21 has ended (the window closes its wait
+    /// and shows what the slots hold now).
     void SetDoneSink(std::function<void(int command)> sink);
 
     // ---- Worker side ----

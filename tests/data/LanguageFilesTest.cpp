@@ -40,6 +40,7 @@ constexpr IdRange kUsedTextIds[] = {
     {860, 862}, {865, 867}, {870, 876}, {885, 885}, {888, 888}, {890, 897}, {900, 905}, {910, 918},
     {920, 921}, {930, 932}, {940, 951}, {960, 964}, {980, 982}, {990, 994},
     {1020, 1023},
+    {1080, 1091},
 };
 
 // The upload progress text is a format that receives the percentage.

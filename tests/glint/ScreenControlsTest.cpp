@@ -122,6 +122,50 @@ TEST_F(ScreenControlsTest, ClicksChooseAndDoubleClicksActivate) {
     EXPECT_EQ(library->GetItemLEDId(0), 11);
 }
 
+// More animations than the library shows at once: the selected one is scrolled into view, and
+// a scroll bar shows how far the list goes and moves it.
+TEST_F(ScreenControlsTest, TheLibraryScrollsToItsSelectionAndShowsAScrollBar) {
+    // Its caption on top, then room for three rows and a half of 64 pixels.
+    auto* library = m_window->CreateControlAs<LCDViewList>(321, QRect(0, 0, 200, 26 + 224));
+    library->SetTitle(QStringLiteral("Up to 100 frames per animation"));
+    for (int i = 0; i < 3; ++i) {
+        library->AddString({}, {}, i + 1, 10 + i);
+    }
+    m_window->show();
+    Settle();
+    EXPECT_TRUE(library->ScrollBarRect().isEmpty()) << "three rows fit";
+
+    // An animation added last and selected (an import) is shown whole.
+    for (int i = 3; i < 8; ++i) {
+        library->AddString({}, {}, i + 1, 10 + i);
+    }
+    library->SetItemLEDIdSelect(17);
+    Settle();
+    const QRect bar = library->ScrollBarRect();
+    ASSERT_FALSE(bar.isEmpty()) << "eight rows do not fit";
+    EXPECT_EQ(library->Scroll(), 8 * 64 - 224) << "the last row ends at the bottom";
+    EXPECT_EQ(library->IndexAt(QPoint(50, library->height() - 2)), 7);
+    // The bar is drawn beside the rows, not under them.
+    EXPECT_EQ(library->IndexAt(bar.center()), -1);
+
+    // The first row selected again comes back into view.
+    library->SetCurSel(0);
+    Settle();
+    EXPECT_EQ(library->Scroll(), 0);
+    // Dragging the bar's thumb to the bottom scrolls to the end.
+    Drag(library, QPoint(bar.center().x(), bar.top() + 5), QPoint(bar.center().x(), bar.bottom()));
+    Settle();
+    EXPECT_EQ(library->Scroll(), 8 * 64 - 224);
+    EXPECT_EQ(library->GetCurSel(), 0) << "the bar selects nothing";
+    // Rows taken away leave no empty scroll behind.
+    while (library->GetItemCount() > 2) {
+        library->DeleteItem(library->GetItemCount() - 1);
+    }
+    Settle();
+    EXPECT_EQ(library->Scroll(), 0);
+    EXPECT_TRUE(library->ScrollBarRect().isEmpty());
+}
+
 class ImageViewTest : public GlintTest {
 protected:
     void SetUp() override {

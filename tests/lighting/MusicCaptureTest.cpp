@@ -8,6 +8,7 @@
 #include "device/HidLibrary.h"
 #include "lighting/MusicFeature.h"
 #include "lighting/ScreenLight.h"
+#include "lighting/Visualizer.h"
 #include "lighting/VisualizerCapture.h"
 #include "platform/SettingsStore.h"
 #include "store/ProfileDatabase.h"
@@ -23,6 +24,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <numbers>
 #include <regex>
 #include <thread>
@@ -301,6 +303,52 @@ TEST_F(MusicCaptureTest, AServerKilledMidwayEndsCaptureWithoutStoppingTheProgram
     m_music->Analyser().RestartCapture();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_TRUE(WaitForCapture(CaptureState::kNoServer));
+}
+
+/// Waits up to `limit` for the analyser's capture to be in one of `states`.
+bool WaitForState(const Visualizer& visualizer, std::initializer_list<CaptureState> states,
+                  std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        const CaptureState state = visualizer.Capture();
+        for (CaptureState wanted : states) {
+            if (state == wanted) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+// A program started before the sound server (a session whose server comes late, a server
+// restarted by the user) finds it while the analyser is active, and finds it again after it
+// went away and came back.
+TEST(LoopbackRetryTest, AServerStartedLaterIsFoundAndFoundAgainAfterARestart) {
+    test::TempEnvironment environment;
+    const std::filesystem::path folder = environment.RuntimeDir() / "pulse";
+    std::filesystem::create_directories(folder);
+    if (FindProgram("pulseaudio").empty()) {
+        GTEST_SKIP() << "no pulseaudio to run a test sound server (make deps)";
+    }
+    environment.SetVariable("PULSE_SERVER", "unix:" + (folder / "native").string());
+    Visualizer visualizer;
+    visualizer.SetActive(true);
+    visualizer.StartAnalyser();
+    visualizer.StartThread();
+    ASSERT_TRUE(WaitForState(visualizer, {CaptureState::kNoServer}, 5s));
+
+    TestSoundServer server;
+    ASSERT_TRUE(server.Start(folder));
+    EXPECT_TRUE(WaitForState(visualizer, {CaptureState::kCapturing}, 30s))
+        << "the server that came is found";
+
+    server.Kill();
+    std::filesystem::remove(folder / "native");
+    EXPECT_TRUE(WaitForState(visualizer, {CaptureState::kEnded, CaptureState::kNoServer}, 10s));
+    ASSERT_TRUE(server.Start(folder));
+    EXPECT_TRUE(WaitForState(visualizer, {CaptureState::kCapturing}, 30s))
+        << "the server that came back is found again";
 }
 
 TEST(LoopbackCaptureTest, WithoutTheSoundLibraryCaptureSaysThereIsNoServer) {

@@ -12,6 +12,21 @@ namespace {
 
 constexpr std::array<int, 3> kStartComponents = {255, 225, 0};
 
+/// A swatch stays marked only while its colour is the one chosen.
+void MarkSwatchOf(const ColourControls& controls, std::uint32_t bgr) {
+    glint::CColorButton* matching = nullptr;
+    for (glint::CColorButton* swatch : controls.swatches) {
+        if (!matching && (swatch->GetColor() & 0xFFFFFF) == (bgr & 0xFFFFFF)) {
+            matching = swatch;
+        } else if (swatch->IsSelected()) {
+            swatch->SetSelected(false);
+        }
+    }
+    if (matching && !matching->IsSelected()) {
+        matching->SetSelected(true);
+    }
+}
+
 }  // namespace
 
 ColourControls Page::MakeColourControls(const ColourControlIds& ids) {
@@ -45,24 +60,50 @@ ColourControls Page::MakeColourControls(const ColourControlIds& ids) {
 
 void LayoutColourControls(const ColourControls& controls, const QRect& area) {
     constexpr int kRow = 36;
-    constexpr int kRowsHeight = 3 * kRow + 20 + 28;
+    constexpr int kRowsOnly = 3 * kRow;
+    constexpr int kSwatchRow = 20 + 28;  // the gap above the swatches, and the swatches
+    constexpr int kRowsHeight = kRowsOnly + kSwatchRow;
     constexpr int kMaxWheel = 200;
-    // Wide areas put the wheel beside the rows; narrow ones above them.
-    const bool beside = area.width() >= 400;
+    constexpr int kGap = 30;
+    // A label, a slider still worth dragging and a number field.
+    constexpr int kMinRowsWidth = 180;
     QRect rows;
-    if (beside) {
+    QRect swatchRow;
+    if (area.width() >= 400) {
+        // Wide areas put the wheel beside the rows and the swatches.
         const int side = std::min(area.height(), kMaxWheel);
         Place(controls.wheel,
               QRect(area.left(), area.top() + (area.height() - side) / 2, side, side));
         const int top = area.top() + std::max(0, (area.height() - kRowsHeight) / 2);
-        rows = glint::RectLTRB(area.left() + side + 30, top, area.right(), top + kRowsHeight);
+        rows = glint::RectLTRB(area.left() + side + kGap, top, area.right(), top + kRowsOnly);
+        swatchRow =
+            glint::RectLTRB(rows.left(), top + kRowsOnly + 20, area.right(), top + kRowsHeight);
     } else {
-        const int side =
-            std::max(0, std::min({area.width(), kMaxWheel, area.height() - kRowsHeight - 30}));
-        const int total = side + 30 + kRowsHeight;
-        const int top = area.top() + std::max(0, (area.height() - total) / 2);
-        Place(controls.wheel, QRect(area.left() + (area.width() - side) / 2, top, side, side));
-        rows = glint::RectLTRB(area.left(), top + side + 30, area.right(), top + total);
+        // Narrow ones put the wheel above the rows, or beside the rows with the swatches under
+        // both, whichever leaves the wheel larger: a short area would shrink it to a dot above.
+        const int above =
+            std::max(0, std::min({area.width(), kMaxWheel, area.height() - kRowsHeight - kGap}));
+        const int beside = std::max(0, std::min({kMaxWheel, area.height() - kSwatchRow,
+                                                 area.width() - kGap - kMinRowsWidth}));
+        if (beside > above) {
+            const int upper = std::max(beside, kRowsOnly);
+            const int top = area.top() + std::max(0, (area.height() - upper - kSwatchRow) / 2);
+            Place(controls.wheel, QRect(area.left(), top + (upper - beside) / 2, beside, beside));
+            const int rowsTop = top + (upper - kRowsOnly) / 2;
+            rows = glint::RectLTRB(area.left() + beside + kGap, rowsTop, area.right(),
+                                   rowsTop + kRowsOnly);
+            swatchRow = glint::RectLTRB(area.left(), top + upper + 20, area.right(),
+                                        top + upper + kSwatchRow);
+        } else {
+            const int total = above + kGap + kRowsHeight;
+            const int top = area.top() + std::max(0, (area.height() - total) / 2);
+            Place(controls.wheel,
+                  QRect(area.left() + (area.width() - above) / 2, top, above, above));
+            rows = glint::RectLTRB(area.left(), top + above + kGap, area.right(),
+                                   top + above + kGap + kRowsOnly);
+            swatchRow = glint::RectLTRB(area.left(), top + above + kGap + kRowsOnly + 20,
+                                        area.right(), top + total);
+        }
     }
 
     int y = rows.top();
@@ -73,19 +114,20 @@ void LayoutColourControls(const ColourControls& controls, const QRect& area) {
         Place(controls.fields[i], glint::RectLTRB(rows.right() - 58, y, rows.right(), y + 28));
         y += kRow;
     }
-    y += 20;
     const int count = int(controls.swatches.size());
     if (count == 0) {
         return;
     }
-    const int pitch = std::max(22, (rows.width() + 6) / count);
+    const int pitch = std::max(22, (swatchRow.width() + 6) / count);
     const int side = std::min(26, pitch - 6);
     for (int i = 0; i < count; ++i) {
-        Place(controls.swatches[size_t(i)], QRect(rows.left() + i * pitch, y, side, side));
+        Place(controls.swatches[size_t(i)],
+              QRect(swatchRow.left() + i * pitch, swatchRow.top(), side, side));
     }
 }
 
-void ShowColourComponents(const ColourControls& controls, std::uint32_t bgr) {
+void ShowColourComponents(const ColourControls& controls, std::uint32_t bgr, bool moveWheel) {
+    bgr &= 0xFFFFFF;
     for (int i = 0; i < 3; ++i) {
         const int component = int((bgr >> (8 * i)) & 0xFF);
         if (controls.sliders[size_t(i)]) {
@@ -95,6 +137,10 @@ void ShowColourComponents(const ColourControls& controls, std::uint32_t bgr) {
             controls.fields[size_t(i)]->SetEditText(QString::number(component));
         }
     }
+    if (moveWheel && controls.wheel) {
+        controls.wheel->SetColor(bgr);
+    }
+    MarkSwatchOf(controls, bgr);
 }
 
 std::uint32_t FieldsColour(const ColourControls& controls) {
@@ -124,25 +170,34 @@ std::optional<std::uint32_t> TakeColourFrom(const ColourControls& controls,
                                             const ColourControlIds& ids, int id) {
     if (id == ids.wheel && controls.wheel) {
         const std::uint32_t colour = controls.wheel->GetColor();
-        ShowColourComponents(controls, colour);
+        ShowColourComponents(controls, colour, false);
         return colour;
     }
     if (id >= ids.firstSwatch && id < ids.firstSwatch + ids.swatchCount) {
-        const std::uint32_t colour = controls.swatches[size_t(id - ids.firstSwatch)]->GetColor();
+        glint::CColorButton* swatch = controls.swatches[size_t(id - ids.firstSwatch)];
+        const std::uint32_t colour = swatch->GetColor();
         ShowColourComponents(controls, colour);
+        // The swatch clicked is the one marked, even where another has the same colour.
+        swatch->SetSelected(true);
         return colour;
     }
     if (id >= ids.firstSlider && id < ids.firstSlider + 3) {
         const size_t i = size_t(id - ids.firstSlider);
         controls.fields[i]->SetEditText(QString::number(controls.sliders[i]->GetProgress()));
-        return FieldsColour(controls);
-    }
-    if (id >= ids.firstField && id < ids.firstField + 3) {
+    } else if (id >= ids.firstField && id < ids.firstField + 3) {
         const int i = id - ids.firstField;
         controls.sliders[size_t(i)]->SetProgress(ClampField(controls, i));
-        return FieldsColour(controls);
+    } else {
+        return std::nullopt;
     }
-    return std::nullopt;
+    // The wheel's mark and the swatches follow the numbers; the field being typed in keeps its
+    // text as typed.
+    const std::uint32_t colour = FieldsColour(controls);
+    if (controls.wheel) {
+        controls.wheel->SetColor(colour);
+    }
+    MarkSwatchOf(controls, colour);
+    return colour;
 }
 
 }  // namespace zephyl::window

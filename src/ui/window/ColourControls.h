@@ -48,8 +48,10 @@ inline constexpr std::array<std::uint32_t, 9> kSwatchColours = {
 /// swatches below the rows.
 void LayoutColourControls(const ColourControls& controls, const QRect& area);
 
-/// Shows `bgr` (0x00BBGGRR) in the sliders and, as decimal text, in the number fields.
-void ShowColourComponents(const ColourControls& controls, std::uint32_t bgr);
+/// Shows `bgr` (0x00BBGGRR) everywhere in the chooser: the sliders, the number fields (decimal
+/// text), the wheel's mark (unless `moveWheel` is false: the wheel chose it) and the swatches,
+/// where only a swatch of that very colour stays marked.
+void ShowColourComponents(const ColourControls& controls, std::uint32_t bgr, bool moveWheel = true);
 
 /// The colour the three number fields compose (text that is no number counts as 0).
 std::uint32_t FieldsColour(const ColourControls& controls);

@@ -8,6 +8,7 @@
 #include "lighting/CustomLightSets.h"
 #include "text/DefaultNames.h"
 #include "text/LanguageText.h"
+#include "ui/window/FileChoiceTexts.h"
 #include "ui/window/WindowServices.h"
 
 #include <QTimer>
@@ -354,7 +355,8 @@ void CustomLightPage::DeleteSetLocked() {
 }
 
 void CustomLightPage::ImportLocked() {
-    const QString path = Services().ChooseOpenFile(QStringLiteral("light (*.xml)"));
+    const QString path =
+        Services().ChooseOpenFile(Text(kChooseLightingToImport), QStringLiteral("light (*.xml)"));
     if (path.isEmpty()) {
         return;
     }
@@ -377,7 +379,8 @@ void CustomLightPage::ExportLocked() {
     }
     const std::string shown = m_sets->GetItemText(index).toStdString();
     const QString path = Services().ChooseSaveFile(
-        QString::fromStdString(CustomLightFileName(shown)), QStringLiteral("Profile (*.xml)"));
+        Text(kChooseLightingSaveName), QString::fromStdString(CustomLightFileName(shown)),
+        QStringLiteral("Profile (*.xml)"));
     if (path.isEmpty()) {
         return;
     }
@@ -434,7 +437,9 @@ void CustomLightPage::ShowEffectControlsLocked(int lightMode) {
         m_speed->SetVisible(false);
     }
     if (hidden & kHideColourButton) {
+        // The caption names the colour button: without the button it names nothing.
         m_colour->SetVisible(false);
+        m_colourText->SetVisible(false);
     }
     if (hidden & kHideMulticolour) {
         m_multicolour->SetVisible(false);

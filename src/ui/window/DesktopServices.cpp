@@ -26,6 +26,11 @@
 #include <QProcess>
 
 namespace zephyl::window {
+namespace {
+
+constexpr int kTextChooseProgram = 1091;
+
+}  // namespace
 
 DesktopServices::DesktopServices(glint::MWindow* owner, std::shared_ptr<SettingsStore> settings,
                                  ProfileDatabase& database, KeyNameSource keyNames)
@@ -117,7 +122,10 @@ int DesktopServices::RunKeyAssignmentDialog(int keyCode, int profile, int layer)
         ShowMessageBox(QString::fromStdString(LanguageText(caption)),
                        QString::fromStdString(LanguageText(text)), kMessageOk);
     });
-    dialog.SetBrowseFunction([this] { return ChooseOpenFile({}).toStdString(); });
+    dialog.SetBrowseFunction([this] {
+        return ChooseOpenFile(QString::fromStdString(LanguageText(kTextChooseProgram)), {})
+            .toStdString();
+    });
     return dialog.Run(m_owner);
 }
 
@@ -142,10 +150,10 @@ void DesktopServices::RememberFolderOf(const QString& path, bool isFolder) {
     }
 }
 
-QStringList RunFileDialog(QWidget* owner, QFileDialog::FileMode mode,
+QStringList RunFileDialog(QWidget* owner, const QString& title, QFileDialog::FileMode mode,
                           QFileDialog::AcceptMode accept, const QString& start,
                           const QString& filter) {
-    QFileDialog dialog(owner, {}, start, filter);
+    QFileDialog dialog(owner, title, start, filter);
     dialog.setFileMode(mode);
     dialog.setAcceptMode(accept);
     if (mode == QFileDialog::Directory) {
@@ -160,18 +168,18 @@ QStringList RunFileDialog(QWidget* owner, QFileDialog::FileMode mode,
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
-QString DesktopServices::ChooseOpenFile(const QString& filter) {
+QString DesktopServices::ChooseOpenFile(const QString& title, const QString& filter) {
     const QStringList files =
-        RunFileDialog(m_owner, QFileDialog::ExistingFile, QFileDialog::AcceptOpen,
+        RunFileDialog(m_owner, title, QFileDialog::ExistingFile, QFileDialog::AcceptOpen,
                       FileDialogFolder(m_lastFolder), filter);
     const QString file = files.isEmpty() ? QString() : files.front();
     RememberFolderOf(file);
     return file;
 }
 
-std::vector<QString> DesktopServices::ChooseOpenFiles(const QString& filter) {
+std::vector<QString> DesktopServices::ChooseOpenFiles(const QString& title, const QString& filter) {
     const QStringList files =
-        RunFileDialog(m_owner, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen,
+        RunFileDialog(m_owner, title, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen,
                       FileDialogFolder(m_lastFolder), filter);
     if (!files.isEmpty()) {
         RememberFolderOf(files.front());
@@ -179,20 +187,21 @@ std::vector<QString> DesktopServices::ChooseOpenFiles(const QString& filter) {
     return {files.begin(), files.end()};
 }
 
-QString DesktopServices::ChooseSaveFile(const QString& suggestedName, const QString& filter) {
+QString DesktopServices::ChooseSaveFile(const QString& title, const QString& suggestedName,
+                                        const QString& filter) {
     const QString suggested = QFileInfo(suggestedName).isAbsolute()
                                   ? suggestedName
                                   : QDir(FileDialogFolder(m_lastFolder)).filePath(suggestedName);
-    const QStringList files =
-        RunFileDialog(m_owner, QFileDialog::AnyFile, QFileDialog::AcceptSave, suggested, filter);
+    const QStringList files = RunFileDialog(m_owner, title, QFileDialog::AnyFile,
+                                            QFileDialog::AcceptSave, suggested, filter);
     const QString file = files.isEmpty() ? QString() : files.front();
     RememberFolderOf(file);
     return file;
 }
 
-QString DesktopServices::ChooseFolder() {
+QString DesktopServices::ChooseFolder(const QString& title) {
     const QStringList folders =
-        RunFileDialog(m_owner, QFileDialog::Directory, QFileDialog::AcceptOpen,
+        RunFileDialog(m_owner, title, QFileDialog::Directory, QFileDialog::AcceptOpen,
                       FileDialogFolder(m_lastFolder), {});
     const QString folder = folders.isEmpty() ? QString() : folders.front();
     RememberFolderOf(folder, true);

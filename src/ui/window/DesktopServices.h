@@ -34,7 +34,7 @@ QString FileDialogFolder(const QString& lastFolder);
 /// Runs a file chooser starting at `start` (a folder, or a suggested file to save) and returns
 /// what the user chose, empty when cancelled. The desktop's own chooser where it has one, else
 /// the toolkit's in the program's dark colours.
-QStringList RunFileDialog(QWidget* owner, QFileDialog::FileMode mode,
+QStringList RunFileDialog(QWidget* owner, const QString& title, QFileDialog::FileMode mode,
                           QFileDialog::AcceptMode accept, const QString& start,
                           const QString& filter);
 
@@ -59,10 +59,11 @@ public:
     void SetAutostart(bool enabled) override;
     int RunKeyAssignmentDialog(int keyCode, int profile, int layer) override;
     int TrackMenu(const std::vector<std::pair<int, QString>>& items) override;
-    QString ChooseOpenFile(const QString& filter) override;
-    std::vector<QString> ChooseOpenFiles(const QString& filter) override;
-    QString ChooseSaveFile(const QString& suggestedName, const QString& filter) override;
-    QString ChooseFolder() override;
+    QString ChooseOpenFile(const QString& title, const QString& filter) override;
+    std::vector<QString> ChooseOpenFiles(const QString& title, const QString& filter) override;
+    QString ChooseSaveFile(const QString& title, const QString& suggestedName,
+                           const QString& filter) override;
+    QString ChooseFolder(const QString& title) override;
     void NotInThisBuild(const char* action) override;
     void ShowTrayStatus(const QString& line) override;
 

@@ -15,6 +15,7 @@
 #include "store/ProfileDatabase.h"
 #include "text/DefaultNames.h"
 #include "text/LanguageText.h"
+#include "ui/window/FileChoiceTexts.h"
 #include "ui/window/WindowServices.h"
 
 #include <chrono>
@@ -223,6 +224,16 @@ int KeyPage::OnEvent(int id, int code, int) {
 
 void KeyPage::ApplyLanguageTexts() {
     Page::ApplyLanguageTexts();
+    // The keys' tips name what they were given in the new language; the function checked in
+    // the chooser stays checked.
+    if (Controller().Layout()) {
+        glint::KeyFuncItem checked;
+        const bool hadCheck = m_functions->GetCurItemData(checked);
+        ShowLayerAssignments(Controller().CurrentProfile());
+        if (hadCheck) {
+            m_functions->SetItemCheckByItemData(checked.value1, checked.value2, checked.value3);
+        }
+    }
     FillFunctionList();
     LocalizeDefaultNames(m_profiles, DefaultNameList::kProfiles);
     m_profiles->SetCurData(Controller().CurrentProfile());
@@ -232,6 +243,7 @@ void KeyPage::ShowProfileOfKey(int profile) {
     std::lock_guard lock(m_mutex);
     m_profileList.SetCurrentProfile(profile);
     ShowLayerAssignments(profile);
+    ShowCurrentProfileLocked({}, profile);
 }
 
 int KeyPage::CurrentLayer() const {
@@ -258,6 +270,8 @@ void KeyPage::OnPageLoaded() {
     ShowLayerAssignments(Controller().CurrentProfile());
     ShowBindings(Controller().CurrentProfile());
     StartFollowingPrograms();
+    const int current = Controller().CurrentProfile();
+    ShowCurrentProfileLocked(current == m_statusProfile ? m_statusProgram : std::string(), current);
 }
 
 void KeyPage::ShowProfileEntries() {
@@ -303,6 +317,7 @@ void KeyPage::AfterProfileChange() {
     m_keyboard->SetEnabled(m_profileList.PictureEnabled());
     ShowLayerAssignments(m_profileList.CurrentProfile());
     ShowBindings(m_profileList.CurrentProfile());
+    ShowCurrentProfileLocked({}, m_profileList.CurrentProfile());
 }
 
 void KeyPage::RunProfileOperation(PageOutcome (ProfileList::*operation)()) {
@@ -329,6 +344,8 @@ void KeyPage::OnSelectProfile() {
         }
         ShowLayerAssignments(m_profileList.CurrentProfile());
         ShowBindings(m_profileList.CurrentProfile());
+        // A profile chosen by hand is the one in force, whatever program chose the last.
+        ShowCurrentProfileLocked({}, m_profileList.CurrentProfile());
     }
     ApplyOutcome(outcome);
 }
@@ -348,12 +365,17 @@ void KeyPage::OnProfileRenamed() {
                 index, QString::fromStdString(
                            m_profileList.Entries()[size_t(m_profileList.SelectedIndex())].text));
         }
+        if (m_statusProfile > 0) {
+            // The line names the profile by its new name.
+            ShowCurrentProfileLocked(m_statusProgram, m_statusProfile);
+        }
     }
     ApplyOutcome(outcome);
 }
 
 void KeyPage::OnImport() {
-    const QString path = Services().ChooseOpenFile(QStringLiteral("Custom Key (*.xml)"));
+    const QString path =
+        Services().ChooseOpenFile(Text(kChooseKeysToImport), QStringLiteral("Custom Key (*.xml)"));
     if (path.isEmpty()) {
         return;
     }
@@ -379,7 +401,7 @@ void KeyPage::OnExport() {
                                   kMessageOk);
         return;
     }
-    const QString folder = Services().ChooseFolder();
+    const QString folder = Services().ChooseFolder(Text(kChooseKeysExportFolder));
     if (folder.isEmpty()) {
         return;
     }

@@ -74,6 +74,10 @@ public:
     /// are shown and the window and the tray say which profile is current. Any thread.
     void ShowAutomaticProfile(int profile, const std::string& program);
 
+    /// Reads the programs of the session's windows again into the chooser (the page is shown,
+    /// the chooser opens). Window thread.
+    void RefreshRunningPrograms();
+
     glint::KeyboardCtrl* KeyView() const { return m_keyboard; }
     int CurrentLayer() const;
 
@@ -120,6 +124,10 @@ private:
     void StartFollowingPrograms();
     /// The programs bound to `profile` in their list. Any thread.
     void ShowBindings(int profile);
+    /// Says which profile is in force (`profile`, else the controller's current one), and the
+    /// bound program that chose it when one did, on the page and in the tray. Does nothing
+    /// where programs cannot be followed. Caller holds m_mutex.
+    void ShowCurrentProfileLocked(const std::string& program, int profile = 0);
     /// The programs of the session's windows in the chooser; caller holds m_mutex.
     void FillRunningPrograms();
     void OnChooseProgram();
@@ -144,6 +152,9 @@ private:
     std::vector<std::string> m_runningPrograms;  ///< the chooser's items; under m_mutex
     std::once_flag m_followStarted;
     std::atomic<bool> m_followAvailable{true};  ///< false once the first load found no X11
+    std::atomic<bool> m_programsRead{false};    ///< the first load has asked the display
+    int m_statusProfile = 0;      ///< the profile the line names, 0 for none; under m_mutex
+    std::string m_statusProgram;  ///< the program that chose it, empty for the user; m_mutex
     std::unique_ptr<AppProfileFollower> m_follower;
 };
 

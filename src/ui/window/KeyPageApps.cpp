@@ -38,6 +38,8 @@ void KeyPage::BuildAppControls() {
     MakeText(kAppTitle, kTextBoundPrograms);
     m_appList = MakeList(kAppList);
     m_appChoice = MakeCombo(kAppChoice);
+    // Programs come and go while the window is open: the list is read again as it opens.
+    m_appChoice->SetDropDownHandler([this] { RefreshRunningPrograms(); });
     m_appName = Make<glint::MEdit>(kAppName);
     m_appName->SetLimitText(static_cast<int>(kMaxProgramName));
     MakeButton(kBindApp, kTextBind);
@@ -47,6 +49,11 @@ void KeyPage::BuildAppControls() {
     OnLanguage([this] {
         if (!m_followAvailable.load()) {
             m_appStatus->SetTitle(Text(kTextNeedsX11));
+            return;
+        }
+        std::lock_guard lock(m_mutex);
+        if (m_statusProfile > 0) {
+            ShowCurrentProfileLocked(m_statusProgram, m_statusProfile);
         }
     });
 }
@@ -77,6 +84,7 @@ void KeyPage::StartFollowingPrograms() {
             return;
         }
         FillRunningPrograms();
+        m_programsRead.store(true);
         m_follower = std::make_unique<AppProfileFollower>(Controller(), std::move(source));
         m_follower->SetSwitchShown(
             [gate = m_context.gate, this](int profile, const std::string& program) {
@@ -87,25 +95,37 @@ void KeyPage::StartFollowingPrograms() {
 }
 
 void KeyPage::ShowAutomaticProfile(int profile, const std::string& program) {
-    QString line;
-    {
-        std::lock_guard lock(m_mutex);
-        m_profileList.ReloadEntries();
-        ShowProfileEntries();
-        m_keyboard->SetEnabled(m_profileList.PictureEnabled());
-        ShowLayerAssignments(profile);
-        ShowBindings(profile);
-        QString name = QString::number(profile);
-        for (const ProfileEntry& entry : m_profileList.Entries()) {
-            if (entry.id == profile) {
-                name = QString::fromStdString(entry.text);
-            }
-        }
-        if (!program.empty()) {
-            name += QStringLiteral(" (") + QString::fromStdString(program) + ')';
-        }
-        line = WithValue(kTextCurrentProfile, name);
+    std::lock_guard lock(m_mutex);
+    m_profileList.ReloadEntries();
+    ShowProfileEntries();
+    m_keyboard->SetEnabled(m_profileList.PictureEnabled());
+    ShowLayerAssignments(profile);
+    ShowBindings(profile);
+    ShowCurrentProfileLocked(program, profile);
+}
+
+void KeyPage::ShowCurrentProfileLocked(const std::string& program, int profile) {
+    if (!m_followAvailable.load()) {
+        return;  // the line says that switching needs X11
     }
+    if (profile <= 0) {
+        profile = Controller().CurrentProfile();
+    }
+    if (profile <= 0) {
+        return;
+    }
+    m_statusProfile = profile;
+    m_statusProgram = program;
+    QString name = QString::number(profile);
+    for (const ProfileEntry& entry : m_profileList.Entries()) {
+        if (entry.id == profile) {
+            name = QString::fromStdString(entry.text);
+        }
+    }
+    if (!program.empty()) {
+        name += QStringLiteral(" (") + QString::fromStdString(program) + ')';
+    }
+    const QString line = WithValue(kTextCurrentProfile, name);
     m_appStatus->SetTitle(line);
     Services().ShowTrayStatus(line);
 }
@@ -120,6 +140,15 @@ void KeyPage::ShowBindings(int profile) {
             m_appList->AddString(QString::fromStdString(binding.programs[i]), int(i));
         }
     }
+}
+
+void KeyPage::RefreshRunningPrograms() {
+    // Before the first page load the display has not been asked; without X11 there is nothing.
+    if (!m_followAvailable.load() || !m_programsRead.load()) {
+        return;
+    }
+    std::lock_guard lock(m_mutex);
+    FillRunningPrograms();
 }
 
 void KeyPage::FillRunningPrograms() {

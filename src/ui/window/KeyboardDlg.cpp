@@ -5,10 +5,12 @@
 #include "app/KeyboardController.h"
 #include "glint/SkinImage.h"
 #include "store/SQLiteDB.h"
+#include "text/CurrentLanguage.h"
 #include "text/LanguageText.h"
 #include "platform/Log.h"
 #include "platform/Memory.h"
 #include "ui/capture/XkbKeyNames.h"
+#include "ui/desktop/ToolkitLanguage.h"
 #include "ui/window/ConnectionModeView.h"
 #include "ui/window/CustomLightPage.h"
 #include "ui/window/DesktopServices.h"
@@ -119,6 +121,8 @@ void KeyboardDlg::ComeForward() {
 }
 
 void KeyboardDlg::InitUI(const QRect& rect) {
+    // The file choosers and the fields' menus speak the program's language too.
+    UseToolkitLanguage(CurrentLanguageId());
     BuildFrame(rect);
     BuildTabs();
     m_home->Build(m_containers[0]);
@@ -219,6 +223,7 @@ int KeyboardDlg::RouteMessage(int id, int code, int value) {
 }
 
 void KeyboardDlg::ApplyLanguageTexts() {
+    UseToolkitLanguage(CurrentLanguageId());
     ApplyFrameTexts();
     for (Page* page : m_pages) {
         page->ApplyLanguageTexts();
@@ -247,6 +252,10 @@ void KeyboardDlg::SwitchPage(int index) {
     } else {
         ShowPagesLook(index);
         switch (index) {
+            case kTabKeys:
+                // Programs started since the page was last shown are offered too.
+                m_keys->RefreshRunningPrograms();
+                break;
             case kTabLighting:
                 m_lighting->Refresh();
                 break;

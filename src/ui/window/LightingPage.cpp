@@ -36,6 +36,12 @@ const ColourControlIds kColourIds = {LightingPage::kWheel,
 void LightingPage::BuildControls() {
     MakePanel(kListPanel);
     m_effects = MakeList(kEffects);
+    OnLanguage([this] {
+        std::lock_guard lock(m_mutex);
+        for (size_t i = 0; i < m_effectTexts.size(); ++i) {
+            m_effects->ModifyItemString(int(i), Text(m_effectTexts[i]));
+        }
+    });
     m_sideLightText = MakeText(kSideLightText, 660);
     m_sideLight = MakeCombo(kSideLight);
     std::vector<std::pair<int, int>> modes;
@@ -199,8 +205,11 @@ void LightingPage::LoadEffects() {
     std::vector<LightEffect> effects;
     database.ListLightEffects(kSettingsProfile, effects);
     m_effects->DeleteAllItems();
+    m_effectTexts.clear();
     for (const LightEffect& effect : effects) {
-        m_effects->AddString(Text(std::atoi(effect.name.c_str())), effect.mode);
+        // The store names an effect by the number of its language text.
+        m_effectTexts.push_back(std::atoi(effect.name.c_str()));
+        m_effects->AddString(Text(m_effectTexts.back()), effect.mode);
     }
     // Showing what the keyboard already runs sends nothing: the keyboard has it.
     const int active = database.GetActiveLightEffect(kSettingsProfile);

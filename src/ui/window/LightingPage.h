@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 namespace zephyl::window {
 
@@ -88,6 +89,7 @@ private:
     std::array<glint::CRadioButton*, 4> m_directions{};
 
     glint::MListBox* m_effects = nullptr;
+    std::vector<int> m_effectTexts;  ///< the text of each item of m_effects; under m_mutex
     glint::MText* m_sideLightText = nullptr;
     glint::MComboBox* m_sideLight = nullptr;
     glint::KeyboardCtrl* m_keyboard = nullptr;

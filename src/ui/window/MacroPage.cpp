@@ -7,6 +7,7 @@
 #include "keys/MacroRecorder.h"
 #include "text/DefaultNames.h"
 #include "text/LanguageText.h"
+#include "ui/window/FileChoiceTexts.h"
 #include "ui/window/WindowServices.h"
 
 #include <QLineEdit>
@@ -436,7 +437,8 @@ void MacroPage::OnCopy() {
 }
 
 void MacroPage::OnImport() {
-    const QString path = Services().ChooseOpenFile(QString::fromLatin1(kMacroFilter));
+    const QString path =
+        Services().ChooseOpenFile(Text(kChooseMacroToImport), QString::fromLatin1(kMacroFilter));
     if (path.isEmpty()) {
         return;
     }
@@ -477,7 +479,8 @@ void MacroPage::OnExport() {
         return;
     }
     const QString path =
-        Services().ChooseSaveFile(name + QStringLiteral(".xml"), QString::fromLatin1(kMacroFilter));
+        Services().ChooseSaveFile(Text(kChooseMacroSaveName), name + QStringLiteral(".xml"),
+                                  QString::fromLatin1(kMacroFilter));
     if (!path.isEmpty()) {
         ExportMacro(Controller().Database(), id, path.toStdString());
     }

@@ -12,6 +12,7 @@
 #include "store/ProfileDatabase.h"
 #include "ui/dialogs/LCDDelayEditDlg.h"
 #include "ui/dialogs/WaitDialogs.h"
+#include "ui/window/FileChoiceTexts.h"
 #include "ui/window/WindowServices.h"
 
 #include <QTemporaryDir>
@@ -45,6 +46,7 @@ constexpr int kActions[] = {ScreenPage::kDefaultPicture, ScreenPage::kSyncClock,
                             ScreenPage::kExportGif, ScreenPage::kSend};
 
 constexpr int kPaletteCount = ScreenPage::kLastSlot - ScreenPage::kFirstSlot + 1;
+constexpr int kTextMilliseconds = 1080;
 
 QString FromStd(const std::string& text) {
     return QString::fromStdString(text);
@@ -107,6 +109,8 @@ void ScreenPage::BuildControls() {
     ShowEditorMode();
     m_frames = Make<glint::ImageViewList>(kFrames);
     m_frames->SetImage(QStringLiteral("imageview_item_normal.png"));
+    glint::ImageViewList* frames = m_frames;
+    OnLanguage([frames] { frames->SetDelayUnit(Text(kTextMilliseconds)); });
     MakeText(kTextTitle, 810);
     auto* background = MakeArea<glint::MPicture>(kEditorBackground);
     background->SetImage(QStringLiteral("img_lcdedit_bkg.png"));
@@ -167,6 +171,9 @@ void ScreenPage::BuildControls() {
                 if (command == kCommandUploadScreen) {
                     m_waits->CloseLEDWaitDlg2();
                     OnWindowThread([this] { LoadSlots(); });
+                } else if (command == kCommandScreenSlot) {
+                    // The slot holds the default picture now: its tile shows it.
+                    OnWindowThread([this] { LoadSlots(); });
                 } else {
                     m_waits->CloseLEDWaitDlg();
                     if (command == kCommandPrepareFrames) {
@@ -174,6 +181,14 @@ void ScreenPage::BuildControls() {
                     }
                 }
             });
+        });
+        // The slots' labels and the library's limit are composed with numbers: they are
+        // composed again in the new language.
+        OnLanguage([this] {
+            if (Ready()) {
+                LoadSlots();
+                ShowFrameLimit(MaxFrames());
+            }
         });
     }
 }
@@ -238,7 +253,7 @@ void ScreenPage::Layout(const QSize& size) {
         at(tool.id, QRect(x, 158, 32, 32));
         x += 46;
     }
-    panel(7, glint::RectLTRB(kToolsLeft, 212, right, 452));
+    panel(7, glint::RectLTRB(kToolsLeft, 212, right, 412));
     at(kColourText, QRect(inner, 220, 200, 28));
     at(kShadeBar, glint::RectLTRB(inner, 254, innerRight, 276));
     at(kHueBar, glint::RectLTRB(inner, 286, innerRight, 308));
@@ -252,13 +267,16 @@ void ScreenPage::Layout(const QSize& size) {
     for (int i = 0; i < slotCount; ++i) {
         at(kFirstSlot + i, QRect(inner + i * pitch, 372, std::min(pitch - 10, 40), 28));
     }
-    panel(8, glint::RectLTRB(kToolsLeft, 462, right, bottom));
-    const int half = (innerRight - inner - 10) / 2;
-    for (int i = 0; i < 5; ++i) {
-        const int row = i / 2;
-        const int column = i % 2;
-        at(kActions[i], QRect(inner + column * (half + 10), 474 + row * 42, half, 34));
-    }
+    panel(8, glint::RectLTRB(kToolsLeft, 422, right, bottom));
+    // The actions with the longest captions have a row to themselves, so that every language
+    // shows them in full at the buttons' own size; save and export share one.
+    const int whole = innerRight - inner;
+    const int half = (whole - 10) / 2;
+    at(kDefaultPicture, QRect(inner, 432, whole, 34));
+    at(kSyncClock, QRect(inner, 474, whole, 34));
+    at(kSave, QRect(inner, 516, half, 34));
+    at(kExportGif, QRect(inner + half + 10, 516, half, 34));
+    at(kSend, QRect(inner, 558, whole, 34));
 }
 
 bool ScreenPage::AcceptsEvent(int id, int code) const {
@@ -572,8 +590,8 @@ void ScreenPage::ExportGif() {
     if (m_frames->GetItemCount() == 0) {
         return;
     }
-    const QString path =
-        Services().ChooseSaveFile(QStringLiteral("animation.gif"), QStringLiteral("LED (*.gif)"));
+    const QString path = Services().ChooseSaveFile(
+        Text(kChooseGifSaveName), QStringLiteral("animation.gif"), QStringLiteral("LED (*.gif)"));
     if (path.isEmpty()) {
         return;
     }

@@ -15,6 +15,7 @@
 #include "store/ProfileDatabase.h"
 #include "ui/dialogs/LCDDelayEditDlg.h"
 #include "ui/dialogs/WaitDialogs.h"
+#include "ui/window/FileChoiceTexts.h"
 #include "ui/window/WindowServices.h"
 
 #include <QFileInfo>
@@ -95,8 +96,8 @@ void ScreenPage::AddPictures() {
     if (m_ledId == 0 || !Controller().Database().GetScreenLayer(m_ledId, layer)) {
         return;
     }
-    const std::vector<QString> files =
-        Services().ChooseOpenFiles(QStringLiteral("Picture (*.jpg;*.gif;*.png)"));
+    const std::vector<QString> files = Services().ChooseOpenFiles(
+        Text(kChoosePicturesToAdd), QStringLiteral("Picture (*.jpg;*.gif;*.png)"));
     if (files.empty()) {
         return;
     }
@@ -255,7 +256,8 @@ void ScreenPage::NewAnimation() {
 
 void ScreenPage::ImportGif() {
     AskSave();
-    const QString file = Services().ChooseOpenFile(QStringLiteral("LED File (*.gif)"));
+    const QString file =
+        Services().ChooseOpenFile(Text(kChooseGifToImport), QStringLiteral("LED File (*.gif)"));
     if (file.isEmpty() || !QFileInfo::exists(file) || Controller().CommandWaiting()) {
         return;
     }

@@ -10,6 +10,7 @@
 #include "store/ConfigValues.h"
 #include "store/ProfileDatabase.h"
 #include "text/DefaultNames.h"
+#include "ui/window/FileChoiceTexts.h"
 #include "ui/window/WindowServices.h"
 
 #include <chrono>
@@ -282,7 +283,8 @@ void UserLightPage::OnDeleteSet() {
 }
 
 void UserLightPage::OnImport() {
-    const QString path = Services().ChooseOpenFile(QStringLiteral("light (*.xml)"));
+    const QString path =
+        Services().ChooseOpenFile(Text(kChooseLightingToImport), QStringLiteral("light (*.xml)"));
     if (path.isEmpty()) {
         return;
     }
@@ -302,7 +304,7 @@ void UserLightPage::OnExport() {
     if (index < 0) {
         return;
     }
-    const QString folder = Services().ChooseFolder();
+    const QString folder = Services().ChooseFolder(Text(kChooseLightingExportFolder));
     if (folder.isEmpty()) {
         return;
     }

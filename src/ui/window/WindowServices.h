@@ -65,14 +65,15 @@ public:
     /// A context menu at the mouse; the chosen command, 0 when dismissed.
     virtual int TrackMenu(const std::vector<std::pair<int, QString>>& items) = 0;
 
-    /// File choices; empty when the user cancelled.
-    virtual QString ChooseOpenFile(const QString& filter) = 0;
-    virtual QString ChooseSaveFile(const QString& suggestedName, const QString& filter) = 0;
-    virtual QString ChooseFolder() = 0;
+    /// File choices; empty when the user cancelled. `title` says what is chosen.
+    virtual QString ChooseOpenFile(const QString& title, const QString& filter) = 0;
+    virtual QString ChooseSaveFile(const QString& title, const QString& suggestedName,
+                                   const QString& filter) = 0;
+    virtual QString ChooseFolder(const QString& title) = 0;
     /// Several files in the order the user chose them; one at most where the desktop's dialog
     /// offers a single choice.
-    virtual std::vector<QString> ChooseOpenFiles(const QString& filter) {
-        const QString file = ChooseOpenFile(filter);
+    virtual std::vector<QString> ChooseOpenFiles(const QString& title, const QString& filter) {
+        const QString file = ChooseOpenFile(title, filter);
         return file.isEmpty() ? std::vector<QString>{} : std::vector<QString>{file};
     }
 

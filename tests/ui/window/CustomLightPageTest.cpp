@@ -104,6 +104,38 @@ TEST_F(CustomLightPageTest, ExportWithoutASetIsRefusedAndTheOffEffectHidesTheCol
     EXPECT_FALSE(m_window->GetControl(CustomLightPage::kColour)->IsVisible());
 }
 
+// "Always on" takes its colour from the chooser alone: without its colour button the caption of
+// that button goes too. The chooser's wheel keeps a size worth aiming at beside the settings.
+TEST_F(CustomLightPageTest, AlwaysOnHidesTheColourCaptionAndTheWheelKeepsItsSize) {
+    Open();
+    // Id 212 is on the user lighting page too: the custom page's own caption is looked at.
+    glint::MControl* caption = nullptr;
+    for (QWidget* widget : Page().Container()->findChildren<QWidget*>()) {
+        auto* control = dynamic_cast<glint::MControl*>(widget);
+        if (control && control->GetID() == CustomLightPage::kColourText) {
+            caption = control;
+        }
+    }
+    ASSERT_NE(caption, nullptr);
+    Page().EffectList()->SetCurSel(0);  // always on
+    Click(CustomLightPage::kEffects);
+    EXPECT_FALSE(m_window->GetControl(CustomLightPage::kColour)->IsVisible());
+    EXPECT_FALSE(caption->IsVisible());
+    EXPECT_TRUE(m_window->GetControl(CustomLightPage::kWheel)->IsVisible());
+    Page().EffectList()->SetCurSel(1);  // breathing: its colour button, with its caption
+    Click(CustomLightPage::kEffects);
+    EXPECT_TRUE(m_window->GetControl(CustomLightPage::kColour)->IsVisible());
+    EXPECT_TRUE(caption->IsVisible());
+
+    const QRect wheel = m_window->GetControl(CustomLightPage::kWheel)->GetRect();
+    EXPECT_GE(std::min(wheel.width(), wheel.height()), 120) << "a wheel, not a dot";
+    for (int id = CustomLightPage::kFirstSlider; id <= CustomLightPage::kLastSwatch; ++id) {
+        const QRect other = m_window->GetControl(id)->GetRect();
+        EXPECT_FALSE(wheel.intersects(other)) << id;
+        EXPECT_GE(other.width(), 16) << id;
+    }
+}
+
 TEST_F(CustomLightPageTest, TheSetListMenuRunsTheButtonsOperations) {
     Open();
     glint::MListBox* sets = Page().SetList();

@@ -2,8 +2,10 @@
 // Every page, laid out in each shipped language, shows its captions whole.
 #include "WindowTestSupport.h"
 
+#include "glint/Look.h"
 #include "glint/TextFit.h"
 #include "text/CurrentLanguage.h"
+#include "ui/window/ScreenPage.h"
 
 namespace zephyl::window::test {
 namespace {
@@ -51,6 +53,26 @@ TEST_P(LanguageFitTest, NoPageCutsACaption) {
         listing += "\n  " + text;
     }
     EXPECT_TRUE(cut.empty()) << "cut in language " << GetParam() << ":" << listing;
+}
+
+// Shrinking keeps a caption whole, but a button whose caption needs it looks out of place:
+// the screen page's actions have the room their captions need at the buttons' own size.
+TEST_P(LanguageFitTest, TheScreenActionsShowTheirCaptionsAtFullSize) {
+    SetLanguageSet({1033, 1049, 2052});
+    Start("102:0");
+    SetCurrentLanguageId(GetParam());
+    m_window->ApplyLanguageTexts();
+    Connect();
+    for (int id = ScreenPage::kDefaultPicture; id <= ScreenPage::kSend; ++id) {
+        auto* button = Control<glint::MButton>(id);
+        ASSERT_NE(button, nullptr) << id;
+        // The caption's room inside the button's margins.
+        const QRect room = QRect(QPoint(0, 0), button->GetRect().size()).adjusted(6, 0, -6, 0);
+        EXPECT_TRUE(glint::TextFits(glint::look::DefaultFont(), button->GetTitle(), room,
+                                    int(Qt::AlignCenter) | int(Qt::TextSingleLine)))
+            << id << " \"" << button->GetTitle().toStdString() << "\" in " << room.width()
+            << " pixels";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLanguage, LanguageFitTest, ::testing::Values(1033, 1049, 2052));

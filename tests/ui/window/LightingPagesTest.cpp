@@ -78,6 +78,43 @@ TEST_F(LightingPagesTest, ChosenEffectAndColourReachTheLightingBlock) {
     EXPECT_EQ(Memory("lighting"), std::string(28, '0') + "aa55");
 }
 
+// The chooser shows one colour everywhere: the wheel's mark and the marked swatch follow a
+// swatch, a typed number and a slider alike.
+TEST_F(LightingPagesTest, TheWheelAndTheSwatchesFollowTheColourFromAnySource) {
+    Start("101:0");
+    Connect();
+    ChooseEffect(2);
+    auto* wheel = Control<glint::CirclePalette>(LightingPage::kWheel);
+    const auto swatch = [this](int i) {
+        return Control<glint::CColorButton>(LightingPage::kFirstSwatch + i);
+    };
+    const auto type = [this](int field, const char* text) {
+        Control<glint::MEdit>(LightingPage::kFirstField + field)->SetEditText(text);
+        m_window->OnMessage(LightingPage::kFirstField + field, glint::kEventTextChanged, 0);
+    };
+    swatch(4)->SetSelected(true);  // as a click on it does, before it reports
+    Click(LightingPage::kFirstSwatch + 4);
+    EXPECT_EQ(wheel->GetColor(), 0xFF0000u) << "blue";
+
+    type(1, "255");  // blue and green: the cyan swatch's colour
+    EXPECT_EQ(wheel->GetColor(), 0xFFFF00u);
+    EXPECT_TRUE(swatch(5)->IsSelected());
+    EXPECT_FALSE(swatch(4)->IsSelected()) << "blue is no longer the colour";
+
+    type(1, "128");  // a colour of no swatch
+    EXPECT_EQ(wheel->GetColor(), 0xFF8000u);
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_FALSE(swatch(i)->IsSelected()) << i;
+    }
+
+    auto* redSlider = Control<glint::MSlider>(LightingPage::kFirstSlider);
+    redSlider->SetProgress(255);
+    Click(LightingPage::kFirstSlider);
+    EXPECT_EQ(wheel->GetColor(), 0xFF80FFu);
+    Drain();
+    EXPECT_EQ(Memory("lighting").substr(0, 8), "02ff80ff");
+}
+
 TEST_F(LightingPagesTest, DirectionButtonsFollowTheEffect) {
     Start("101:0");
     Connect();

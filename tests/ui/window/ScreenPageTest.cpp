@@ -14,6 +14,7 @@
 #include "screen/Picture.h"
 #include "screen/ScreenFeature.h"
 #include "screen/ScreenLibrary.h"
+#include "text/LanguageText.h"
 #include "ui/dialogs/WaitDialogs.h"
 #include "ui/window/KeyboardDlg.h"
 #include "ui/window/ScreenPage.h"
@@ -330,8 +331,16 @@ TEST_F(ScreenPageTest, DefaultPictureAndClockArriveFromTheirButtons) {
     m_slots->SetCurSel(2);
     ASSERT_EQ(m_window->OnMessage(ScreenPage::kScreens, glint::kEventClick, 2), 1);
     Drain();
+    const QString framesText = QString::fromStdString(LanguageText(866));
+    const QString limit = QStringLiteral("\n%1 %2")
+                              .arg(QString::fromStdString(LanguageText(867)))
+                              .arg(m_controller->Layout()->screenMaxFrames);
+    ASSERT_NE(m_slots->GetItem(2).label, framesText + " 1" + limit)
+        << "the slot holds an animation of its own before";
     ASSERT_EQ(m_window->OnMessage(ScreenPage::kDefaultPicture, glint::kEventClick, 0), 1);
     Drain();
+    // The tile says at once what the slot holds now: one frame.
+    EXPECT_EQ(m_slots->GetItem(2).label, framesText + " 1" + limit);
     const std::string slot = Slot(3);
     EXPECT_EQ(Field(slot, "frames"), "1") << slot.substr(0, 300);
     EXPECT_EQ(Field(slot, "delays"), "[10]");

@@ -117,8 +117,8 @@ TEST(FileDialogFolderTest, ChooserStartsInTheGivenFolderInTheDarkLook) {
         shownFolder = dialog->directory().absolutePath();
         dialog->reject();
     });
-    EXPECT_TRUE(RunFileDialog(nullptr, QFileDialog::ExistingFile, QFileDialog::AcceptOpen, folder,
-                              QStringLiteral("Custom Key (*.xml)"))
+    EXPECT_TRUE(RunFileDialog(nullptr, {}, QFileDialog::ExistingFile, QFileDialog::AcceptOpen,
+                              folder, QStringLiteral("Custom Key (*.xml)"))
                     .isEmpty())
         << "cancelled: nothing chosen";
     EXPECT_EQ(window, glint::look::kWindow);

@@ -90,7 +90,7 @@ void WindowTest::Start(const std::string& scenario, const std::string& resourceF
     m_environment.SetVariable("ZEPHYL_VIRTUAL_STATE", std::nullopt);
     m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", std::nullopt);
     SetSoftwareName("Zephyl Keyboard Driver");
-    SetCurrentLanguageId(1033);
+    SetCurrentLanguageId(m_startLanguage);
     m_devices = std::make_unique<DeviceManager>(HidLibrary::LoadVirtual(scenario));
     ASSERT_TRUE(m_devices->Library().Loaded());
     m_controller =
@@ -107,6 +107,10 @@ void WindowTest::Start(const std::string& scenario, const std::string& resourceF
 }
 
 void WindowTest::TearDown() {
+    Stop();
+}
+
+void WindowTest::Stop() {
     m_window.reset();
     m_controller.reset();
     m_database.CloseDatabase();

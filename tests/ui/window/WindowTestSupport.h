@@ -53,9 +53,18 @@ public:
         return keyDialog ? keyDialog(keyCode, profile, layer) : keyDialogResult;
     }
     int TrackMenu(const std::vector<std::pair<int, QString>>& items) override;
-    QString ChooseOpenFile(const QString&) override { return chosenFile; }
-    QString ChooseSaveFile(const QString&, const QString&) override { return chosenFile; }
-    QString ChooseFolder() override { return chosenFile; }
+    QString ChooseOpenFile(const QString& title, const QString&) override {
+        chooserTitles.push_back(title);
+        return chosenFile;
+    }
+    QString ChooseSaveFile(const QString& title, const QString&, const QString&) override {
+        chooserTitles.push_back(title);
+        return chosenFile;
+    }
+    QString ChooseFolder(const QString& title) override {
+        chooserTitles.push_back(title);
+        return chosenFile;
+    }
     void NotInThisBuild(const char* action) override { Add(std::string("later: ") + action); }
 
     std::vector<std::string> Calls();
@@ -67,6 +76,8 @@ public:
     /// Runs in place of the assignment dialog when set (the real dialog, driven by a test).
     std::function<int(int keyCode, int profile, int layer)> keyDialog;
     QString chosenFile;
+    /// The titles of the file and folder choosers opened, in turn.
+    std::vector<QString> chooserTitles;
     bool autostart = false;
     std::vector<std::pair<int, QString>> lastMenu;
     std::function<void(int)> switchProfileHandler;
@@ -90,9 +101,13 @@ class WindowTest : public ::testing::Test {
 protected:
     void TearDown() override;
 
-    /// Builds the window for `scenario` of the virtual keyboard ("101:0", or JSON).
-    /// `resourceFolder` replaces the program's data (its config.xml) when given.
+    /// Builds the window for `scenario` of the virtual keyboard ("101:0", or JSON), in the
+    /// language m_startLanguage. `resourceFolder` replaces the program's data (its config.xml)
+    /// when given.
     void Start(const std::string& scenario, const std::string& resourceFolder = {});
+    /// Ends the window and its controller as the program's exit does; the data folders stay
+    /// for the next Start.
+    void Stop();
     /// Runs the queued worker commands as the worker would, then the window's updates.
     void Drain();
     /// Connects: command 1 as at start-up.
@@ -106,6 +121,7 @@ protected:
     std::string KeyboardState();
 
     zephyl::test::TempEnvironment m_environment;
+    int m_startLanguage = 1033;
     std::unique_ptr<DeviceManager> m_devices;
     ProfileDatabase m_database;
     std::shared_ptr<KeyboardController> m_controller;
