@@ -77,8 +77,10 @@ bench-build: deps
 bench: bench-build
 	python3 bench/report/report.py $(BUILD)-bench/bin
 
-# Longer than the tests: killed writes, every fault of the virtual keyboard against every
-# writing command, and the import fuzz target. SOAK_KILLS and SOAK_FUZZ_RUNS bound it.
+# Longer than the tests: malformed pictures and exchange files under an address-space limit
+# (largest RSS and longest time reported), killed writes, every fault of the virtual keyboard
+# against every writing command, and the import and picture fuzz targets. SOAK_KILLS and
+# SOAK_FUZZ_RUNS bound it.
 soak: build
 	tools/soak.sh $(BUILD)
 

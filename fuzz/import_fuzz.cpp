@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// libFuzzer target for the key and macro exchange files: any bytes are imported as a key file
-// and as a macro file into a fresh profile database, which must then pass its integrity check
-// and hold only what a keyboard can take. Build with clang (see tools/soak.sh):
+// libFuzzer target for the exchange files: any bytes are imported as a key file, a macro file, a
+// custom-lighting set and a user-lighting set into a fresh profile database, which must then
+// hold only what a keyboard can take. Build with clang (see tools/soak.sh):
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I src fuzz/import_fuzz.cpp \
-//       <the keys, store, xml, text, platform, catalogue and protocol sources> -lsqlite3
+//       <the keys, store, xml, text, platform, catalogue and protocol sources, and
+//        src/lighting/{CustomLightExchange,UserLight}.cpp> -lsqlite3
 #include <unistd.h>
 
 #include <cstdint>
@@ -14,9 +15,14 @@
 #include "keys/ImportChecks.h"
 #include "keys/KeyExchange.h"
 #include "keys/MacroExchange.h"
+#include "lighting/CustomLightExchange.h"
+#include "lighting/UserLight.h"
 #include "store/ProfileDatabase.h"
 
 namespace {
+
+/// The keys a set file may bring, as for a keyboard of this many keys.
+constexpr int kLayoutKeys = 104;
 
 const std::string& Folder() {
     static const std::string folder = "/tmp/zephyl_import_fuzz_" + std::to_string(getpid()) + "/";
@@ -62,6 +68,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (static_cast<int>(steps.size()) > zephyl::kMostImportedMacroSteps) {
             std::abort();
         }
+    }
+    const zephyl::CustomLightImport custom = zephyl::ImportCustomLight(database, path, kLayoutKeys);
+    if (custom.setId > 0) {
+        std::vector<zephyl::CustomLightKey> rows;
+        database.ListCustomLightKeys(custom.setId, rows);
+        if (static_cast<int>(rows.size()) > kLayoutKeys) {
+            std::abort();
+        }
+        database.DeleteCustomLight(custom.setId);
+    }
+    const zephyl::UserLightImport user = zephyl::ImportUserLight(database, path, kLayoutKeys);
+    if (user.id > 0) {
+        std::vector<zephyl::UserLightKey> rows;
+        database.ListUserLightKeys(user.id, rows);
+        if (static_cast<int>(rows.size()) > kLayoutKeys) {
+            std::abort();
+        }
+        zephyl::DeleteUserLightSet(database, user.id);
     }
     // Keep the database small: what one input added goes again.
     if (keys.profileId > 0) {

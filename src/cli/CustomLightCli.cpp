@@ -77,10 +77,16 @@ int List(const Invocation& invocation, KeyboardController& controller, std::ostr
 
 int Import(const Invocation& invocation, KeyboardController& controller, std::ostream& out,
            std::ostream& err) {
-    const CustomLightImport result = ImportCustomLight(controller.Database(), invocation.words[2]);
+    const std::shared_ptr<const KeyboardLayout> layout = controller.Layout();
+    const CustomLightImport result = ImportCustomLight(
+        controller.Database(), invocation.words[2],
+        layout ? static_cast<int>(layout->keys.size()) : kMostSetFileKeysWithoutLayout);
     if (result.messageText != 0) {
-        err << "zephylctl: " << Printable(invocation.words[2]) << ": "
-            << LanguageText(result.messageText) << "\n";
+        std::string message = LanguageText(result.messageText);
+        if (const auto at = message.find("%d"); at != std::string::npos) {
+            message.replace(at, 2, std::to_string(result.messageCount));
+        }
+        err << "zephylctl: " << Printable(invocation.words[2]) << ": " << message << "\n";
         return kExitFailed;
     }
     if (result.setId == 0) {

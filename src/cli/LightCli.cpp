@@ -10,6 +10,7 @@
 #include "lighting/UserLight.h"
 #include "store/ConfigValues.h"
 #include "store/ProfileDatabase.h"
+#include "text/LanguageText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -284,7 +285,16 @@ int RunUserLight(const Invocation& invocation, KeyboardController& controller, s
         return kExitOk;
     }
     if (action == "import" && words.size() == 3) {
-        const UserLightImport imported = ImportUserLight(database, words[2]);
+        const UserLightImport imported =
+            ImportUserLight(database, words[2], static_cast<int>(layout.keys.size()));
+        if (imported.messageText != 0) {
+            std::string message = LanguageText(imported.messageText);
+            if (const auto at = message.find("%d"); at != std::string::npos) {
+                message.replace(at, 2, std::to_string(imported.messageCount));
+            }
+            err << "zephylctl: " << words[2] << ": " << message << "\n";
+            return kExitFailed;
+        }
         if (!imported.read || imported.id <= 0) {
             err << "zephylctl: not a user lighting file: " << Printable(words[2]) << "\n";
             return kExitFailed;

@@ -102,7 +102,8 @@ int List(const Invocation& invocation, KeyboardController& controller, ScreenFea
     const KeyboardLayout& layout = *controller.Layout();
     ProfileDatabase& database = controller.Database();
     const ScreenPaths paths = feature.Paths(layout);
-    ImportDefaultAnimations(database, paths, layout.screenFrameCount);
+    ImportDefaultAnimations(database, paths, layout.screenFrameCount,
+                            ScreenFeature::Geometry(layout));
     std::vector<ScreenLayer> layers;
     database.ListScreenLayers(kScreenProfile, layers);
     std::vector<TftImage> slots;
@@ -159,10 +160,11 @@ int Upload(const Invocation& invocation, KeyboardController& controller, ScreenF
     if (slot < 0) {
         return kExitUsage;
     }
-    // Refused before anything is sent: a file that is no picture never reaches the keyboard.
-    RgbaImage probe;
+    // Refused before anything is sent: a file that is no picture, or declares more than the
+    // screen can use, never reaches the keyboard. Only its header is read here; the upload
+    // decodes it, once.
     std::string error;
-    if (!DecodePictureFile(files[0], probe, &error)) {
+    if (!InspectPictureFile(files[0], &error, controller.Layout()->screenMaxFrames)) {
         err << "zephylctl: " << Printable(files[0]) << ": " << error << "\n";
         return kExitFailed;
     }

@@ -15,12 +15,16 @@
 #include "platform/SettingsStore.h"
 #include "store/ProfileDatabase.h"
 #include "store/SQLiteDB.h"
+#include "text/LanguageText.h"
 
 #include <iostream>
 #include <memory>
 #include <sstream>
 
 namespace {
+
+/// "%s": the settings file that is left alone.
+constexpr int kTextSettingsFileRefused = 1003;
 
 int Run(int argc, char** argv) {
     using namespace zephyl;
@@ -56,6 +60,16 @@ int Run(int argc, char** argv) {
     }
     SetLanguageSet(config.languageSet);
     auto settingsStore = std::make_shared<SettingsStore>(SoftwareName());
+    if (settingsStore->Refused()) {
+        std::string message = LanguageText(kTextSettingsFileRefused);
+        if (message.empty()) {
+            message =
+                "The settings file %s is not a regular file or is larger than 1 MB. It is "
+                "left as it is; settings are neither read from it nor stored in it.";
+        }
+        message.replace(message.find("%s"), 2, settingsStore->Path());
+        std::cerr << "zephylctl: " << message << "\n";
+    }
     const int storedLanguage = settingsStore->ReadInt("LCID");
     SetCurrentLanguageId(config.languageSet.contains(storedLanguage) ? storedLanguage
                                                                      : kEnglishLanguageId);

@@ -3,7 +3,6 @@
 
 #include "glint/ImageViewCache.h"
 
-#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -18,12 +17,6 @@ QImage BlankCanvas(const QSize& size) {
     QImage image(size, QImage::Format_ARGB32);
     image.fill(Qt::black);
     return image;
-}
-
-QImage ReadPicture(const QString& path) {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    return reader.read();
 }
 
 /// `picture` fitted whole into `size`, centred on black.
@@ -70,7 +63,7 @@ QSize ImageView::GetCanvasSize() const {
 }
 
 bool ImageView::SetImage(const QString& imageFile, const QString& editFile) {
-    const QImage picture = ReadPicture(imageFile);
+    const QImage picture = ReadPictureWithin(imageFile, GetCanvasSize());
     {
         std::lock_guard lock(m_mutex);
         m_image = FitToCanvas(picture, m_canvasSize);

@@ -9,6 +9,31 @@
 #include <algorithm>
 
 namespace zephyl::glint {
+namespace {
+
+/// As the screen's own decoder takes them (screen/Picture.h): 16 megapixels a picture.
+constexpr qint64 kMostPicturePixels = 16 * 1024 * 1024;
+/// What Qt may allocate for one picture, in MB: a picture of that size with room to spare.
+constexpr int kReaderAllocationMb = 80;
+
+}  // namespace
+
+QImage ReadPictureWithin(const QString& path, const QSize& box) {
+    QImageReader reader(path);
+    // Frames are stored as ".png" whatever they really are.
+    reader.setDecideFormatFromContent(true);
+    reader.setAllocationLimit(kReaderAllocationMb);
+    // The header's size, checked before anything of that size is made.
+    const QSize size = reader.size();
+    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > kMostPicturePixels) {
+        return {};
+    }
+    if (size.isValid() && !box.isEmpty() &&
+        (size.width() > box.width() || size.height() > box.height())) {
+        reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    }
+    return reader.read();
+}
 
 QPixmap ScaledPicture(const QString& path, const QSize& size) {
     if (path.isEmpty() || size.isEmpty()) {
@@ -29,10 +54,7 @@ QPixmap ScaledPicture(const QString& path, const QSize& size) {
     if (QPixmapCache::find(key, &pixmap)) {
         return pixmap;
     }
-    QImageReader reader(path);
-    // Frames are stored as ".png" whatever they really are.
-    reader.setDecideFormatFromContent(true);
-    const QImage image = reader.read();
+    const QImage image = ReadPictureWithin(path, size);
     if (image.isNull()) {
         return {};
     }

@@ -2,6 +2,7 @@
 #pragma once
 // Pictures of the screen controls, scaled for drawing. Window thread only.
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -9,6 +10,12 @@
 #include <vector>
 
 namespace zephyl::glint {
+
+/// The picture at `path`, whatever its name says, brought down into `box` (proportions kept)
+/// when it is larger, without Qt ever holding more than that: a JPEG is decoded at the reduced
+/// size. A picture declaring more pixels than the screen's pictures may have, or needing more
+/// memory than a picture may take, gives a null image.
+QImage ReadPictureWithin(const QString& path, const QSize& box);
 
 /// The picture at `path` fitted into `size` (proportions kept); a null pixmap when it cannot be
 /// read. A file rewritten under the same name is read again.

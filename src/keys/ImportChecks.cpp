@@ -2,11 +2,11 @@
 #include "keys/ImportChecks.h"
 
 #include "keys/AssignmentKinds.h"
+#include "keys/KeyTexts.h"
 #include "keys/MacroStepRow.h"
 #include "xml/Utf.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace zephyl {
 namespace {
@@ -27,11 +27,15 @@ constexpr int kLongestPause = 0xFFFF;
 
 }  // namespace
 
-bool ExchangeFileSizeAllowed(const std::string& path) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    // A file whose size cannot be told is left to the reader, which refuses what it cannot read.
-    return error || size <= kExchangeFileLimit;
+int ExchangeFileProblem(const std::string& path) {
+    switch (InspectRegularFile(path, kExchangeFileLimit)) {
+        case FileReadStatus::kTooLarge:
+            return kTextImportFileTooLarge;
+        case FileReadStatus::kNotRegularFile:
+            return kTextImportNotRegularFile;
+        default:
+            return 0;
+    }
 }
 
 bool IsValidUtf8(std::string_view text) {

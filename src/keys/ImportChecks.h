@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "store/ProfileRecords.h"
 
 #include <cstdint>
@@ -10,13 +11,13 @@
 
 namespace zephyl {
 
-/// Exchange files hold a few hundred items of a few hundred bytes: anything larger is not one.
-inline constexpr std::uintmax_t kExchangeFileLimit = 4 * 1024 * 1024;
 /// The most steps one macro can have and still fit the keyboard's macro memory with itself.
 inline constexpr int kMostImportedMacroSteps = 449;
 
-/// Whether the file at `path` is small enough to be read as an exchange file.
-bool ExchangeFileSizeAllowed(const std::string& path);
+/// What keeps the file at `path` from being read as an exchange file, as a language text:
+/// too large, or not a regular file (a folder, a FIFO, a device). 0 when nothing does; a file
+/// that cannot be opened is left to the reader, which says so.
+int ExchangeFileProblem(const std::string& path);
 
 /// Well-formed UTF-8 (what the database, XML and the terminal expect).
 bool IsValidUtf8(std::string_view text);

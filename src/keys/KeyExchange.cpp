@@ -83,8 +83,8 @@ std::string ExportProfileKeys(ProfileDatabase& database, int profile, const std:
 
 KeyImport ImportProfileKeys(ProfileDatabase& database, const std::string& path) {
     KeyImport result;
-    if (!ExchangeFileSizeAllowed(path)) {
-        result.messageText = kTextImportFileTooLarge;
+    if (const int problem = ExchangeFileProblem(path); problem != 0) {
+        result.messageText = problem;
         return result;
     }
     XmlDocument document;

@@ -36,6 +36,8 @@ inline constexpr int kTextImportActionsLeftOut = 896;
 /// "%d": items of an imported file the keyboard could not take, left out.
 inline constexpr int kTextImportItemsLeftOut = 915;
 inline constexpr int kTextImportFileTooLarge = 916;
+/// A folder, a FIFO or a device named as the file to import.
+inline constexpr int kTextImportNotRegularFile = 1002;
 inline constexpr int kTextImportMacroTooLong = 917;
 /// Every host-action number the keyboard can report is in use by another action.
 inline constexpr int kTextHostActionsExhausted = 897;

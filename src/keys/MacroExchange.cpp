@@ -59,8 +59,8 @@ bool ExportMacro(ProfileDatabase& database, int id, const std::string& path) {
 
 MacroImport ImportMacro(ProfileDatabase& database, const std::string& path) {
     MacroImport result;
-    if (!ExchangeFileSizeAllowed(path)) {
-        result.messageText = kTextImportFileTooLarge;
+    if (const int problem = ExchangeFileProblem(path); problem != 0) {
+        result.messageText = problem;
         return result;
     }
     XmlDocument document;

@@ -73,8 +73,13 @@ std::string ExportCustomLight(ProfileDatabase& database, int id, const std::stri
     return document.Save(target) ? target : std::string();
 }
 
-CustomLightImport ImportCustomLight(ProfileDatabase& database, const std::string& path) {
+CustomLightImport ImportCustomLight(ProfileDatabase& database, const std::string& path,
+                                    int mostKeys) {
     CustomLightImport result;
+    if (const int problem = SetFileProblem(path); problem != 0) {
+        result.messageText = problem;
+        return result;
+    }
     XmlDocument document;
     if (!document.Load(path) || !document.FindElement("customlight")) {
         result.messageText = kTextFileUnreadable;
@@ -87,27 +92,38 @@ CustomLightImport ImportCustomLight(ProfileDatabase& database, const std::string
         result.speed = Number(document, "speed");
     }
     result.speed = std::clamp(result.speed, 0, kCustomLightMaxSpeed);
+    // The rows are read before the set is added, so a file with more keys than the keyboard
+    // has leaves nothing behind.
+    std::vector<CustomLightKey> rows;
+    if (document.FindElement("keyinfo")) {
+        document.EnterElement();
+        while (document.FindElement("item")) {
+            if (static_cast<int>(rows.size()) >= mostKeys) {
+                result.messageText = kTextSetFileTooManyKeys;
+                result.messageCount = mostKeys;
+                return result;
+            }
+            CustomLightKey row;
+            row.keycode = Number(document, "keycode");
+            row.light_mode = Number(document, "lightmode");
+            row.rgbvalue = Number(document, "rgbvalue");
+            row.light_type = Number(document, "type");
+            row.colortype = 1;
+            rows.push_back(row);
+        }
+        document.LeaveElement();
+    }
     result.setId = database.AddCustomLight(kSettingsProfile, result.name);
     if (result.setId <= 0) {
         result.setId = 0;
         return result;
     }
     database.SetCustomLightSpeed(result.setId, result.speed);
-    if (document.FindElement("keyinfo")) {
-        document.EnterElement();
-        while (document.FindElement("item")) {
-            CustomLightKey row;
-            row.customlight_id = result.setId;
-            row.keycode = Number(document, "keycode");
-            row.light_mode = Number(document, "lightmode");
-            row.rgbvalue = Number(document, "rgbvalue");
-            row.light_type = Number(document, "type");
-            row.colortype = 1;
-            if (database.SaveCustomLightKey(row) > 0) {
-                ++result.keys;
-            }
+    for (CustomLightKey& row : rows) {
+        row.customlight_id = result.setId;
+        if (database.SaveCustomLightKey(row) > 0) {
+            ++result.keys;
         }
-        document.LeaveElement();
     }
     return result;
 }

@@ -5,6 +5,7 @@
 //   <customlight><lightinfo name="…" speed="…"/><keyinfo>
 //   <item keycode="…" lightmode="…" rgbvalue="…" type="…"/>…</keyinfo></customlight>
 
+#include "lighting/SetFileChecks.h"
 #include "store/ProfileRecords.h"
 
 #include <span>
@@ -37,12 +38,15 @@ struct CustomLightImport {
     int setId = 0;      ///< the new set; 0 when nothing was stored
     std::string name;
     int speed = 0;
-    int keys = 0;         ///< key rows stored
-    int messageText = 0;  ///< what to tell the user; 0 for nothing
+    int keys = 0;          ///< key rows stored
+    int messageText = 0;   ///< what to tell the user; 0 for nothing
+    int messageCount = 0;  ///< the number for a "%d" in that text
 };
 
 /// Reads a set file into a new set of profile 1. Every key gets colour type 1, and a key whose
-/// effect is 0 is not stored. A file that cannot be read, or is not a set file, changes nothing.
-CustomLightImport ImportCustomLight(ProfileDatabase& database, const std::string& path);
+/// effect is 0 is not stored. A file that cannot be read, is not a set file, is larger than an
+/// exchange file or holds more than `mostKeys` keys changes nothing.
+CustomLightImport ImportCustomLight(ProfileDatabase& database, const std::string& path,
+                                    int mostKeys = kMostSetFileKeysWithoutLayout);
 
 }  // namespace zephyl

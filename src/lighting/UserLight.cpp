@@ -84,8 +84,12 @@ std::string ExportUserLight(ProfileDatabase& database, int id, const std::string
     return SaveUserLight(database, id, shownName, path) ? path : std::string();
 }
 
-UserLightImport ImportUserLight(ProfileDatabase& database, const std::string& path) {
+UserLightImport ImportUserLight(ProfileDatabase& database, const std::string& path, int mostKeys) {
     UserLightImport result;
+    if (const int problem = SetFileProblem(path); problem != 0) {
+        result.messageText = problem;
+        return result;
+    }
     XmlDocument document;
     if (!document.Load(path) || !document.FindElement("userlight")) {
         return result;
@@ -95,22 +99,31 @@ UserLightImport ImportUserLight(ProfileDatabase& database, const std::string& pa
     if (document.FindElement("lightinfo")) {
         result.name = document.GetAttribute("name");
     }
+    // The rows are read before the set is added, so a file with more keys than the keyboard
+    // has leaves nothing behind.
+    std::vector<UserLightKey> rows;
+    if (document.FindElement("keyinfo")) {
+        document.EnterElement();
+        while (document.FindElement("item")) {
+            if (static_cast<int>(rows.size()) >= mostKeys) {
+                result.messageText = kTextSetFileTooManyKeys;
+                result.messageCount = mostKeys;
+                return result;
+            }
+            UserLightKey row;
+            row.profile = kSettingsProfile;
+            row.key_code = ParseConfigNumber(document.GetAttribute("key_code"));
+            row.key_rgb = ParseConfigNumber(document.GetAttribute("key_rgb"));
+            rows.push_back(row);
+        }
+    }
     result.id = database.AddUserLight(kSettingsProfile, result.name);
     if (result.id <= 0) {
         result.id = 0;
         return result;
     }
-    std::vector<UserLightKey> rows;
-    if (document.FindElement("keyinfo")) {
-        document.EnterElement();
-        while (document.FindElement("item")) {
-            UserLightKey row;
-            row.profile = kSettingsProfile;
-            row.userlight_id = result.id;
-            row.key_code = ParseConfigNumber(document.GetAttribute("key_code"));
-            row.key_rgb = ParseConfigNumber(document.GetAttribute("key_rgb"));
-            rows.push_back(row);
-        }
+    for (UserLightKey& row : rows) {
+        row.userlight_id = result.id;
     }
     database.AddUserLightKeys(rows);
     return result;

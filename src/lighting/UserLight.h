@@ -4,6 +4,7 @@
 // User lighting sets: a fixed colour per key, kept as named sets in the profile database and
 // exchanged as small XML files.
 
+#include "lighting/SetFileChecks.h"
 #include "protocol/LightingReports.h"
 
 #include <cstdint>
@@ -48,12 +49,16 @@ bool SaveUserLight(ProfileDatabase& database, int id, const std::string& shownNa
                    const std::string& path);
 
 struct UserLightImport {
-    bool read = false;  ///< the file was parsed and held a set
-    int id = 0;         ///< the new set, 0 when it could not be stored
-    std::string name;   ///< the name as the file gives it
+    bool read = false;     ///< the file was parsed and held a set
+    int id = 0;            ///< the new set, 0 when it could not be stored
+    std::string name;      ///< the name as the file gives it
+    int messageText = 0;   ///< why nothing was imported from a file that was read; 0 for none
+    int messageCount = 0;  ///< the number for a "%d" in that text
 };
 
-/// Reads an exchange file into a new set with its key rows.
-UserLightImport ImportUserLight(ProfileDatabase& database, const std::string& path);
+/// Reads an exchange file into a new set with its key rows. A file larger than an exchange file,
+/// not a regular file, or with more than `mostKeys` keys changes nothing.
+UserLightImport ImportUserLight(ProfileDatabase& database, const std::string& path,
+                                int mostKeys = kMostSetFileKeysWithoutLayout);
 
 }  // namespace zephyl

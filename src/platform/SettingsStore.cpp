@@ -33,16 +33,19 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
+/// The file's lines; false when it cannot be read, is not a regular file (a FIFO would block
+/// every start) or is larger than a settings file can be.
 bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
-    std::ifstream in(path);
-    if (!in) {
+    std::string text;
+    if (ReadRegularFile(path, kSettingsFileLimit, text) != FileReadStatus::kRead) {
         return false;
     }
+    std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
         lines.push_back(line);
     }
-    return !in.bad();
+    return true;
 }
 
 bool IsSectionLine(const std::string& trimmed) {
@@ -96,13 +99,20 @@ SettingsStore::SettingsStore(const std::string& softwareName)
       m_path(m_folder + "/settings.ini") {}
 
 bool SettingsStore::Exists() const {
-    return access(m_path.c_str(), R_OK) == 0;
+    return InspectRegularFile(m_path, kSettingsFileLimit) == FileReadStatus::kRead;
+}
+
+bool SettingsStore::Refused() const {
+    const FileReadStatus status = InspectRegularFile(m_path, kSettingsFileLimit);
+    return status == FileReadStatus::kNotRegularFile || status == FileReadStatus::kTooLarge;
 }
 
 SettingsStore::OpenResult SettingsStore::OpenOrCreate() const {
     std::lock_guard lock(g_storeMutex);
     if (access(m_path.c_str(), F_OK) == 0) {
-        return access(m_path.c_str(), R_OK) == 0 ? OpenResult::kOpened : OpenResult::kFailed;
+        return InspectRegularFile(m_path, kSettingsFileLimit) == FileReadStatus::kRead
+                   ? OpenResult::kOpened
+                   : OpenResult::kFailed;
     }
     if (!CreateDirectoryPath(m_folder)) {
         return OpenResult::kFailed;

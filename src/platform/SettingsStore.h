@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,10 @@ namespace zephyl {
 ///
 /// Writes replace the file atomically and keep every other line, so an interrupted write never
 /// leaves a half-written file and values of other programs' versions are not lost.
+/// A few values fill a settings file; one larger than this is not read (it would make every
+/// command slow) and never rewritten.
+inline constexpr std::size_t kSettingsFileLimit = 1024 * 1024;
+
 class SettingsStore {
 public:
     enum class OpenResult { kOpened, kCreated, kFailed };
@@ -22,6 +27,11 @@ public:
 
     /// Whether the store exists and can be read.
     bool Exists() const;
+
+    /// Whether a file stands at Path() that is no settings file: not a regular file (a FIFO, a
+    /// folder, a device) or larger than kSettingsFileLimit. Such a file is left exactly as it
+    /// is: nothing is read from it and nothing is written over it.
+    bool Refused() const;
 
     /// The value's text, or nothing when the store or the value is missing.
     std::optional<std::string> ReadValue(const std::string& name) const;

@@ -29,8 +29,14 @@ void PutClock(Bytes& bytes, std::size_t at, const ScreenClock& clock) {
 }  // namespace
 
 std::uint8_t ScreenDelayCode(int delayMs) {
-    const int steps = delayMs / 2;
+    // One byte of 2 ms steps: a longer delay would wrap round to a short one (1000 ms to
+    // 488 ms), so it plays for the longest the editor offers instead.
+    const int steps = ScreenDelayUsed(delayMs) / 2;
     return steps > 1 ? Byte(steps) : 1;
+}
+
+int ScreenDelayUsed(int delayMs) {
+    return std::min(delayMs, kLongestScreenDelayMs);
 }
 
 std::size_t ScreenImageLength(const ScreenGeometry& geometry, int frames) {

@@ -26,8 +26,17 @@ struct ScreenGeometry {
 inline constexpr std::size_t kScreenCableUnit = kBulkBlockLength;         // 4096
 inline constexpr std::size_t kScreenReceiverUnit = kReceiverPieceLength;  // 28
 
-/// Delay in milliseconds as the keyboard counts it: 2 ms steps, low 8 bits, never below 1.
+/// The longest frame delay the keyboard is sent, the delay editor's maximum: its code, 250,
+/// still fits the one byte a delay has.
+inline constexpr int kLongestScreenDelayMs = 500;
+
+/// Delay in milliseconds as the keyboard counts it: 2 ms steps, never below 1; delays longer
+/// than kLongestScreenDelayMs are sent as that.
 std::uint8_t ScreenDelayCode(int delayMs);
+
+/// The delay a frame of `delayMs` is shown with on the keyboard, as the editor shows it: at most
+/// kLongestScreenDelayMs.
+int ScreenDelayUsed(int delayMs);
 
 /// Image length without padding: header plus `frames` frames.
 std::size_t ScreenImageLength(const ScreenGeometry& geometry, int frames);

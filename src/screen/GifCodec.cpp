@@ -7,6 +7,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <limits>
 #include <utility>
 
 namespace zephyl {
@@ -39,39 +40,181 @@ struct GifCloser {
     }
 };
 
-/// Paints one frame of the GIF onto the canvas, leaving transparent pixels as they were.
-void DrawFrame(const GifFileType& gif, const SavedImage& frame, int transparent,
-               RgbaImage& canvas) {
-    const GifImageDesc& desc = frame.ImageDesc;
-    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif.SColorMap;
-    if (!map || !frame.RasterBits || desc.Width <= 0) {
-        return;
+std::unique_ptr<GifFileType, GifCloser> OpenGif(MemoryReader& reader, std::string* error) {
+    int status = 0;
+    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, ReadFromMemory, &status));
+    if (!gif) {
+        SetError(error, std::string("not a GIF: ") + GifErrorString(status));
     }
-    // One table look-up a pixel: indexes past the palette's end draw nothing, like the
-    // transparent one.
+    return gif;
+}
+
+/// One frame as the survey found it.
+struct SurveyedFrame {
+    GraphicsControlBlock control{};
+    int width = 0;
+    int height = 0;
+};
+
+std::string Megapixels(std::uint64_t pixels) {
+    return std::to_string(pixels / (1024 * 1024)) + " megapixels";
+}
+
+/// Reads every record of the GIF without its pixels and checks what it declares against the
+/// budget; the frames to draw are the first `mostFrames` of `frames`.
+bool Survey(std::span<const std::uint8_t> bytes, int mostFrames, int& width, int& height,
+            std::vector<SurveyedFrame>& frames, std::string* error) {
+    MemoryReader reader{bytes, 0};
+    const std::unique_ptr<GifFileType, GifCloser> gif = OpenGif(reader, error);
+    if (!gif) {
+        return false;
+    }
+    width = gif->SWidth;
+    height = gif->SHeight;
+    const std::uint64_t canvas = static_cast<std::uint64_t>(std::max(0, width)) *
+                                 static_cast<std::uint64_t>(std::max(0, height));
+    if (canvas == 0) {
+        SetError(error, "GIF without pictures");
+        return false;
+    }
+    if (canvas > kMostGifCanvasPixels) {
+        SetError(error, std::string(kPictureOverBudget) + "a GIF of " + std::to_string(width) +
+                            " x " + std::to_string(height) + " pixels, more than the " +
+                            Megapixels(kMostGifCanvasPixels) + " a GIF may have");
+        return false;
+    }
+    GraphicsControlBlock pending{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+    std::uint64_t drawn = 0;
+    bool damaged = false;
+    for (bool more = true; more && !damaged;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif.get(), &type) != GIF_OK) {
+            damaged = true;
+            break;
+        }
+        switch (type) {
+            case EXTENSION_RECORD_TYPE: {
+                int code = 0;
+                GifByteType* block = nullptr;
+                damaged = DGifGetExtension(gif.get(), &code, &block) != GIF_OK;
+                if (!damaged && code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
+                    DGifExtensionToGCB(block[0], block + 1, &pending);
+                }
+                while (!damaged && block) {
+                    damaged = DGifGetExtensionNext(gif.get(), &block) != GIF_OK;
+                }
+                break;
+            }
+            case IMAGE_DESC_RECORD_TYPE: {
+                if (DGifGetImageDesc(gif.get()) != GIF_OK) {
+                    damaged = true;
+                    break;
+                }
+                if (static_cast<int>(frames.size()) >= kMostGifFrames) {
+                    SetError(error, std::string(kPictureOverBudget) + "more than the " +
+                                        std::to_string(kMostGifFrames) + " frames a GIF may have");
+                    return false;
+                }
+                const GifImageDesc& desc = gif->Image;
+                frames.push_back({pending, desc.Width, desc.Height});
+                pending =
+                    GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+                if (static_cast<int>(frames.size()) <= mostFrames) {
+                    // Decoding costs the frame's own pixels, fitting it the canvas's.
+                    drawn += static_cast<std::uint64_t>(std::max(0, desc.Width)) *
+                                 static_cast<std::uint64_t>(std::max(0, desc.Height)) +
+                             canvas;
+                    if (drawn > kMostGifPixels) {
+                        SetError(error, std::string(kPictureOverBudget) + "GIF frames of " +
+                                            std::to_string(width) + " x " + std::to_string(height) +
+                                            " pixels beyond the " + Megapixels(kMostGifPixels) +
+                                            " all frames of a GIF may have together");
+                        return false;
+                    }
+                }
+                int codeSize = 0;
+                GifByteType* block = nullptr;
+                damaged = DGifGetCode(gif.get(), &codeSize, &block) != GIF_OK;
+                while (!damaged && block) {
+                    damaged = DGifGetCodeNext(gif.get(), &block) != GIF_OK;
+                }
+                break;
+            }
+            case TERMINATE_RECORD_TYPE:
+                more = false;
+                break;
+            default:
+                break;
+        }
+    }
+    // A file cut short still shows the frames that began before the damage.
+    if (frames.empty()) {
+        SetError(error, damaged ? std::string("damaged GIF: ") + GifErrorString(gif->Error)
+                                : std::string("GIF without pictures"));
+        return false;
+    }
+    return true;
+}
+
+/// The colours of the frame just opened: indexes past the palette's end draw nothing, like the
+/// transparent one.
+struct FramePalette {
     std::array<std::array<std::uint8_t, 4>, 256> colours{};
     std::array<bool, 256> drawn{};
+};
+
+void MakePalette(const GifFileType& gif, int transparent, FramePalette& palette) {
+    palette = FramePalette{};
+    const ColorMapObject* map = gif.Image.ColorMap ? gif.Image.ColorMap : gif.SColorMap;
+    if (!map) {
+        return;
+    }
     for (int index = 0; index < std::min(map->ColorCount, 256); ++index) {
         const GifColorType& colour = map->Colors[index];
-        colours[static_cast<std::size_t>(index)] = {colour.Red, colour.Green, colour.Blue, 255};
-        drawn[static_cast<std::size_t>(index)] = index != transparent;
+        palette.colours[static_cast<std::size_t>(index)] = {colour.Red, colour.Green, colour.Blue,
+                                                            255};
+        palette.drawn[static_cast<std::size_t>(index)] = index != transparent;
+    }
+}
+
+/// Paints row `row` of the open frame onto the canvas, leaving transparent pixels as they were.
+void DrawRow(const GifImageDesc& desc, int row, const GifPixelType* in, const FramePalette& palette,
+             RgbaImage& canvas) {
+    const int y = desc.Top + row;
+    if (y < 0 || y >= canvas.height) {
+        return;
     }
     const int left = std::max(0, desc.Left);
     const int right = std::min(canvas.width, desc.Left + desc.Width);
-    const int top = std::max(0, desc.Top);
-    const int bottom = std::min(canvas.height, desc.Top + desc.Height);
-    for (int y = top; y < bottom; ++y) {
-        const GifByteType* in = frame.RasterBits +
-                                static_cast<std::size_t>(y - desc.Top) * desc.Width +
-                                (left - desc.Left);
-        std::uint8_t* out = canvas.Pixel(left, y);
-        for (int x = left; x < right; ++x, out += 4) {
-            const GifByteType index = *in++;
-            if (drawn[index]) {
-                std::memcpy(out, colours[index].data(), 4);
-            }
+    in += left - desc.Left;
+    std::uint8_t* out = left < right ? canvas.Pixel(left, y) : nullptr;
+    for (int x = left; x < right; ++x, out += 4) {
+        const GifPixelType index = *in++;
+        if (palette.drawn[index]) {
+            std::memcpy(out, palette.colours[index].data(), 4);
         }
     }
+}
+
+/// The display rows of a frame in the order its lines arrive: interlaced frames come in four
+/// passes.
+std::vector<int> RowOrder(int height, bool interlaced) {
+    std::vector<int> rows;
+    rows.reserve(static_cast<std::size_t>(std::max(0, height)));
+    if (!interlaced) {
+        for (int y = 0; y < height; ++y) {
+            rows.push_back(y);
+        }
+        return rows;
+    }
+    const int starts[] = {0, 4, 2, 1};
+    const int steps[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int y = starts[pass]; y < height; y += steps[pass]) {
+            rows.push_back(y);
+        }
+    }
+    return rows;
 }
 
 void ClearRect(const GifImageDesc& desc, RgbaImage& canvas) {
@@ -85,61 +228,87 @@ void ClearRect(const GifImageDesc& desc, RgbaImage& canvas) {
 
 }  // namespace
 
+bool InspectGif(std::span<const std::uint8_t> bytes, std::string* error, int mostFrames) {
+    int width = 0;
+    int height = 0;
+    std::vector<SurveyedFrame> frames;
+    return Survey(bytes, mostFrames, width, height, frames, error);
+}
+
 bool DecodeGifFrames(std::span<const std::uint8_t> bytes, const GifFrameSink& sink,
                      std::string* error) {
-    MemoryReader reader{bytes, 0};
-    int status = 0;
-    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, ReadFromMemory, &status));
-    if (!gif) {
-        SetError(error, std::string("not a GIF: ") + GifErrorString(status));
+    int width = 0;
+    int height = 0;
+    std::vector<SurveyedFrame> surveyed;
+    if (!Survey(bytes, sink.mostFrames, width, height, surveyed, error)) {
         return false;
     }
-    // giflib reads interlaced frames into display order itself.
-    if (DGifSlurp(gif.get()) != GIF_OK && gif->ImageCount == 0) {
-        SetError(error, std::string("damaged GIF: ") + GifErrorString(gif->Error));
-        return false;
-    }
-    // A frame cut short by a damaged file still shows what arrived; one with no pixels ends.
-    int count = 0;
-    while (count < gif->ImageCount && gif->SavedImages[count].RasterBits) {
-        ++count;
-    }
-    if (gif->SWidth <= 0 || gif->SHeight <= 0 || gif->SWidth > 16384 || gif->SHeight > 16384 ||
-        count <= 0) {
-        SetError(error, "GIF without pictures");
-        return false;
-    }
-    std::vector<GraphicsControlBlock> controls(static_cast<std::size_t>(count));
-    std::vector<int> delays(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        GraphicsControlBlock& control = controls[static_cast<std::size_t>(i)];
-        control.TransparentColor = NO_TRANSPARENT_COLOR;
-        control.DisposalMode = DISPOSAL_UNSPECIFIED;
-        const bool hasControl = DGifSavedExtensionToGCB(gif.get(), i, &control) == GIF_OK;
-        const int centiseconds = hasControl ? control.DelayTime : 0;
-        delays[static_cast<std::size_t>(i)] =
-            centiseconds <= 1 ? kGifDefaultDelayMs : centiseconds * 10;
+    std::vector<int> delays;
+    for (const SurveyedFrame& frame : surveyed) {
+        const int centiseconds = frame.control.DelayTime;
+        delays.push_back(centiseconds <= 1 ? kGifDefaultDelayMs : centiseconds * 10);
     }
     if (sink.begin) {
-        sink.begin(gif->SWidth, gif->SHeight, delays);
+        sink.begin(width, height, delays);
     }
-    RgbaImage canvas(gif->SWidth, gif->SHeight);
+    const int count = std::min(static_cast<int>(surveyed.size()), std::max(0, sink.mostFrames));
+    MemoryReader reader{bytes, 0};
+    const std::unique_ptr<GifFileType, GifCloser> gif = OpenGif(reader, error);
+    if (!gif) {
+        return false;
+    }
+    RgbaImage canvas(width, height);
     RgbaImage saved;
-    for (int i = 0; i < count; ++i) {
-        const SavedImage& frame = gif->SavedImages[i];
-        const GraphicsControlBlock& control = controls[static_cast<std::size_t>(i)];
+    FramePalette palette;
+    std::vector<GifPixelType> line;
+    for (int index = 0; index < count;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif.get(), &type) != GIF_OK || type == TERMINATE_RECORD_TYPE) {
+            break;
+        }
+        if (type == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            bool ok = DGifGetExtension(gif.get(), &code, &block) == GIF_OK;
+            while (ok && block) {
+                ok = DGifGetExtensionNext(gif.get(), &block) == GIF_OK;
+            }
+            if (!ok) {
+                break;
+            }
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif.get()) != GIF_OK) {
+            break;
+        }
+        const GraphicsControlBlock& control = surveyed[static_cast<std::size_t>(index)].control;
+        const GifImageDesc desc = gif->Image;
         if (control.DisposalMode == DISPOSE_PREVIOUS) {
             saved = canvas;
         }
-        DrawFrame(*gif, frame, control.TransparentColor, canvas);
-        if (sink.frame && !sink.frame(i, canvas)) {
+        MakePalette(*gif, control.TransparentColor, palette);
+        line.assign(static_cast<std::size_t>(std::max(0, desc.Width)), 0);
+        // A frame cut short by a damaged file still shows what arrived; nothing follows it.
+        bool whole = true;
+        for (const int row : RowOrder(desc.Height, desc.Interlace)) {
+            if (DGifGetLine(gif.get(), line.data(), desc.Width) != GIF_OK) {
+                whole = false;
+                break;
+            }
+            DrawRow(desc, row, line.data(), palette, canvas);
+        }
+        if (sink.frame && !sink.frame(index, canvas)) {
+            break;
+        }
+        if (!whole) {
             break;
         }
         if (control.DisposalMode == DISPOSE_BACKGROUND) {
-            ClearRect(frame.ImageDesc, canvas);
+            ClearRect(desc, canvas);
         } else if (control.DisposalMode == DISPOSE_PREVIOUS) {
             std::swap(canvas, saved);
         }
+        ++index;
     }
     return true;
 }
@@ -166,11 +335,7 @@ bool DecodeGif(std::span<const std::uint8_t> bytes, GifAnimation& animation, std
 
 bool DecodeGifFile(const std::string& path, GifAnimation& animation, std::string* error) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(path, bytes)) {
-        SetError(error, "cannot be read");
-        return false;
-    }
-    return DecodeGif(bytes, animation, error);
+    return ReadFileBytes(path, bytes, error) && DecodeGif(bytes, animation, error);
 }
 
 bool EncodeGifFile(const std::string& path, std::span<const RgbaImage> frames,
@@ -241,23 +406,42 @@ bool EncodeGifFile(const std::string& path, std::span<const RgbaImage> frames,
 }
 
 int LoadGIFImageFile(const std::string& gifPath, const std::string& folder,
-                     std::vector<int>& delaysMs, std::string* error) {
-    GifAnimation animation;
-    if (!DecodeGifFile(gifPath, animation, error)) {
+                     std::vector<int>& delaysMs, std::string* error, int fitWidth, int fitHeight) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(gifPath, bytes, error)) {
         return 0;
     }
     std::string base = folder;
     if (!base.empty() && base.back() != '/') {
         base += '/';
     }
-    for (std::size_t k = 0; k < animation.frames.size(); ++k) {
-        if (!WritePng(base + std::to_string(k) + ".png", animation.frames[k])) {
-            SetError(error, "cannot write the frames into " + folder);
-            return 0;
+    std::vector<int> delays;
+    int written = 0;
+    bool failed = false;
+    GifFrameSink sink;
+    sink.begin = [&delays](int, int, const std::vector<int>& delaysMs) { delays = delaysMs; };
+    sink.frame = [&](int k, const RgbaImage& canvas) {
+        // Each frame is written as it is drawn: a long GIF never has more than one in memory.
+        const bool fit =
+            fitWidth > 0 && fitHeight > 0 && (canvas.width > fitWidth || canvas.height > fitHeight);
+        if (!WritePng(base + std::to_string(k) + ".png",
+                      fit ? FitPicture(canvas, fitWidth, fitHeight) : canvas)) {
+            failed = true;
+            return false;
         }
+        written = k + 1;
+        return true;
+    };
+    if (!DecodeGifFrames(bytes, sink, error)) {
+        return 0;
     }
-    delaysMs = animation.delaysMs;
-    return static_cast<int>(animation.frames.size());
+    if (failed || written == 0) {
+        SetError(error, "cannot write the frames into " + folder);
+        return 0;
+    }
+    delays.resize(static_cast<std::size_t>(written));
+    delaysMs = std::move(delays);
+    return written;
 }
 
 }  // namespace zephyl

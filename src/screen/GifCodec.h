@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,7 +19,8 @@ namespace zephyl {
 inline constexpr int kGifDefaultDelayMs = 100;
 
 /// The frames of a GIF as a browser shows them: each one the whole canvas after that frame was
-/// drawn (disposal, transparency, local palettes and interlace applied), with its delay.
+/// drawn (disposal, transparency, local palettes and interlace applied), with its delay. Keeps a
+/// copy of every frame: for small GIFs (tests); the program hands frames on one at a time.
 struct GifAnimation {
     int width = 0;
     int height = 0;
@@ -27,18 +29,25 @@ struct GifAnimation {
 };
 
 bool DecodeGif(std::span<const std::uint8_t> bytes, GifAnimation& animation, std::string* error);
+bool DecodeGifFile(const std::string& path, GifAnimation& animation, std::string* error);
 
-/// Hands out the frames of a GIF one at a time instead of keeping a copy of each: `begin` gets
-/// the canvas size and every frame's delay before the first frame is drawn, then `frame` gets
-/// each frame's index and the whole canvas after it was drawn (one canvas, reused). `frame`
-/// returns false to stop; frames after that are not drawn.
+/// Hands out the frames of a GIF one at a time, all drawn on one canvas. Before anything is
+/// drawn the file's records are read once without their pixels: the canvas size, the frame
+/// count and each drawn frame's size are checked against the budget of Picture.h, and `begin`
+/// gets the canvas size and every frame's delay. Then `frame` gets each frame's index and the
+/// canvas after it was drawn; it returns false to stop. At most `mostFrames` frames are drawn,
+/// and only those count in the budget.
 struct GifFrameSink {
+    int mostFrames = std::numeric_limits<int>::max();
     std::function<void(int width, int height, const std::vector<int>& delaysMs)> begin;
     std::function<bool(int index, const RgbaImage& canvas)> frame;
 };
 bool DecodeGifFrames(std::span<const std::uint8_t> bytes, const GifFrameSink& sink,
                      std::string* error);
-bool DecodeGifFile(const std::string& path, GifAnimation& animation, std::string* error);
+
+/// The checks DecodeGifFrames makes before drawing, as if it drew `mostFrames` frames.
+bool InspectGif(std::span<const std::uint8_t> bytes, std::string* error,
+                int mostFrames = std::numeric_limits<int>::max());
 
 /// Writes an animated GIF that loops forever, `width` × `height`, each frame fitted to that size
 /// and reduced to its own 256-colour palette. `delaysMs` are rounded to 1/100 s.
@@ -46,8 +55,11 @@ bool EncodeGifFile(const std::string& path, std::span<const RgbaImage> frames,
                    std::span<const int> delaysMs, int width, int height, std::string* error);
 
 /// Splits a GIF into "0.png", "1.png", … in `folder` (which must exist) and gives one delay per
-/// frame. Returns the number of frames, 0 when the file is no GIF that can be read.
+/// frame. A frame larger than `fitWidth` × `fitHeight` (when given) is stored fitted to it, as
+/// the screen would show it. Returns the number of frames, 0 when the file is no GIF that can be
+/// read.
 int LoadGIFImageFile(const std::string& gifPath, const std::string& folder,
-                     std::vector<int>& delaysMs, std::string* error = nullptr);
+                     std::vector<int>& delaysMs, std::string* error = nullptr, int fitWidth = 0,
+                     int fitHeight = 0);
 
 }  // namespace zephyl

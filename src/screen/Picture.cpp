@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "screen/Picture.h"
 
+#include "platform/FileSystem.h"
 #include "screen/GifCodec.h"
 
 #include <png.h>
 // jpeglib.h needs FILE and size_t declared first.
 #include <cstdio>
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 #include <algorithm>
 #include <cmath>
+#include <climits>
 #include <csetjmp>
 #include <cstring>
-#include <fstream>
 
 namespace zephyl {
 namespace {
@@ -23,7 +26,22 @@ void SetError(std::string* error, const std::string& text) {
     }
 }
 
-bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage& image, std::string* error) {
+std::string Megapixels(std::uint64_t pixels) {
+    return std::to_string(pixels / (1024 * 1024)) + " megapixels";
+}
+
+/// The refusal of a still picture of `width` × `height`; empty when it is within the budget.
+std::string StillOverBudget(std::uint64_t width, std::uint64_t height) {
+    if (width * height <= kMostPicturePixels) {
+        return {};
+    }
+    return std::string(kPictureOverBudget) + std::to_string(width) + " x " +
+           std::to_string(height) + " pixels, more than the " + Megapixels(kMostPicturePixels) +
+           " a picture may have";
+}
+
+bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage& image, bool headerOnly,
+               std::string* error) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
@@ -31,10 +49,20 @@ bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage& image, std::strin
         return false;
     }
     png.format = PNG_FORMAT_RGBA;
-    if (png.width == 0 || png.height == 0 || png.width > 16384 || png.height > 16384) {
+    if (png.width == 0 || png.height == 0) {
         png_image_free(&png);
         SetError(error, "PNG of unusable size");
         return false;
+    }
+    // Checked before the picture's memory is taken: the header alone may declare gigabytes.
+    if (const std::string refusal = StillOverBudget(png.width, png.height); !refusal.empty()) {
+        png_image_free(&png);
+        SetError(error, refusal);
+        return false;
+    }
+    if (headerOnly) {
+        png_image_free(&png);
+        return true;
     }
     RgbaImage decoded(static_cast<int>(png.width), static_cast<int>(png.height));
     if (!png_image_finish_read(&png, nullptr, decoded.rgba.data(), 0, nullptr)) {
@@ -45,6 +73,15 @@ bool DecodePng(std::span<const std::uint8_t> bytes, RgbaImage& image, std::strin
     image = std::move(decoded);
     return true;
 }
+
+/// libjpeg's own memory for one picture (a progressive JPEG keeps all its coefficients); past
+/// it the decode fails rather than grows.
+constexpr long kJpegMemory = 64L * 1024 * 1024;
+/// Real progressive JPEGs have about ten scans; a few hundred bytes can declare thousands, each
+/// a pass over the whole picture.
+constexpr int kMostJpegScans = 100;
+/// libjpeg's message with a few words in front.
+constexpr std::size_t kJpegMessageLength = JMSG_LENGTH_MAX + 32;
 
 struct JpegError {
     jpeg_error_mgr manager;
@@ -58,30 +95,97 @@ void JpegFail(j_common_ptr info) {
     std::longjmp(failure->jump, 1);
 }
 
-// Kept apart from anything with a destructor: longjmp must not skip one.
+/// Warnings of a damaged file are not for the terminal: the caller says what went wrong.
+void JpegQuiet(j_common_ptr) {}
+
+void JpegProgress(j_common_ptr info) {
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > kMostJpegScans) {
+        auto* failure = reinterpret_cast<JpegError*>(info->err);
+        std::snprintf(failure->message, JMSG_LENGTH_MAX, "more than %d scans", kMostJpegScans);
+        std::longjmp(failure->jump, 1);
+    }
+}
+
+/// The largest reduction libjpeg offers (1/1 .. 1/8) that still gives at least the size the
+/// picture is fitted to; 1 when it is not fitted.
+unsigned JpegReduction(unsigned width, unsigned height, int fitWidth, int fitHeight) {
+    if (fitWidth <= 0 || fitHeight <= 0) {
+        return 1;
+    }
+    const double reduction =
+        std::max(static_cast<double>(width) / fitWidth, static_cast<double>(height) / fitHeight);
+    unsigned denominator = 1;
+    while (denominator < 8 && denominator * 2 <= reduction) {
+        denominator *= 2;
+    }
+    return denominator;
+}
+
+// Kept apart from anything with a destructor: longjmp must not skip one. `rgba` is only
+// resized between the jumps' set-up and the first call that can jump after it.
 bool DecodeJpegInto(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& rgba,
-                    int& width, int& height, char* message) {
+                    int& width, int& height, int fitWidth, int fitHeight, bool headerOnly,
+                    char* message) {
     jpeg_decompress_struct info{};
     JpegError failure{};
+    jpeg_progress_mgr progress{};
     info.err = jpeg_std_error(&failure.manager);
     failure.manager.error_exit = JpegFail;
+    failure.manager.output_message = JpegQuiet;
     if (setjmp(failure.jump)) {
-        std::snprintf(message, JMSG_LENGTH_MAX, "%s", failure.message);
+        if (failure.manager.msg_code == JERR_NO_BACKING_STORE) {
+            // libjpeg needed more than its memory allows, which only a huge progressive JPEG does.
+            std::snprintf(message, kJpegMessageLength,
+                          "%sa progressive JPEG needing more than %ld MB to decode",
+                          kPictureOverBudget, kJpegMemory / (1024 * 1024));
+        } else {
+            std::snprintf(message, kJpegMessageLength, "damaged JPEG: %s", failure.message);
+        }
         jpeg_destroy_decompress(&info);
         return false;
     }
     jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = kJpegMemory;
+    progress.progress_monitor = JpegProgress;
+    info.progress = &progress;
     jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_RGBA;
-    jpeg_start_decompress(&info);
-    width = static_cast<int>(info.output_width);
-    height = static_cast<int>(info.output_height);
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) {
-        std::snprintf(message, JMSG_LENGTH_MAX, "JPEG of unusable size");
+    if (info.image_width == 0 || info.image_height == 0) {
+        std::snprintf(message, kJpegMessageLength, "JPEG of unusable size");
         jpeg_destroy_decompress(&info);
         return false;
     }
+    if (const std::string refusal = StillOverBudget(info.image_width, info.image_height);
+        !refusal.empty()) {
+        std::snprintf(message, kJpegMessageLength, "%s", refusal.c_str());
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    // A progressive JPEG is decoded from all its coefficients at once: 128 bytes a block of
+    // every component, counted here from the header instead of found out by running short.
+    std::uint64_t coefficients = 0;
+    for (int c = 0; c < info.num_components; ++c) {
+        coefficients += static_cast<std::uint64_t>(info.comp_info[c].width_in_blocks) *
+                        info.comp_info[c].height_in_blocks * 128;
+    }
+    if (jpeg_has_multiple_scans(&info) && coefficients > static_cast<std::uint64_t>(kJpegMemory)) {
+        std::snprintf(message, kJpegMessageLength,
+                      "%sa progressive JPEG needing more than %ld MB to decode", kPictureOverBudget,
+                      kJpegMemory / (1024 * 1024));
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    if (headerOnly) {
+        jpeg_destroy_decompress(&info);
+        return true;
+    }
+    info.out_color_space = JCS_EXT_RGBA;
+    info.scale_num = 1;
+    info.scale_denom = JpegReduction(info.image_width, info.image_height, fitWidth, fitHeight);
+    jpeg_start_decompress(&info);
+    width = static_cast<int>(info.output_width);
+    height = static_cast<int>(info.output_height);
     rgba.resize(static_cast<std::size_t>(width) * height * 4);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = rgba.data() + static_cast<std::size_t>(info.output_scanline) * width * 4;
@@ -92,18 +196,21 @@ bool DecodeJpegInto(std::span<const std::uint8_t> bytes, std::vector<std::uint8_
     return true;
 }
 
-bool DecodeJpeg(std::span<const std::uint8_t> bytes, RgbaImage& image, std::string* error) {
+bool DecodeJpeg(std::span<const std::uint8_t> bytes, RgbaImage& image, int fitWidth, int fitHeight,
+                bool headerOnly, std::string* error) {
     std::vector<std::uint8_t> rgba;
     int width = 0;
     int height = 0;
-    char message[JMSG_LENGTH_MAX] = {};
-    if (!DecodeJpegInto(bytes, rgba, width, height, message)) {
-        SetError(error, std::string("damaged JPEG: ") + message);
+    char message[kJpegMessageLength] = {};
+    if (!DecodeJpegInto(bytes, rgba, width, height, fitWidth, fitHeight, headerOnly, message)) {
+        SetError(error, message);
         return false;
     }
-    image.width = width;
-    image.height = height;
-    image.rgba = std::move(rgba);
+    if (!headerOnly) {
+        image.width = width;
+        image.height = height;
+        image.rgba = std::move(rgba);
+    }
     return true;
 }
 
@@ -116,7 +223,8 @@ std::uint32_t Le(std::span<const std::uint8_t> bytes, std::size_t at, int count)
 }
 
 /// Uncompressed BMP of 8, 16 (5-5-5), 24 or 32 bits, bottom-up or top-down.
-bool DecodeBmp(std::span<const std::uint8_t> bytes, RgbaImage& image, std::string* error) {
+bool DecodeBmp(std::span<const std::uint8_t> bytes, RgbaImage& image, bool headerOnly,
+               std::string* error) {
     if (bytes.size() < 54) {
         SetError(error, "damaged BMP");
         return false;
@@ -128,9 +236,9 @@ bool DecodeBmp(std::span<const std::uint8_t> bytes, RgbaImage& image, std::strin
     const int bits = static_cast<int>(Le(bytes, 28, 2));
     const std::uint32_t compression = Le(bytes, 30, 4);
     const bool topDown = rawHeight < 0;
-    const int height = topDown ? -rawHeight : rawHeight;
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384 ||
-        (compression != 0 && !(compression == 3 && bits == 32))) {
+    // The most negative height has no positive twin; it is refused as no height at all.
+    const int height = topDown ? (rawHeight == INT32_MIN ? 0 : -rawHeight) : rawHeight;
+    if (width <= 0 || height <= 0 || (compression != 0 && !(compression == 3 && bits == 32))) {
         SetError(error, "BMP of a kind this program does not read");
         return false;
     }
@@ -138,10 +246,19 @@ bool DecodeBmp(std::span<const std::uint8_t> bytes, RgbaImage& image, std::strin
         SetError(error, "BMP of a kind this program does not read");
         return false;
     }
+    if (const std::string refusal =
+            StillOverBudget(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
+        !refusal.empty()) {
+        SetError(error, refusal);
+        return false;
+    }
     const std::size_t stride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
     if (dataOffset + stride * height > bytes.size()) {
         SetError(error, "damaged BMP");
         return false;
+    }
+    if (headerOnly) {
+        return true;
     }
     const std::size_t palette = 14 + headerSize;
     RgbaImage decoded(width, height);
@@ -256,51 +373,112 @@ PictureFormat SniffPictureFormat(std::span<const std::uint8_t> head) {
     return PictureFormat::kUnknown;
 }
 
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        return false;
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string* error) {
+    switch (ReadRegularFile(path, kMostPictureFileBytes, bytes)) {
+        case FileReadStatus::kRead:
+            return true;
+        case FileReadStatus::kNotRegularFile:
+            SetError(error, kPictureNotRegularFile);
+            return false;
+        case FileReadStatus::kTooLarge:
+            SetError(error, std::string(kPictureOverBudget) + "larger than the " +
+                                std::to_string(kMostPictureFileBytes / (1024 * 1024)) +
+                                " MB a picture file may have");
+            return false;
+        case FileReadStatus::kMissing:
+        case FileReadStatus::kUnreadable:
+            break;
     }
-    // One read of the whole file: a byte-wise stream iterator costs more than decoding a GIF.
-    const std::streamoff size = file.tellg();
-    if (size < 0) {
-        return false;
+    SetError(error, "cannot be read");
+    return false;
+}
+
+namespace {
+
+/// Decodes, or with `headerOnly` only checks, a picture; a picture fitted to `fitWidth` ×
+/// `fitHeight` comes back at that size.
+bool Decode(std::span<const std::uint8_t> bytes, int fitWidth, int fitHeight, bool headerOnly,
+            int mostFrames, RgbaImage& image, std::string* error) {
+    RgbaImage decoded;
+    bool done = false;
+    switch (SniffPictureFormat(bytes)) {
+        case PictureFormat::kPng:
+            done = DecodePng(bytes, decoded, headerOnly, error);
+            break;
+        case PictureFormat::kJpeg:
+            done = DecodeJpeg(bytes, decoded, fitWidth, fitHeight, headerOnly, error);
+            break;
+        case PictureFormat::kBmp:
+            done = DecodeBmp(bytes, decoded, headerOnly, error);
+            break;
+        case PictureFormat::kGif: {
+            if (headerOnly) {
+                return InspectGif(bytes, error, mostFrames);
+            }
+            GifFrameSink sink;
+            sink.mostFrames = 1;
+            sink.frame = [&](int, const RgbaImage& canvas) {
+                // The canvas is reused by the decoder; only the fitted copy is kept.
+                decoded = fitWidth > 0 ? FitPicture(canvas, fitWidth, fitHeight) : canvas;
+                return false;
+            };
+            done = DecodeGifFrames(bytes, sink, error);
+            if (done && decoded.Empty()) {
+                SetError(error, "GIF without pictures");
+                done = false;
+            }
+            if (done) {
+                image = std::move(decoded);
+            }
+            return done;
+        }
+        case PictureFormat::kUnknown:
+            SetError(error, "not a PNG, JPEG, BMP or GIF picture");
+            return false;
     }
-    bytes.resize(static_cast<std::size_t>(size));
-    file.seekg(0);
-    return static_cast<bool>(file.read(reinterpret_cast<char*>(bytes.data()), size));
+    if (!done || headerOnly) {
+        return done;
+    }
+    // Fitted even at the screen's own size: the result is opaque, laid over black as shown.
+    image = fitWidth > 0 ? FitPicture(decoded, fitWidth, fitHeight) : std::move(decoded);
+    return true;
+}
+
+}  // namespace
+
+bool InspectPicture(std::span<const std::uint8_t> bytes, std::string* error, int mostFrames) {
+    RgbaImage unused;
+    return Decode(bytes, 0, 0, true, mostFrames, unused, error);
+}
+
+bool InspectPictureFile(const std::string& path, std::string* error, int mostFrames) {
+    std::vector<std::uint8_t> bytes;
+    return ReadFileBytes(path, bytes, error) && InspectPicture(bytes, error, mostFrames);
 }
 
 bool DecodePicture(std::span<const std::uint8_t> bytes, RgbaImage& image, std::string* error) {
-    switch (SniffPictureFormat(bytes)) {
-        case PictureFormat::kPng:
-            return DecodePng(bytes, image, error);
-        case PictureFormat::kJpeg:
-            return DecodeJpeg(bytes, image, error);
-        case PictureFormat::kBmp:
-            return DecodeBmp(bytes, image, error);
-        case PictureFormat::kGif: {
-            GifAnimation animation;
-            if (!DecodeGif(bytes, animation, error) || animation.frames.empty()) {
-                return false;
-            }
-            image = std::move(animation.frames.front());
-            return true;
-        }
-        case PictureFormat::kUnknown:
-            break;
-    }
-    SetError(error, "not a PNG, JPEG, BMP or GIF picture");
-    return false;
+    return Decode(bytes, 0, 0, false, 1, image, error);
 }
 
 bool DecodePictureFile(const std::string& path, RgbaImage& image, std::string* error) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(path, bytes)) {
-        SetError(error, "cannot be read");
+    return ReadFileBytes(path, bytes, error) && DecodePicture(bytes, image, error);
+}
+
+bool DecodeFittedPicture(std::span<const std::uint8_t> bytes, int width, int height,
+                         RgbaImage& image, std::string* error) {
+    if (width <= 0 || height <= 0) {
+        SetError(error, "no size to fit the picture to");
         return false;
     }
-    return DecodePicture(bytes, image, error);
+    return Decode(bytes, width, height, false, 1, image, error);
+}
+
+bool DecodeFittedPictureFile(const std::string& path, int width, int height, RgbaImage& image,
+                             std::string* error) {
+    std::vector<std::uint8_t> bytes;
+    return ReadFileBytes(path, bytes, error) &&
+           DecodeFittedPicture(bytes, width, height, image, error);
 }
 
 bool WritePng(const std::string& path, const RgbaImage& image) {
@@ -389,10 +567,10 @@ bool GetImageRGB565Data(const std::string& path, std::span<std::uint8_t> out, in
                         std::string* error) {
     RgbaImage image;
     if (width <= 0 || height <= 0 || out.size() < static_cast<std::size_t>(width) * height * 2 ||
-        !DecodePictureFile(path, image, error)) {
+        !DecodeFittedPictureFile(path, width, height, image, error)) {
         return false;
     }
-    FitToRgb565(image, width, height, out);
+    ToRgb565(image, out);
     return true;
 }
 

@@ -4,7 +4,9 @@
 // Pictures as the screen needs them: decoded from PNG, JPEG, BMP or GIF whatever the file is
 // called, fitted to the screen and turned into RGB565. No Qt: zephylctl uploads pictures too.
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,15 +32,50 @@ struct RgbaImage {
 
 enum class PictureFormat { kUnknown, kPng, kJpeg, kBmp, kGif };
 
+/// What one picture file may ask of the decoder. The screen is a few hundred pixels wide and
+/// holds a few hundred frames: these leave room for camera photos and ordinary GIFs, and refuse
+/// a file that declares more than memory and time allow before anything of that size is made.
+inline constexpr std::size_t kMostPictureFileBytes = 16 * 1024 * 1024;
+/// A still picture (PNG, JPEG, BMP), e.g. 4096 x 4096.
+inline constexpr std::uint64_t kMostPicturePixels = 16 * 1024 * 1024;
+/// A GIF's canvas, e.g. 2048 x 2048.
+inline constexpr std::uint64_t kMostGifCanvasPixels = 4 * 1024 * 1024;
+inline constexpr int kMostGifFrames = 1024;
+/// Every frame a GIF decode draws, counted as its own rectangle plus the canvas it is fitted
+/// from.
+inline constexpr std::uint64_t kMostGifPixels = 64 * 1024 * 1024;
+
+/// How the `error` of a refused picture begins when the picture is over the budget above, and
+/// when the file is not a regular file.
+inline constexpr const char* kPictureOverBudget = "too large for the screen: ";
+inline constexpr const char* kPictureNotRegularFile = "not a regular file";
+
 /// The format by the file's first bytes, never by its name.
 PictureFormat SniffPictureFormat(std::span<const std::uint8_t> head);
 
-/// Reads a whole file; false when it cannot be read.
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes);
+/// Reads a picture file whole: a regular file of at most kMostPictureFileBytes. False, with
+/// the reason in `error`, for anything else.
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes,
+                   std::string* error = nullptr);
+
+/// Checks what a picture declares (format, size; a GIF's frames) against the budget without
+/// decoding its pixels; of a GIF only the first `mostFrames` frames count in the pixels drawn,
+/// as when that many are uploaded.
+bool InspectPicture(std::span<const std::uint8_t> bytes, std::string* error,
+                    int mostFrames = std::numeric_limits<int>::max());
+bool InspectPictureFile(const std::string& path, std::string* error,
+                        int mostFrames = std::numeric_limits<int>::max());
 
 /// Decodes a picture (a GIF gives its first frame). `error` says why not, in English.
 bool DecodePicture(std::span<const std::uint8_t> bytes, RgbaImage& image, std::string* error);
 bool DecodePictureFile(const std::string& path, RgbaImage& image, std::string* error);
+
+/// Decodes a picture straight to `width` × `height` as FitPicture brings it there; a JPEG is
+/// decoded at the smallest of its reduced sizes that still covers the result.
+bool DecodeFittedPicture(std::span<const std::uint8_t> bytes, int width, int height,
+                         RgbaImage& image, std::string* error);
+bool DecodeFittedPictureFile(const std::string& path, int width, int height, RgbaImage& image,
+                             std::string* error);
 
 /// Writes an 8-bit RGBA PNG.
 bool WritePng(const std::string& path, const RgbaImage& image);

@@ -269,10 +269,13 @@ void ScreenFeature::RunUpload(KeyboardController& controller) {
     ScreenImage image;
     int uploadIndex = 0;
     std::string firstFrame;
+    RgbaImage filePicture;
     if (!file.empty()) {
+        // Read and decoded once: the image's frames and the slot's picture both come from it.
         std::string error;
-        if (!BuildFileImage(file, geometry, unit, kDefaultPictureDelay, image, &error)) {
-            controller.FailCommand(ScreenMessage(kTextNotAPicture, file));
+        if (!BuildFileImage(file, geometry, unit, kDefaultPictureDelay, image, &error,
+                            &filePicture)) {
+            controller.FailCommand(ScreenPictureMessage(file, error));
             Done(kCommandUploadScreen);
             return;
         }
@@ -294,14 +297,11 @@ void ScreenFeature::RunUpload(KeyboardController& controller) {
         m_lastUpload = ScreenUploadSummary{image.frames, image.units, unit, slot};
     }
     if (cable) {
-        if (!file.empty()) {
+        if (!filePicture.Empty()) {
             // A GIF or photo of any size: the slot shows it as the screen will.
-            RgbaImage picture;
-            if (DecodePictureFile(file, picture, nullptr)) {
-                std::error_code ignored;
-                std::filesystem::create_directories(paths.SlotFolder(), ignored);
-                WritePng(paths.SlotPicture(slot),
-                         FitPicture(picture, geometry.width, geometry.height));
+            std::error_code ignored;
+            std::filesystem::create_directories(paths.SlotFolder(), ignored);
+            if (WritePng(paths.SlotPicture(slot), filePicture)) {
                 firstFrame = paths.SlotPicture(slot);
             }
         }
@@ -385,15 +385,17 @@ void ScreenFeature::RunImport(KeyboardController& controller) {
     std::string error;
     int ledId = 0;
     if (layout) {
-        ledId = ImportGifAnimation(controller.Database(), Paths(*layout), file, &error);
+        ledId = ImportGifAnimation(controller.Database(), Paths(*layout), file, &error,
+                                   Geometry(*layout));
     }
+    const std::string refusal = ledId > 0 ? std::string() : ScreenPictureMessage(file, error);
     {
         std::lock_guard lock(m_mutex);
         m_imported = ledId;
-        m_importError = ledId > 0 ? std::string() : ScreenMessage(kTextNotAPicture, file);
+        m_importError = refusal;
     }
     if (ledId == 0) {
-        controller.FailCommand(ScreenMessage(kTextNotAPicture, file));
+        controller.FailCommand(refusal);
     }
     Done(kCommandPrepareFrames);
 }
@@ -414,8 +416,11 @@ void ScreenFeature::RunExport(KeyboardController& controller) {
     for (const std::string& file : files) {
         RgbaImage frame;
         // A frame that cannot be read is written black rather than dropped, so delays stay
-        // with their frames.
-        DecodePictureFile(file, frame, nullptr);
+        // with their frames. Each is kept at the size it is written at, never larger.
+        if (layout) {
+            DecodeFittedPictureFile(file, layout->screenWidth, layout->screenHeight, frame,
+                                    nullptr);
+        }
         frames.push_back(std::move(frame));
     }
     bool written = false;
@@ -439,7 +444,8 @@ void ScreenFeature::LoadPage(KeyboardController& controller) {
         return;
     }
     // The keyboard's clock is set once by the pages' loading, right after this page.
-    ImportDefaultAnimations(controller.Database(), Paths(*layout), layout->screenFrameCount);
+    ImportDefaultAnimations(controller.Database(), Paths(*layout), layout->screenFrameCount,
+                            Geometry(*layout));
 }
 
 void RegisterScreenFeature(KeyboardController& controller, ScreenFeatureOptions options) {

@@ -78,13 +78,13 @@ namespace {
 
 /// Splits a GIF into a new animation; its row id (0 when refused) and its frame count.
 int ImportGif(ProfileDatabase& database, const ScreenPaths& paths, const std::string& gifPath,
-              int& frames, std::string* error) {
+              const ScreenGeometry& geometry, int& frames, std::string* error) {
     const std::string stamp = ScreenTimeStamp();
     const std::string folder = paths.AnimationFolder(stamp);
     std::error_code ignored;
     fs::create_directories(folder, ignored);
     std::vector<int> delays;
-    frames = LoadGIFImageFile(gifPath, folder, delays, error);
+    frames = LoadGIFImageFile(gifPath, folder, delays, error, geometry.width, geometry.height);
     if (frames <= 0) {
         fs::remove_all(folder, ignored);
         return 0;
@@ -103,8 +103,9 @@ int ImportGif(ProfileDatabase& database, const ScreenPaths& paths, const std::st
         const std::string name = std::to_string(k) + ".png";
         const std::size_t at = static_cast<std::size_t>(k);
         const int delay = at < delays.size() ? delays[at] : 0;
-        rows.push_back(
-            ScreenFrame{0, ledId, name, delay > 0 ? delay : kGifDefaultDelayMs, k, name});
+        // Stored as the keyboard will play it, so the editor shows what is sent.
+        rows.push_back(ScreenFrame{
+            0, ledId, name, ScreenDelayUsed(delay > 0 ? delay : kGifDefaultDelayMs), k, name});
     }
     database.AddScreenFrames(rows);
     return ledId;
@@ -129,7 +130,8 @@ void EnsureSlotRow(ProfileDatabase& database, int slot) {
 
 }  // namespace
 
-int ImportDefaultAnimations(ProfileDatabase& database, const ScreenPaths& paths, int slotCount) {
+int ImportDefaultAnimations(ProfileDatabase& database, const ScreenPaths& paths, int slotCount,
+                            const ScreenGeometry& geometry) {
     std::vector<ScreenLayer> layers;
     if (database.ListScreenLayers(kScreenProfile, layers) > 0) {
         return 0;
@@ -142,7 +144,7 @@ int ImportDefaultAnimations(ProfileDatabase& database, const ScreenPaths& paths,
         int frames = 0;
         const bool exists = fs::is_regular_file(paths.DefaultGif(i), ignored);
         const int ledId =
-            exists ? ImportGif(database, paths, paths.DefaultGif(i), frames, nullptr) : 0;
+            exists ? ImportGif(database, paths, paths.DefaultGif(i), geometry, frames, nullptr) : 0;
         imported += ledId > 0 ? 1 : 0;
         if (!noSlots) {
             continue;
@@ -162,9 +164,10 @@ int ImportDefaultAnimations(ProfileDatabase& database, const ScreenPaths& paths,
 }
 
 int ImportGifAnimation(ProfileDatabase& database, const ScreenPaths& paths,
-                       const std::string& gifPath, std::string* error) {
+                       const std::string& gifPath, std::string* error,
+                       const ScreenGeometry& geometry) {
     int frames = 0;
-    return ImportGif(database, paths, gifPath, frames, error);
+    return ImportGif(database, paths, gifPath, geometry, frames, error);
 }
 
 int CreateAnimation(ProfileDatabase& database, const ScreenPaths& paths) {
@@ -190,8 +193,10 @@ void DeleteAnimation(ProfileDatabase& database, const ScreenPaths& paths, int le
 
 std::string AddPictureFile(const ScreenPaths& paths, const ScreenLayer& layer,
                            const std::string& source, std::string* error) {
+    // Decoded whole to be sure it is a picture, at a size that costs next to nothing to keep.
+    constexpr int kProbeSide = 16;
     RgbaImage probe;
-    if (!DecodePictureFile(source, probe, error)) {
+    if (!DecodeFittedPictureFile(source, kProbeSide, kProbeSide, probe, error)) {
         return {};
     }
     const std::string name = ScreenTimeStamp() + ".png";
@@ -263,19 +268,19 @@ ScreenImage BuildAnimationImage(ProfileDatabase& database, const ScreenPaths& pa
 }
 
 bool BuildFileImage(const std::string& path, const ScreenGeometry& geometry, std::size_t unit,
-                    int pictureDelayMs, ScreenImage& image, std::string* error) {
+                    int pictureDelayMs, ScreenImage& image, std::string* error,
+                    RgbaImage* firstFrame) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(path, bytes)) {
-        if (error) {
-            *error = "cannot be read";
-        }
+    if (!ReadFileBytes(path, bytes, error)) {
         return false;
     }
     ScreenImage built;
+    RgbaImage fitted;
     if (SniffPictureFormat(bytes) == PictureFormat::kGif) {
         // Each frame goes into the image as soon as it is drawn; frames past the limit are
         // never drawn at all.
         GifFrameSink sink;
+        sink.mostFrames = std::max(1, geometry.maxFrames);
         sink.begin = [&](int, int, const std::vector<int>& delaysMs) {
             built = MakeScreenImage(geometry, delaysMs, unit);
         };
@@ -283,24 +288,31 @@ bool BuildFileImage(const std::string& path, const ScreenGeometry& geometry, std
             if (k >= built.frames) {
                 return false;
             }
-            FitToRgb565(canvas, geometry.width, geometry.height, built.Frame(geometry, k));
+            if (k == 0 && firstFrame) {
+                fitted = FitPicture(canvas, geometry.width, geometry.height);
+                ToRgb565(fitted, built.Frame(geometry, k));
+            } else {
+                FitToRgb565(canvas, geometry.width, geometry.height, built.Frame(geometry, k));
+            }
             return k + 1 < built.frames;
         };
         if (!DecodeGifFrames(bytes, sink, error)) {
             return false;
         }
     } else {
-        RgbaImage picture;
-        if (!DecodePicture(bytes, picture, error)) {
+        if (!DecodeFittedPicture(bytes, geometry.width, geometry.height, fitted, error)) {
             return false;
         }
         const int delays[] = {pictureDelayMs};
         built = MakeScreenImage(geometry, delays, unit);
         if (built.frames > 0) {
-            FitToRgb565(picture, geometry.width, geometry.height, built.Frame(geometry, 0));
+            ToRgb565(fitted, built.Frame(geometry, 0));
         }
     }
     image = std::move(built);
+    if (firstFrame) {
+        *firstFrame = std::move(fitted);
+    }
     return true;
 }
 

@@ -5,6 +5,7 @@
 // it. Runs on the worker and in zephylctl; no Qt.
 
 #include "protocol/ScreenReports.h"
+#include "screen/Picture.h"
 #include "store/ProfileRecords.h"
 
 #include <functional>
@@ -21,7 +22,7 @@ inline constexpr int kScreenProfile = 1;
 inline constexpr int kAddedPictureDelayMs = 50;
 /// The delay editor's range.
 inline constexpr int kScreenDelayMinMs = 30;
-inline constexpr int kScreenDelayMaxMs = 500;
+inline constexpr int kScreenDelayMaxMs = kLongestScreenDelayMs;
 /// Delay code of the default picture (20 ms).
 inline constexpr int kDefaultPictureDelayMs = 20;
 
@@ -49,11 +50,15 @@ int ClampScreenDelay(int delayMs);
 /// When the library of the database is empty: imports the default GIFs that exist as
 /// animations and, when there were no slot rows either, gives slot i the first frame of default
 /// i. Returns the number of animations imported.
-int ImportDefaultAnimations(ProfileDatabase& database, const ScreenPaths& paths, int slotCount);
+/// Frames larger than `geometry`'s screen are stored fitted to it; a width of 0 keeps them whole.
+int ImportDefaultAnimations(ProfileDatabase& database, const ScreenPaths& paths, int slotCount,
+                            const ScreenGeometry& geometry = ScreenGeometry{0, 0});
 
-/// Imports a GIF as a new animation. 0, with the library as it was, when it cannot be read.
+/// Imports a GIF as a new animation, frames larger than the screen fitted to it. 0, with the
+/// library as it was, when it cannot be read.
 int ImportGifAnimation(ProfileDatabase& database, const ScreenPaths& paths,
-                       const std::string& gifPath, std::string* error = nullptr);
+                       const std::string& gifPath, std::string* error = nullptr,
+                       const ScreenGeometry& geometry = ScreenGeometry{0, 0});
 
 /// A new empty animation; its row id, 0 when the row could not be added.
 int CreateAnimation(ProfileDatabase& database, const ScreenPaths& paths);
@@ -91,8 +96,10 @@ ScreenImage BuildAnimationImage(
     std::size_t unit, const std::function<void(const std::string&, int)>& firstFrame = {});
 
 /// The image of one picture file, or of every frame of a GIF with its delays; `pictureDelayMs`
-/// for a still picture. False, with no image, when the file is not a picture.
+/// for a still picture. The file is read and decoded once; `firstFrame`, when given, gets frame
+/// 0 as the screen shows it. False, with no image, when the file is not a picture.
 bool BuildFileImage(const std::string& path, const ScreenGeometry& geometry, std::size_t unit,
-                    int pictureDelayMs, ScreenImage& image, std::string* error = nullptr);
+                    int pictureDelayMs, ScreenImage& image, std::string* error = nullptr,
+                    RgbaImage* firstFrame = nullptr);
 
 }  // namespace zephyl

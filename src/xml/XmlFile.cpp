@@ -42,11 +42,15 @@ int ReadAll(int fd, std::string& bytes) {
     struct stat info {};
     if (fstat(fd, &info) != 0)
         return errno;
-    if (S_ISREG(info.st_mode)) {
-        if (static_cast<uint64_t>(info.st_size) > kMaxFileLength)
-            return EFBIG;
-        bytes.reserve(static_cast<size_t>(info.st_size));
-    }
+    // A FIFO or a device may never end (/dev/zero) or never start; documents are files.
+    if (!S_ISREG(info.st_mode))
+        return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    if (static_cast<uint64_t>(info.st_size) > kMaxFileLength)
+        return EFBIG;
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return errno;
+    bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = read(fd, buffer, sizeof buffer);
@@ -108,7 +112,8 @@ bool XmlDocument::Impl::Load(const std::string& path) {
     index.Reset(0);
     ResetCursor();
 
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO without a writer would wait for one for ever.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         FileError(errno);
         return false;

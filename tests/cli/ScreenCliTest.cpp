@@ -2,6 +2,7 @@
 // zephylctl screen against the virtual keyboard's memory, on the cable and the receiver.
 #include "screen/GifCodec.h"
 #include "screen/Picture.h"
+#include "support/MalformedFiles.h"
 #include "support/TempEnvironment.h"
 #include "support/Zephylctl.h"
 
@@ -216,6 +217,46 @@ TEST_F(ScreenCliTest, RefusalsSendNothing) {
     for (int slot = 1; slot <= 3; ++slot) {
         EXPECT_NE(Field(Slot(slot), "filled"), "true") << slot;
     }
+}
+
+// A file that is no regular file, or a picture that declares more than the screen can use, is
+// refused at once from what it is or what its header says: nothing is decoded or sent.
+TEST_F(ScreenCliTest, FilesOverTheBudgetOrNotRegularAreRefusedAtOnce) {
+    const std::string folder = (m_environment.Root() / "pictures").string();
+    std::filesystem::create_directory(folder);
+    const test::TestFifo fifo((m_environment.Root() / "fifo.gif").string());
+    const std::string huge = (m_environment.Root() / "huge.gif").string();
+    const test::Bytes gif = test::DeclaringGif(16384, 16384, 30);
+    std::ofstream(huge, std::ios::binary)
+        .write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
+    const struct {
+        std::string file;
+        std::string says;
+    } cases[] = {
+        {folder, folder + ": not a regular file\n"},
+        {fifo.Path(), fifo.Path() + ": not a regular file\n"},
+        {"/dev/zero", "/dev/zero: not a regular file\n"},
+        {huge, huge + ": too large for the screen: a GIF of 16384 x 16384 pixels, more than the 4 "
+                      "megapixels a GIF may have\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const Result refused = Run("102:0", "screen upload '" + c.file + "' --slot 2");
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_EQ(refused.err, "zephylctl: " + c.says);
+    }
+    EXPECT_NE(Field(Slot(2), "filled"), "true");
+}
+
+// Frame delays the delay byte cannot hold play for 500 ms instead of wrapping round.
+TEST_F(ScreenCliTest, LongFrameDelaysAreSentAsTheLongestTheEditorOffers) {
+    std::vector<RgbaImage> frames(3, RgbaImage(4, 4));
+    const std::string path = (m_environment.Root() / "slow.gif").string();
+    const std::vector<int> delays = {1000, 6000, 120};
+    ASSERT_TRUE(EncodeGifFile(path, frames, delays, 4, 4, nullptr));
+    const Result result = Run("102:0", "screen upload '" + path + "' --slot 1");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Field(Slot(1), "delays"), "[250,250,60]");
 }
 
 // Nothing keeps a refused clock or slot write for later: the reason says to try again.

@@ -8,6 +8,9 @@
 #include "glint/LCDViewCtrl.h"
 #include "glint/LCDViewList.h"
 
+#include "support/MalformedFiles.h"
+
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -44,6 +47,24 @@ std::vector<QString> Names(const ImageViewList& list) {
         names.push_back(item.name);
     }
     return names;
+}
+
+// The controls read pictures brought down to the size they show them at, and never one whose
+// header declares more than a picture may have.
+TEST(ScreenPictures, ReadWithinTheBoxAndTheBudget) {
+    QTemporaryDir folder;
+    const QString small = folder.filePath(QStringLiteral("small.png"));
+    QImage(64, 32, QImage::Format_ARGB32).save(small, "PNG");
+    const QString huge = folder.filePath(QStringLiteral("huge.png"));
+    const zephyl::test::Bytes bytes = zephyl::test::DeclaringPng(16384, 16384);
+    QFile file(huge);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    file.close();
+    EXPECT_EQ(ReadPictureWithin(small, QSize(16, 16)).size(), QSize(16, 8));
+    EXPECT_EQ(ReadPictureWithin(small, QSize(128, 128)).size(), QSize(64, 32));
+    EXPECT_TRUE(ReadPictureWithin(huge, QSize(128, 128)).isNull());
+    EXPECT_TRUE(ScaledPicture(huge, QSize(128, 128)).isNull());
 }
 
 TEST_F(ScreenControlsTest, FrameStripKeepsItsSelectionThroughInsertsAndDeletes) {

@@ -5,6 +5,8 @@
 #include "keys/MacroExchange.h"
 
 #include "KeysTestSupport.h"
+#include "keys/KeyTexts.h"
+#include "support/MalformedFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -329,6 +331,17 @@ TEST_F(ExchangeTest, ImportsRefuseWhatTheKeyboardCannotTake) {
     std::filesystem::resize_file(WriteFile(huge, "<"), kExchangeFileLimit + 1);
     EXPECT_EQ(ImportProfileKeys(m_db, huge.string()).messageText, 916);
     EXPECT_EQ(ImportMacro(m_db, huge.string()).messageText, 916);
+}
+
+// A folder, a FIFO or a device is refused at once: a FIFO used to wait for a writer for ever,
+// /dev/zero to be read for 2 GB.
+TEST_F(ExchangeTest, OnlyRegularFilesAreImported) {
+    const test::TestFifo fifo((Folder() / "fifo.xml").string());
+    for (const std::string& path : {Folder().string(), fifo.Path(), std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(ImportProfileKeys(m_db, path).messageText, kTextImportNotRegularFile);
+        EXPECT_EQ(ImportMacro(m_db, path).messageText, kTextImportNotRegularFile);
+    }
 }
 
 }  // namespace

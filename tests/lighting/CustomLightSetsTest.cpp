@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "store/ConfigValues.h"
 #include "store/ProfileDatabase.h"
+#include "support/MalformedFiles.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +161,45 @@ TEST_F(CustomLightSetsTest, ExportAndImportRoundTripInTheExchangeFormat) {
         EXPECT_EQ(row.colortype, 1) << "imported keys are multicolour";
     }
     EXPECT_EQ(rows[1].light_type, 1);
+}
+
+// Capped as key and macro files are: the exchange file size, keys no more than the keyboard
+// has, and regular files only; a refused file stores nothing.
+TEST_F(CustomLightSetsTest, OversizedOrNonRegularSetFilesStoreNothing) {
+    const auto items = [](int count) {
+        std::string text = "<customlight><lightinfo name=\"Big\" speed=\"3\"/><keyinfo>";
+        for (int i = 0; i < count; ++i) {
+            text += "<item keycode=\"" + std::to_string(4 + i % 200) +
+                    "\" lightmode=\"1\" rgbvalue=\"255\" type=\"0\"/>";
+        }
+        return text + "</keyinfo></customlight>";
+    };
+    std::ofstream(Path("many.xml")) << items(101);
+    std::ofstream(Path("enough.xml")) << items(100);
+    std::ofstream(Path("huge.xml")) << "<";
+    std::filesystem::resize_file(Path("huge.xml"), kExchangeFileLimit + 1);
+    const test::TestFifo fifo(Path("fifo.xml"));
+    const struct {
+        std::string path;
+        int message;
+    } refused[] = {{Path("many.xml"), kTextSetFileTooManyKeys},
+                   {Path("huge.xml"), kTextSetFileTooLarge},
+                   {fifo.Path(), kTextSetFileNotRegular},
+                   {m_environment.Root().string(), kTextSetFileNotRegular},
+                   {"/dev/zero", kTextSetFileNotRegular}};
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.path);
+        const CustomLightImport result = ImportCustomLight(m_database, c.path, 100);
+        EXPECT_EQ(result.setId, 0);
+        EXPECT_EQ(result.messageText, c.message);
+    }
+    EXPECT_EQ(ImportCustomLight(m_database, Path("many.xml"), 100).messageCount, 100);
+    std::vector<CustomLight> stored;
+    EXPECT_EQ(m_database.ListCustomLights(kSettingsProfile, stored), 0);
+    // As many keys as the keyboard has are taken.
+    const CustomLightImport taken = ImportCustomLight(m_database, Path("enough.xml"), 100);
+    EXPECT_GT(taken.setId, 0);
+    EXPECT_EQ(taken.messageText, 0);
 }
 
 TEST_F(CustomLightSetsTest, UnreadableFilesAndOddNamesAreHandled) {

@@ -5,6 +5,7 @@
 #include "lighting/UserLight.h"
 #include "store/ConfigValues.h"
 #include "store/ProfileDatabase.h"
+#include "support/MalformedFiles.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +121,41 @@ TEST_F(UserLightTest, ExportedSetImportsAsANewSetWithItsKeys) {
     std::ofstream(other) << "<?xml version=\"1.0\"?><profile/>";
     EXPECT_FALSE(ImportUserLight(m_database, other).read);
     EXPECT_EQ(m_database.CountUserLights(), 2);
+}
+
+// Capped as key and macro files are; a refused file adds no set and no key rows.
+TEST_F(UserLightTest, OversizedOrNonRegularSetFilesStoreNothing) {
+    const auto items = [](int count) {
+        std::string text = "<userlight><lightinfo name=\"Big\"/><keyinfo>";
+        for (int i = 0; i < count; ++i) {
+            text += "<item key_code=\"" + std::to_string(4 + i % 200) + "\" key_rgb=\"255\"/>";
+        }
+        return text + "</keyinfo></userlight>";
+    };
+    std::ofstream(Folder() + "many.xml") << items(101);
+    std::ofstream(Folder() + "enough.xml") << items(100);
+    std::ofstream(Folder() + "huge.xml") << "<";
+    std::filesystem::resize_file(Folder() + "huge.xml", kExchangeFileLimit + 1);
+    const test::TestFifo fifo(Folder() + "fifo.xml");
+    const struct {
+        std::string path;
+        int message;
+    } refused[] = {{Folder() + "many.xml", kTextSetFileTooManyKeys},
+                   {Folder() + "huge.xml", kTextSetFileTooLarge},
+                   {fifo.Path(), kTextSetFileNotRegular},
+                   {Folder(), kTextSetFileNotRegular},
+                   {"/dev/zero", kTextSetFileNotRegular}};
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.path);
+        const UserLightImport result = ImportUserLight(m_database, c.path, 100);
+        EXPECT_EQ(result.id, 0);
+        EXPECT_EQ(result.messageText, c.message);
+    }
+    EXPECT_EQ(ImportUserLight(m_database, Folder() + "many.xml", 100).messageCount, 100);
+    EXPECT_EQ(m_database.CountUserLights(), 0);
+    const UserLightImport taken = ImportUserLight(m_database, Folder() + "enough.xml", 100);
+    ASSERT_GT(taken.id, 0);
+    EXPECT_EQ(UserLightColours(m_database, taken.id).size(), 100u);
 }
 
 TEST_F(UserLightTest, DeletingASetRemovesItsKeyRows) {

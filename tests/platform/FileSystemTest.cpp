@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "support/MalformedFiles.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,39 @@ TEST(FileSystemTest, DeleteTreeRemovesContentButNeverFollowsLinks) {
     EXPECT_FALSE(fs::exists(tree));
     EXPECT_EQ(test::ReadFile(keep / "precious.txt"), "data");
     EXPECT_TRUE(DeleteTree(tree.string())) << "nothing left to delete is a success";
+}
+
+// Files the user names are read only when they are regular files, and never past the caller's
+// cap: a FIFO does not block, /dev/zero is not read, a folder is not taken for an endless file.
+TEST(FileSystemTest, ReadRegularFileRefusesWhatIsNoRegularFileOrTooLarge) {
+    test::TempEnvironment environment;
+    const std::string root = environment.Root().string();
+    test::WriteFile(environment.Root() / "small", "12345");
+    test::WriteFile(environment.Root() / "empty", "");
+    const test::TestFifo fifo(root + "/fifo");
+    const struct {
+        std::string path;
+        std::size_t limit;
+        FileReadStatus status;
+        std::string bytes;
+    } cases[] = {
+        {root + "/small", 5, FileReadStatus::kRead, "12345"},
+        {root + "/empty", 5, FileReadStatus::kRead, ""},
+        {root + "/small", 4, FileReadStatus::kTooLarge, ""},
+        {root + "/missing", 5, FileReadStatus::kMissing, ""},
+        {root, 5, FileReadStatus::kNotRegularFile, ""},
+        {fifo.Path(), 5, FileReadStatus::kNotRegularFile, ""},
+        {"/dev/zero", 5, FileReadStatus::kNotRegularFile, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " " + std::to_string(c.limit));
+        std::string bytes = "left over";
+        EXPECT_EQ(ReadRegularFile(c.path, c.limit, bytes), c.status);
+        EXPECT_EQ(bytes, c.bytes);
+        std::vector<std::uint8_t> raw;
+        EXPECT_EQ(ReadRegularFile(c.path, c.limit, raw), c.status);
+        EXPECT_EQ(InspectRegularFile(c.path, c.limit), c.status);
+    }
 }
 
 TEST(PathsTest, SafeFileComponentKeepsNamesInsideTheirFolder) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/SettingsStore.h"
+#include "support/MalformedFiles.h"
 #include "support/TempEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +87,34 @@ TEST(SettingsStoreTest, ConfigFolderThatCannotBeCreatedFailsToOpen) {
     SettingsStore store("Z");
     EXPECT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kFailed);
     EXPECT_FALSE(store.WriteInt("LCID", 1033));
+}
+
+// A settings.ini that is a FIFO or larger than a settings file can be is neither read (every
+// start would wait on it or take seconds) nor written over: the user's file stays as it is.
+TEST(SettingsStoreTest, FileThatIsNoSettingsFileIsLeftAsItIs) {
+    test::TempEnvironment environment;
+    SettingsStore store("Z");
+    ASSERT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kCreated);
+    EXPECT_FALSE(store.Refused());
+    std::string large = "[SOFTWARE]\nLCID=1049\n";
+    large.resize(kSettingsFileLimit + 1, ';');
+    test::WriteFile(store.Path(), large);
+    EXPECT_TRUE(store.Refused());
+    EXPECT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kFailed);
+    EXPECT_EQ(store.ReadInt("LCID"), 0);
+    EXPECT_FALSE(store.WriteInt("LCID", 1033));
+    EXPECT_EQ(test::ReadFile(store.Path()), large);
+
+    fs::remove(store.Path());
+    {
+        const test::TestFifo fifo(store.Path());
+        EXPECT_TRUE(store.Refused());
+        EXPECT_FALSE(store.Exists());
+        EXPECT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kFailed);
+        EXPECT_FALSE(store.ReadValue("LCID").has_value());
+        EXPECT_FALSE(store.WriteInt("LCID", 1033));
+        EXPECT_TRUE(fs::is_fifo(store.Path()));
+    }
 }
 
 TEST(SettingsStoreTest, ParseDecimalTable) {

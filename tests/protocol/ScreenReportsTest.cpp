@@ -27,10 +27,26 @@ TEST(ScreenReports, DelayCodesCountTwoMillisecondStepsNeverBelowOne) {
     const struct {
         int delayMs;
         int code;
-    } cases[] = {{31, 15}, {30, 15}, {2, 1},     {3, 1},   {0, 1},
-                 {-5, 1},  {4, 2},   {500, 250}, {600, 44}};
+    } cases[] = {{31, 15}, {30, 15}, {2, 1},     {3, 1},    {0, 1},
+                 {-5, 1},  {4, 2},   {499, 249}, {500, 250}};
     for (const auto& c : cases) {
         EXPECT_EQ(ScreenDelayCode(c.delayMs), c.code) << c.delayMs << " ms";
+    }
+}
+
+// One byte of 2 ms steps ends at 510 ms: longer delays play for the editor's longest, 500 ms,
+// instead of wrapping round to a short one.
+TEST(ScreenReports, DelaysPastTheEditorsLongestAreSentAsIt) {
+    const struct {
+        int delayMs;
+        int code;
+        int used;
+    } cases[] = {{501, 250, 500},    {511, 250, 500},  {512, 250, 500},
+                 {600, 250, 500},    {1000, 250, 500}, {6000, 250, 500},
+                 {100000, 250, 500}, {500, 250, 500},  {31, 15, 31}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ScreenDelayCode(c.delayMs), c.code) << c.delayMs << " ms";
+        EXPECT_EQ(ScreenDelayUsed(c.delayMs), c.used) << c.delayMs << " ms";
     }
 }
 

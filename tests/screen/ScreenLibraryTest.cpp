@@ -85,6 +85,41 @@ TEST_F(ScreenLibraryTest, DefaultsWithAMissingMiddleFileAreImportedOnce) {
     EXPECT_EQ(Layers().size(), 2u);
 }
 
+TEST_F(ScreenLibraryTest, LongGifDelaysAreStoredAsTheKeyboardPlaysThem) {
+    // 1 s and 6 s frames would wrap round in the delay byte; 0 and 10 ms mean 100 ms.
+    const std::string gif = (m_environment.Root() / "slow.gif").string();
+    Gif(gif, {Solid(2, 2, 1, 100), Solid(2, 2, 2, 600), Solid(2, 2, 3, 25), Solid(2, 2, 1, 0),
+              Solid(2, 2, 2, 1)});
+    const int ledId = ImportGifAnimation(m_database, m_paths, gif);
+    ASSERT_GT(ledId, 0);
+    std::vector<ScreenFrame> frames;
+    m_database.ListScreenFrames(ledId, frames);
+    std::vector<int> delays;
+    for (const ScreenFrame& frame : frames) {
+        delays.push_back(frame.delay_time);
+    }
+    EXPECT_EQ(delays, (std::vector<int>{500, 500, 250, 100, 100}));
+    const ScreenImage image =
+        BuildAnimationImage(m_database, m_paths, ScreenGeometry{2, 2, 16, 8}, ledId, 4096);
+    EXPECT_EQ(std::vector<int>(image.bytes.begin() + 1, image.bytes.begin() + 6),
+              (std::vector<int>{250, 250, 125, 50, 50}));
+    // Straight from the file as well.
+    ScreenImage direct;
+    ASSERT_TRUE(BuildFileImage(gif, ScreenGeometry{2, 2, 16, 8}, 4096, 100, direct));
+    EXPECT_EQ(std::vector<int>(direct.bytes.begin() + 1, direct.bytes.begin() + 6),
+              (std::vector<int>{250, 250, 125, 50, 50}));
+    // Imported for a screen smaller than the GIF, its frames are kept at the screen's size.
+    const int fitted =
+        ImportGifAnimation(m_database, m_paths, gif, nullptr, ScreenGeometry{2, 3, 16, 8});
+    ScreenLayer layer;
+    ASSERT_TRUE(m_database.GetScreenLayer(fitted, layer));
+    RgbaImage first;
+    ASSERT_TRUE(
+        DecodePictureFile(m_paths.AnimationFolder(layer.file_dir) + "0.png", first, nullptr));
+    EXPECT_EQ(first.width, 2);
+    EXPECT_EQ(first.height, 3);
+}
+
 TEST_F(ScreenLibraryTest, UnreadableFilesLeaveTheLibraryAsItWas) {
     const std::string notes = (m_environment.Root() / "notes.gif").string();
     std::ofstream(notes) << "GIF89a but nothing more";

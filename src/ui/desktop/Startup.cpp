@@ -41,6 +41,10 @@ StartupResult Startup(const std::string& resourceFolder, bool quitRequested) {
 
     LogSetup(kLogWarning, "KBLog");
     SettingsStore store(SoftwareName());
+    if (store.Refused()) {
+        Log(kLogWarning, "%s is not a regular file or is over 1 MB: left as it is, not used",
+            store.Path().c_str());
+    }
     int languageId = ChooseLanguage(result.config.languageSet, store, UserInterfaceLanguageId());
     // A language without a file would leave every caption empty; such a run speaks English.
     if (!LanguageFileExists(resourceFolder, languageId)) {

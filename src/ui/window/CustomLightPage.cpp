@@ -360,9 +360,16 @@ void CustomLightPage::ImportLocked() {
     if (path.isEmpty()) {
         return;
     }
-    const CustomLightImport result = ImportCustomLight(Controller().Database(), path.toStdString());
+    const std::shared_ptr<const KeyboardLayout> layout = Controller().Layout();
+    const CustomLightImport result = ImportCustomLight(
+        Controller().Database(), path.toStdString(),
+        layout ? static_cast<int>(layout->keys.size()) : kMostSetFileKeysWithoutLayout);
     if (result.messageText != 0) {
-        Services().ShowMessageBox(Text(kTextCustomLightName), Text(result.messageText), kMessageOk);
+        Services().ShowMessageBox(
+            Text(kTextCustomLightName),
+            Text(result.messageText)
+                .replace(QStringLiteral("%d"), QString::number(result.messageCount)),
+            kMessageOk);
         return;
     }
     if (result.setId > 0) {

@@ -541,7 +541,7 @@ void ScreenPage::LoadLibrary() {
         std::vector<int> delays;
         for (const ScreenFrame& frame : frames) {
             files.push_back(folder + FromStd(frame.file_name));
-            delays.push_back(frame.delay_time);
+            delays.push_back(ScreenDelayUsed(frame.delay_time));
         }
         m_library->SetItemFrames(index, std::move(files), std::move(delays));
     }
@@ -563,9 +563,10 @@ void ScreenPage::ShowAnimation(int ledId) {
     std::vector<ScreenFrame> frames;
     Controller().Database().ListScreenFrames(ledId, frames);
     for (const ScreenFrame& frame : frames) {
+        // The delay the keyboard will play, which is what a later save stores.
         m_frames->AddString({folder + FromStd(frame.file_name),
                              {},
-                             frame.delay_time,
+                             ScreenDelayUsed(frame.delay_time),
                              frame.frame_id,
                              FromStd(frame.name)});
     }

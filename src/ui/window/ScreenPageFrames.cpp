@@ -107,11 +107,11 @@ void ScreenPage::AddPictures() {
     const int selected = m_frames->GetCurSel();
     int at = selected < 0 ? m_frames->GetItemCount() : selected + 1;
     for (const QString& file : files) {
-        const std::string name = AddPictureFile(paths, layer, file.toStdString());
+        std::string error;
+        const std::string name = AddPictureFile(paths, layer, file.toStdString(), &error);
         if (name.empty()) {
-            Services().ShowMessageBox(Text(814),
-                                      FromStd(ScreenMessage(kTextNotAPicture, file.toStdString())),
-                                      kMessageOk);
+            Services().ShowMessageBox(
+                Text(814), FromStd(ScreenPictureMessage(file.toStdString(), error)), kMessageOk);
             continue;
         }
         m_frames->AddString({folder + FromStd(name), {}, kAddedPictureDelayMs, 0, FromStd(name)},

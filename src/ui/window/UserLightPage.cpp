@@ -289,7 +289,18 @@ void UserLightPage::OnImport() {
         return;
     }
     std::lock_guard lock(m_mutex);
-    const UserLightImport imported = ImportUserLight(Controller().Database(), path.toStdString());
+    const std::shared_ptr<const KeyboardLayout> layout = Controller().Layout();
+    const UserLightImport imported = ImportUserLight(
+        Controller().Database(), path.toStdString(),
+        layout ? static_cast<int>(layout->keys.size()) : kMostSetFileKeysWithoutLayout);
+    if (imported.messageText != 0) {
+        Services().ShowMessageBox(
+            Text(26),
+            Text(imported.messageText)
+                .replace(QStringLiteral("%d"), QString::number(imported.messageCount)),
+            kMessageOk);
+        return;
+    }
     // A set the store could not take has no id to show in the list.
     if (!imported.read || imported.id <= 0) {
         return;
