@@ -3,6 +3,7 @@
 
 #include "app/CommandFailures.h"
 #include "app/Environment.h"
+#include "app/SettingsFailures.h"
 #include "device/DeviceChange.h"
 #include "device/DeviceManager.h"
 #include "platform/FileSystem.h"
@@ -390,12 +391,23 @@ void KeyboardController::RunModelChosen() {
 
 // ---- Selection ----
 
-void KeyboardController::OnModelChosen(int deviceType) {
+bool KeyboardController::OnModelChosen(int deviceType, std::string* problem) {
     m_listSelection.store(deviceType);
     m_selectedModelIndex.store(FindModelIndex(m_descriptions.models, deviceType));
-    m_settingsStore->WriteInt(kDeviceTypeValue, deviceType);
+    const SettingsWriteResult stored =
+        m_settingsStore->StoreValue(kDeviceTypeValue, std::to_string(deviceType));
     m_devices.SetSelectedDeviceType(deviceType);
     PostCommand(kCommandModelChosen);
+    if (!stored.Ok()) {
+        const std::string message =
+            SettingsFailureMessage(kTextModelNotRemembered, {SettingsWriteMessage(stored)});
+        Log(kLogWarning, "%s", message.c_str());
+        if (problem != nullptr) {
+            *problem = message;
+        }
+        return false;
+    }
+    return true;
 }
 
 void KeyboardController::OnDeviceChange(const std::string& path, bool arrived) {

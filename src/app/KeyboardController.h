@@ -113,7 +113,9 @@ public:
     // ---- Selection (window thread) ----
 
     /// The model chosen in the model list: stored, handed to the device manager, command 4.
-    void OnModelChosen(int deviceType);
+    /// False, with the reason in `problem`, when the choice could not be stored for the next
+    /// start (it is used all the same).
+    bool OnModelChosen(int deviceType, std::string* problem = nullptr);
     /// A plug notification: posts 2 or 3 for a known interface.
     void OnDeviceChange(const std::string& path, bool arrived);
     /// The window's page shown (its tab item id), and the feature bit of that page (0 for the
@@ -146,13 +148,15 @@ public:
     /// keyboard. Returns the command posted (0 over Bluetooth).
     int ResetKeyAssignments();
     /// Recreates the model's database with default content and posts command 14. False when
-    /// no keyboard is connected (only the program's preferences were reset then).
-    bool RestoreDefaults(int defaultLanguage);
+    /// no keyboard is connected (only the program's preferences were reset then), or when the
+    /// preferences could not be stored: then nothing was reset and `problem` says why.
+    bool RestoreDefaults(int defaultLanguage, std::string* problem = nullptr);
     void RunRestoreDefaults();
 
     // ---- Firmware ----
 
-    enum class FirmwareUpdateResult { kNotNewer, kNoTool, kStartFailed, kStarted };
+    /// kToolOutside: the layout names a program outside the firmware folder; it is not run.
+    enum class FirmwareUpdateResult { kNotNewer, kNoTool, kToolOutside, kStartFailed, kStarted };
     /// Starts the firmware tool when the layout's firmware is newer than the keyboard's.
     FirmwareUpdateResult FirmwareUpdate();
 

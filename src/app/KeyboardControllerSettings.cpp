@@ -4,7 +4,9 @@
 #include "app/CommandFailures.h"
 #include "app/Environment.h"
 #include "app/KeyboardController.h"
+#include "app/SettingsFailures.h"
 #include "device/DeviceManager.h"
+#include "platform/ContainedPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
@@ -103,10 +105,23 @@ int KeyboardController::ResetKeyAssignments() {
     }
 }
 
-bool KeyboardController::RestoreDefaults(int defaultLanguage) {
-    // The program's own preferences come back whether or not a keyboard is there.
-    m_settingsStore->WriteInt("exit_mode", 0);
-    m_settingsStore->WriteInt("LCID", defaultLanguage);
+bool KeyboardController::RestoreDefaults(int defaultLanguage, std::string* problem) {
+    // The program's own preferences come back whether or not a keyboard is there. When they
+    // cannot be stored, nothing is reset: half a reset that reports itself done is worse than
+    // none that says why.
+    SettingsWriteResult stored = m_settingsStore->StoreValue("exit_mode", "0");
+    if (stored.Ok()) {
+        stored = m_settingsStore->StoreValue("LCID", std::to_string(defaultLanguage));
+    }
+    if (!stored.Ok()) {
+        const std::string message =
+            SettingsFailureMessage(kTextDefaultsNotRestored, {SettingsWriteMessage(stored)});
+        Log(kLogWarning, "%s", message.c_str());
+        if (problem != nullptr) {
+            *problem = message;
+        }
+        return false;
+    }
     SetCurrentLanguageId(defaultLanguage);
     SetAutostart(false);
     if (!m_connected.load()) {
@@ -182,8 +197,20 @@ KeyboardController::FirmwareUpdateResult KeyboardController::FirmwareUpdate() {
     if (!IsNewerFirmware(release, layout.firmwareVersion)) {
         return FirmwareUpdateResult::kNotNewer;
     }
-    const std::string tool = m_resourceFolder + "firmware/" + layout.firmwareFile;
-    if (layout.firmwareFile.empty() || access(tool.c_str(), X_OK) != 0) {
+    // The file name comes from a layout file: it may name only a program of the firmware
+    // folder, wherever links inside it lead.
+    std::string tool;
+    switch (ResolveContainedFile(m_resourceFolder + "firmware", layout.firmwareFile, tool)) {
+        case ContainedFile::kOutside:
+            Log(kLogError, "the layout's firmware tool \"%s\" lies outside the firmware folder",
+                layout.firmwareFile.c_str());
+            return FirmwareUpdateResult::kToolOutside;
+        case ContainedFile::kMissing:
+            return FirmwareUpdateResult::kNoTool;
+        case ContainedFile::kInside:
+            break;
+    }
+    if (access(tool.c_str(), X_OK) != 0) {
         return FirmwareUpdateResult::kNoTool;
     }
     m_devices.CloseAll();

@@ -294,7 +294,12 @@ int RunCommand(const Invocation& invocation, KeyboardController& controller, std
         const int defaultLanguage = controller.Descriptions().hasDefaultLanguage
                                         ? controller.Descriptions().defaultLanguage
                                         : kEnglishLanguageId;
-        controller.RestoreDefaults(defaultLanguage);
+        std::string problem;
+        if (!controller.RestoreDefaults(defaultLanguage, &problem)) {
+            err << "zephylctl: "
+                << (problem.empty() ? std::string("no keyboard connected") : problem) << "\n";
+            return kExitFailed;
+        }
         return DrainQueue(controller, err);
     }
     err << "zephylctl: unknown command: " << command << " (see zephylctl --help)\n";

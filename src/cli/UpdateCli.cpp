@@ -136,6 +136,9 @@ int RunFirmware(const Invocation& invocation, KeyboardController& controller, st
         case Run::kNoTool:
             err << "zephylctl: " << PackageOutcomeText(PackageOutcome::kNoFirmwareTool) << "\n";
             return kExitFailed;
+        case Run::kToolOutside:
+            err << "zephylctl: " << PackageOutcomeText(PackageOutcome::kToolOutsideFolder) << "\n";
+            return kExitFailed;
         case Run::kStartFailed:
             err << "zephylctl: the firmware tool could not be started\n";
             return kExitFailed;

@@ -101,7 +101,12 @@ int Run(int argc, char** argv) {
                       << " (zephylctl devices lists them)\n";
             return cli::kExitFailed;
         }
-        controller->OnModelChosen(*invocation->model);
+        std::string problem;
+        if (!controller->OnModelChosen(*invocation->model, &problem)) {
+            // Nothing is run: a command that exits with a failure has done none of its work.
+            std::cerr << "zephylctl: " << problem << "\n";
+            return cli::kExitFailed;
+        }
     } else {
         controller->PostCommand(kCommandStart);
     }

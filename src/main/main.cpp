@@ -76,19 +76,32 @@ int main(int argc, char** argv) {
     // The window stays in the tray when it is hidden; only an exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     zephyl::window::KeyboardDlg window(controller);
+    // Listened to before the window is made: making it may open a message (a damaged profile
+    // database) whose own event loop serves the socket, and an exit asked for then must end
+    // the program as it does later.
+    bool created = false;
+    bool exitRequested = false;
+    QObject::connect(startup.instance.get(), &zephyl::SingleInstance::MessageReceived, &window,
+                     [&window, &created, &exitRequested](const QString& message) {
+                         if (message == zephyl::SingleInstance::kShowMessage) {
+                             if (created) {
+                                 window.ComeForward();
+                             }
+                         } else if (message == zephyl::SingleInstance::kExitMessage) {
+                             // The exit request ends the program at once.
+                             exitRequested = true;
+                             window.Services().Quit();
+                         }
+                     });
     if (!window.CreateMainWindow()) {
         std::fprintf(stderr, "zephyl-keyboard-driver: cannot create the main window\n");
         return 1;
     }
-    QObject::connect(startup.instance.get(), &zephyl::SingleInstance::MessageReceived, &window,
-                     [&window](const QString& message) {
-                         if (message == zephyl::SingleInstance::kShowMessage) {
-                             window.ComeForward();
-                         } else if (message == zephyl::SingleInstance::kExitMessage) {
-                             // The exit request ends the program at once.
-                             window.Services().Quit();
-                         }
-                     });
+    created = true;
+    // Quit leaves the open event loops; the main one has not started yet and would not know.
+    if (exitRequested) {
+        return 0;
+    }
     window.ShowWindow(zephyl::glint::kShowNormal);
     return application.exec();
 }

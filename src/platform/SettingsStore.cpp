@@ -2,6 +2,7 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 
 #include <cerrno>
@@ -114,6 +115,13 @@ SettingsStore::OpenResult SettingsStore::OpenOrCreate() const {
                    ? OpenResult::kOpened
                    : OpenResult::kFailed;
     }
+    std::error_code error;
+    if (std::filesystem::is_symlink(m_path, error)) {
+        // Its target is missing (a drive not mounted, a file moved away): creating one there,
+        // or a file in the link's place, would hide the user's real settings.
+        Log(kLogWarning, "the settings file %s is a link to nothing", m_path.c_str());
+        return OpenResult::kFailed;
+    }
     if (!CreateDirectoryPath(m_folder)) {
         return OpenResult::kFailed;
     }
@@ -144,20 +152,51 @@ int SettingsStore::ReadInt(const std::string& name) const {
 }
 
 bool SettingsStore::WriteValue(const std::string& name, const std::string& value) const {
+    return StoreValue(name, value).Ok();
+}
+
+SettingsWriteResult SettingsStore::StoreValue(const std::string& name,
+                                              const std::string& value) const {
     std::lock_guard lock(g_storeMutex);
+    SettingsWriteResult result;
+    result.path = m_path;
+    const auto fail = [&result](SettingsWriteError error) {
+        result.error = error;
+        return result;
+    };
+    // The file the user keeps is rewritten as it is: through a link to its target, with its own
+    // permissions, and not at all when it is read-only.
+    std::error_code error;
+    std::string target = m_path;
+    if (std::filesystem::is_symlink(m_path, error)) {
+        if (!std::filesystem::exists(m_path, error)) {
+            // Writing a file in the link's place would leave the user's real file detached.
+            result.linkTarget = std::filesystem::read_symlink(m_path, error).string();
+            return fail(SettingsWriteError::kDanglingLink);
+        }
+        target = std::filesystem::canonical(m_path, error).string();
+        if (error) {
+            return fail(SettingsWriteError::kCannotWrite);
+        }
+    }
+    struct stat existing {};
+    const bool exists = stat(target.c_str(), &existing) == 0;
     std::vector<std::string> lines;
-    if (access(m_path.c_str(), F_OK) == 0) {
-        if (!ReadLines(m_path, lines)) {
-            return false;  // a store that cannot be read is never overwritten
+    if (exists) {
+        if (!S_ISREG(existing.st_mode)) {
+            return fail(SettingsWriteError::kNotAFile);
+        }
+        if (access(target.c_str(), R_OK) != 0 || !ReadLines(target, lines)) {
+            return fail(SettingsWriteError::kUnreadable);  // never overwritten
         }
     } else if (!CreateDirectoryPath(m_folder)) {
-        return false;
+        return fail(SettingsWriteError::kCannotWrite);
     }
     int sectionEnd = -1;
     const int line = FindValueLine(lines, name, sectionEnd);
     const std::string entry = name + "=" + value;
     if (line >= 0 && Trim(lines[line]) == entry) {
-        return true;  // already stored: the file is left as it is
+        return result;  // already stored: the file is left as it is
     }
     if (line >= 0) {
         lines[line] = entry;
@@ -167,21 +206,16 @@ bool SettingsStore::WriteValue(const std::string& name, const std::string& value
         lines.push_back(std::string("[") + kSection + "]");
         lines.push_back(entry);
     }
-    // The file the user keeps is rewritten as it is: through a link to its target, with its own
-    // permissions, and not at all when it is read-only.
-    std::error_code error;
-    std::string target = m_path;
-    if (std::filesystem::is_symlink(m_path, error)) {
-        target = std::filesystem::weakly_canonical(m_path, error).string();
-        if (error) {
-            return false;
-        }
-    }
-    struct stat existing {};
-    const bool exists = stat(target.c_str(), &existing) == 0;
-    // Read-only by its mode (which even root's access check would pass over) or to this user.
+    // Read-only by its mode (which even root's access check would pass over) or to this user;
+    // the same for the folder the replacement is written in.
     if (exists && ((existing.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0)) {
-        return false;
+        return fail(SettingsWriteError::kReadOnly);
+    }
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    struct stat folderStatus {};
+    if (stat(folder.c_str(), &folderStatus) == 0 &&
+        ((folderStatus.st_mode & 0222) == 0 || access(folder.c_str(), W_OK) != 0)) {
+        return fail(SettingsWriteError::kReadOnly);
     }
     const std::string temporary = target + ".tmp";
     {
@@ -192,7 +226,7 @@ bool SettingsStore::WriteValue(const std::string& name, const std::string& value
         out.flush();
         if (!out) {
             std::remove(temporary.c_str());
-            return false;
+            return fail(SettingsWriteError::kCannotWrite);
         }
     }
     if (exists) {
@@ -200,9 +234,9 @@ bool SettingsStore::WriteValue(const std::string& name, const std::string& value
     }
     if (std::rename(temporary.c_str(), target.c_str()) != 0) {
         std::remove(temporary.c_str());
-        return false;
+        return fail(SettingsWriteError::kCannotWrite);
     }
-    return true;
+    return result;
 }
 
 bool SettingsStore::WriteInt(const std::string& name, int value) const {

@@ -16,6 +16,23 @@ namespace zephyl {
 /// command slow) and never rewritten.
 inline constexpr std::size_t kSettingsFileLimit = 1024 * 1024;
 
+/// Why a value could not be stored.
+enum class SettingsWriteError {
+    kNone,
+    kUnreadable,    ///< the file exists but cannot be read: never overwritten
+    kReadOnly,      ///< the file, or the folder it would be written in, is read-only
+    kNotAFile,      ///< a folder or anything else that is no plain file
+    kDanglingLink,  ///< a link whose target does not exist
+    kCannotWrite,   ///< creating, writing or renaming failed (disk full, no folder)
+};
+
+struct SettingsWriteResult {
+    SettingsWriteError error = SettingsWriteError::kNone;
+    std::string path;        ///< the settings file (the link, when it is one)
+    std::string linkTarget;  ///< for kDanglingLink: where the link leads
+    bool Ok() const { return error == SettingsWriteError::kNone; }
+};
+
 class SettingsStore {
 public:
     enum class OpenResult { kOpened, kCreated, kFailed };
@@ -40,6 +57,9 @@ public:
     /// written (an existing store that cannot be read is left as it is).
     bool WriteValue(const std::string& name, const std::string& value) const;
     bool WriteInt(const std::string& name, int value) const;
+    /// WriteValue that says why the value was not stored. A link is written through to its
+    /// target; a link to nothing is refused rather than replaced by a file of its own.
+    SettingsWriteResult StoreValue(const std::string& name, const std::string& value) const;
 
     /// The value as a decimal number: 0 when missing or not a number.
     int ReadInt(const std::string& name) const;

@@ -6,11 +6,13 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <optional>
 #include <vector>
 
 namespace zephyl {
@@ -20,12 +22,39 @@ namespace {
 constexpr size_t kMaxUnsentBytes = 1024 * 1024;
 /// How often the controller list is compared with what clients were told.
 constexpr int kListCheckMs = 250;
+/// Connections taken from the listening queue before the clients are served again.
+constexpr size_t kAcceptsPerRound = 128;
+
+using Clock = std::chrono::steady_clock;
 
 struct Client {
     int fd = -1;
     std::unique_ptr<SdkSession> session;
     std::vector<std::uint8_t> unsent;
+    Clock::time_point connected;
+    Clock::time_point lastHeard;  ///< the last bytes received
 };
+
+/// Which client gives its place to a newcomer when every place is taken: the oldest one that
+/// has not spoken yet, else the one silent longest past `idleTimeout`; none (the newcomer is
+/// turned away) when all are busy.
+std::optional<size_t> ClientToMakeRoom(const std::vector<Client>& clients, Clock::time_point now,
+                                       std::chrono::milliseconds idleTimeout) {
+    std::optional<size_t> silent;
+    std::optional<size_t> idle;
+    for (size_t i = 0; i < clients.size(); ++i) {
+        const Client& client = clients[i];
+        if (!client.session->Greeted()) {
+            if (!silent || client.connected < clients[*silent].connected) {
+                silent = i;
+            }
+        } else if (now - client.lastHeard >= idleTimeout &&
+                   (!idle || client.lastHeard < clients[*idle].lastHeard)) {
+            idle = i;
+        }
+    }
+    return silent ? silent : idle;
+}
 
 bool SetNonBlocking(int fd) {
     const int flags = fcntl(fd, F_GETFL, 0);
@@ -73,7 +102,7 @@ bool SdkServer::Start(const SdkServerOptions& options, std::string& error) {
     const int yes = 1;
     setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     if (bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 8) != 0 || !SetNonBlocking(listener)) {
+        listen(listener, SOMAXCONN) != 0 || !SetNonBlocking(listener)) {
         error = "cannot listen on " + options.address + ":" + std::to_string(options.port) + ": " +
                 std::strerror(errno);
         close(listener);
@@ -92,7 +121,7 @@ bool SdkServer::Start(const SdkServerOptions& options, std::string& error) {
     m_port = ntohs(bound.sin_port);
     m_dropped = 0;
     m_running = true;
-    m_thread = std::thread(&SdkServer::Serve, this, listener, wake[0], options.maxClients);
+    m_thread = std::thread(&SdkServer::Serve, this, listener, wake[0], options);
     return true;
 }
 
@@ -110,7 +139,7 @@ void SdkServer::Stop() {
     m_clients = 0;
 }
 
-void SdkServer::Serve(int listener, int wake, size_t maxClients) {
+void SdkServer::Serve(int listener, int wake, SdkServerOptions options) {
     std::vector<Client> clients;
     std::vector<pollfd> fds;
     std::uint32_t knownCount = m_backend->ControllerCount();
@@ -129,7 +158,9 @@ void SdkServer::Serve(int listener, int wake, size_t maxClients) {
         for (const Client& client : clients) {
             fds.push_back({client.fd, short(POLLIN | (client.unsent.empty() ? 0 : POLLOUT)), 0});
         }
-        const int ready = poll(fds.data(), fds.size(), kListCheckMs);
+        const int waitMs = static_cast<int>(std::min<std::chrono::milliseconds::rep>(
+            kListCheckMs, options.greetingTimeout.count()));
+        const int ready = poll(fds.data(), fds.size(), std::max(waitMs, 1));
         if (ready < 0 && errno != EINTR) {
             break;
         }
@@ -149,28 +180,50 @@ void SdkServer::Serve(int listener, int wake, size_t maxClients) {
                     drop(i, client.session->MidPacket());
                     continue;
                 }
-                if (received > 0 &&
-                    !client.session->Receive({buffer, size_t(received)}, client.unsent)) {
-                    drop(i, true);
-                    continue;
+                if (received > 0) {
+                    client.lastHeard = Clock::now();
+                    if (!client.session->Receive({buffer, size_t(received)}, client.unsent)) {
+                        drop(i, true);
+                        continue;
+                    }
                 }
             }
             if (!Flush(client) || client.unsent.size() > kMaxUnsentBytes) {
                 drop(i, true);
             }
         }
+        const Clock::time_point now = Clock::now();
+        for (size_t i = clients.size(); i-- > 0;) {
+            if (!clients[i].session->Greeted() &&
+                now - clients[i].connected >= options.greetingTimeout) {
+                drop(i, true);
+            }
+        }
         if (fds[1].revents & POLLIN) {
-            const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-            if (fd >= 0) {
-                if (clients.size() >= maxClients) {
-                    close(fd);
-                } else {
-                    Client client;
-                    client.fd = fd;
-                    client.session = std::make_unique<SdkSession>(*m_backend);
-                    clients.push_back(std::move(client));
-                    m_clients = clients.size();
+            // What waits is taken in large rounds, so a crowd of silent connections cannot keep
+            // a real client in the queue behind them; bounded, so a flood of them cannot keep
+            // the clients already here from being served.
+            int fd = -1;
+            for (size_t round = 0;
+                 round < kAcceptsPerRound &&
+                 (fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;
+                 ++round) {
+                if (clients.size() >= options.maxClients) {
+                    const std::optional<size_t> room =
+                        ClientToMakeRoom(clients, now, options.idleTimeout);
+                    if (!room) {
+                        close(fd);
+                        continue;
+                    }
+                    drop(*room, !clients[*room].session->Greeted());
                 }
+                Client client;
+                client.fd = fd;
+                client.session = std::make_unique<SdkSession>(*m_backend);
+                client.connected = now;
+                client.lastHeard = now;
+                clients.push_back(std::move(client));
+                m_clients = clients.size();
             }
         }
         // A keyboard plugged in or out: clients that understand the notice are told to read

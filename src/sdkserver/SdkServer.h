@@ -4,6 +4,7 @@
 #include "sdkserver/SdkProtocol.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -20,11 +21,20 @@ struct SdkServerOptions {
     /// 0 lets the system choose (tests); Port() tells which.
     std::uint16_t port = kSdkDefaultPort;
     size_t maxClients = 16;
+    /// A connection that has not sent one whole packet by then is closed: it holds a place
+    /// without speaking the protocol (a port scan, a stuck or hostile program).
+    std::chrono::milliseconds greetingTimeout{5000};
+    /// With every place taken, a newcomer gets the place of the client that has been silent
+    /// longest once that silence passes this. Clients that wait quietly (for a device list
+    /// notice, for their user) are not cut off while nobody else needs the place.
+    std::chrono::milliseconds idleTimeout{std::chrono::minutes(2)};
 };
 
 /// The SDK server: listens on one TCP address and serves each client on its own thread-less
 /// session, all on one thread of its own. A client that breaks the protocol, stops reading
-/// its answers or leaves mid-packet is closed; the others go on.
+/// its answers or leaves mid-packet is closed; the others go on. Connections that never speak
+/// the protocol are closed after a short greeting time, and give up their place sooner still
+/// when the server is full and someone else connects.
 class SdkServer {
 public:
     explicit SdkServer(std::shared_ptr<SdkBackend> backend);
@@ -43,7 +53,7 @@ public:
     size_t DroppedCount() const { return m_dropped.load(); }
 
 private:
-    void Serve(int listener, int wake, size_t maxClients);
+    void Serve(int listener, int wake, SdkServerOptions options);
 
     std::shared_ptr<SdkBackend> m_backend;
     std::mutex m_startMutex;

@@ -26,6 +26,7 @@ bool SdkSession::Receive(std::span<const std::uint8_t> bytes, std::vector<std::u
             ok = false;
             break;
         }
+        ++m_packets;
         at += kSdkHeaderLength + header->bodyLength;
     }
     m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(at));

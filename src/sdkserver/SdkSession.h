@@ -44,6 +44,9 @@ public:
 
     /// Whether part of a packet waits for the rest.
     bool MidPacket() const { return !m_pending.empty(); }
+    /// Whether the client has sent one whole packet yet: until then it has not shown that it
+    /// speaks the protocol at all.
+    bool Greeted() const { return m_packets > 0; }
     /// The protocol version agreed with the client (0 until it asks).
     std::uint32_t Version() const { return m_version; }
     const std::string& ClientName() const { return m_clientName; }
@@ -54,6 +57,7 @@ private:
 
     SdkBackend& m_backend;
     std::vector<std::uint8_t> m_pending;
+    std::uint64_t m_packets = 0;
     std::uint32_t m_version = 0;
     std::string m_clientName;
 };

@@ -3,6 +3,7 @@
 
 #include "store/ProfileDatabaseAccess.h"
 #include "store/ProfileSchema.h"
+#include "store/SQLiteDB.h"
 
 #include <sqlite3.h>
 
@@ -10,8 +11,11 @@
 
 #include <cctype>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace zephyl {
 namespace {
@@ -88,6 +92,11 @@ bool ProfileDatabase::ExistingFileIsOurs() {
         return false;
     };
     std::error_code error;
+    if (std::filesystem::is_symlink(m_path, error) && !std::filesystem::exists(m_path, error)) {
+        // Creating a file in its place would leave the user's real file detached from it.
+        return fail("is a link to " + std::filesystem::read_symlink(m_path, error).string() +
+                    ", which does not exist");
+    }
     if (!std::filesystem::is_regular_file(m_path, error)) {
         // A folder, a pipe (which would block the reader), a device: never a database.
         return fail("is not a file");
@@ -109,11 +118,23 @@ bool ProfileDatabase::ExistingFileIsOurs() {
         SQLITE_OK) {
         return fail("cannot be read");
     }
+    // Another process writing holds its lock a moment: the look waits for it as writes do. A
+    // lock held past that says nothing about what the file is.
+    sqlite3_busy_timeout(handle, kSQLiteBusyTimeoutMs);
+    const auto unreadable = [&handle, &fail]() {
+        const int code = sqlite3_errcode(handle) & 0xff;
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
+            NoteBusy(code);
+            return fail("is in use by another program (" + std::string(sqlite3_errmsg(handle)) +
+                        ")");
+        }
+        return fail("is not a profile database (" + std::string(sqlite3_errmsg(handle)) + ")");
+    };
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(handle, "SELECT name FROM sqlite_master WHERE type = 'table'", -1,
                            &statement, nullptr) != SQLITE_OK) {
         sqlite3_finalize(statement);
-        return fail("is not a profile database (" + std::string(sqlite3_errmsg(handle)) + ")");
+        return unreadable();
     }
     std::set<std::string> tables;
     int code = SQLITE_ROW;
@@ -123,7 +144,7 @@ bool ProfileDatabase::ExistingFileIsOurs() {
     }
     sqlite3_finalize(statement);
     if (code != SQLITE_DONE) {
-        return fail("is not a profile database (" + std::string(sqlite3_errmsg(handle)) + ")");
+        return unreadable();
     }
     tables.erase("sqlite_sequence");
     // An empty file is what an interrupted creation leaves: it gets its tables.
@@ -243,7 +264,25 @@ void ProfileDatabase::DeleteModelDatabase(const std::string& dataFolder,
             return;  // deleting under a live connection would lose every later change
         }
     }
-    RemoveDatabaseFiles(path);
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) {
+        RemoveDatabaseFiles(path);
+        return;
+    }
+    // The user keeps the file elsewhere and links to it: the file there is reset, and the link
+    // stays. SQLite keeps the journal files beside the link's target.
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    if (error) {
+        return;  // a link to nothing: there is nothing to delete, and the open says why
+    }
+    struct stat status {};
+    const mode_t mode = stat(target.c_str(), &status) == 0 ? status.st_mode & 0777 : 0600;
+    RemoveDatabaseFiles(target.string());
+    // An empty file is what an interrupted creation leaves: the next open gives it its tables.
+    const int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0) {
+        close(fd);
+    }
 }
 
 bool ProfileDatabase::IsOpened() const {

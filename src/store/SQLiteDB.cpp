@@ -12,10 +12,6 @@
 namespace zephyl {
 namespace {
 
-// A person waits on every write (a click in the window, a command typed): a few seconds let
-// another process finish its write; after that the write fails and says the database is busy.
-constexpr int kBusyTimeoutMs = 3000;
-
 std::atomic<std::uint64_t> g_busyFailures{0};
 
 // The first column of the first row; false when the statement yields no row.
@@ -91,7 +87,7 @@ bool SQLiteDB::Open(const char* fileName, int flags) {
 // file that is not a database, is cut short or is write-protected would otherwise only show up
 // as failures of every later operation.
 bool SQLiteDB::ApplySettings() {
-    sqlite3_busy_timeout(m_handle, kBusyTimeoutMs);
+    sqlite3_busy_timeout(m_handle, kSQLiteBusyTimeoutMs);
     if (sqlite3_db_readonly(m_handle, "main") != 0) {
         return false;
     }

@@ -19,6 +19,11 @@ enum class JournalSettings {
     kRollbackSyncOff,
 };
 
+/// How long a connection waits for another process's write. A person waits on every write (a
+/// click in the window, a command typed): a few seconds let another process finish its write;
+/// after that the write fails and says the database is busy.
+inline constexpr int kSQLiteBusyTimeoutMs = 3000;
+
 /// How many database calls of this process gave up because another connection held the
 /// database past the busy timeout. A front end compares it before and after an operation: a
 /// write that gave up changed nothing, whatever the operation's own result says.

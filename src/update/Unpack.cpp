@@ -5,8 +5,10 @@
 
 #include <minizip/unzip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -24,6 +26,7 @@ struct Entry {
     bool directory = false;
     bool link = false;
     bool executable = false;
+    unsigned long long size = 0;  ///< as the archive states it, before it is counted for real
 };
 
 std::vector<std::string> Steps(const std::string& path) {
@@ -43,6 +46,42 @@ std::vector<std::string> Steps(const std::string& path) {
         steps.push_back(step);
     }
     return steps;
+}
+
+/// The steps of an entry name without `.` steps, which name no level of their own.
+std::vector<std::string> NormalizedSteps(const std::string& path) {
+    std::vector<std::string> steps = Steps(path);
+    std::erase(steps, std::string("."));
+    return steps;
+}
+
+std::string Join(const std::vector<std::string>& steps) {
+    std::string joined;
+    for (const std::string& step : steps) {
+        if (!joined.empty()) {
+            joined.push_back('/');
+        }
+        joined += step;
+    }
+    return joined;
+}
+
+/// Whether a folder on the way to the entry is one of the archive's links: writing through it
+/// would land wherever the link leads.
+bool EntryPassesThroughLink(const Entry& entry, const std::set<std::string>& linkNames) {
+    const std::vector<std::string> steps = NormalizedSteps(entry.name);
+    if (steps.empty()) {
+        return false;  // the folder itself ("./")
+    }
+    std::vector<std::string> prefix;
+    const std::size_t folders = entry.directory ? steps.size() : steps.size() - 1;
+    for (std::size_t i = 0; i < folders; ++i) {
+        prefix.push_back(steps[i]);
+        if (linkNames.contains(Join(prefix))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ReadCurrent(unzFile archive, Entry& entry, std::string& linkTarget, bool& readable) {
@@ -67,6 +106,7 @@ bool ReadCurrent(unzFile archive, Entry& entry, std::string& linkTarget, bool& r
     entry.directory = !entry.name.empty() && entry.name.back() == '/';
     entry.link = type == S_IFLNK;
     entry.executable = (mode & 0111) != 0;
+    entry.size = info.uncompressed_size;
     if (type != 0 && type != S_IFREG && type != S_IFDIR && type != S_IFLNK) {
         return false;  // devices, pipes and sockets have no place in a package
     }
@@ -103,10 +143,16 @@ bool MakeFolders(const std::string& folder, const std::vector<std::string>& step
     return true;
 }
 
-bool ExtractFile(unzFile archive, const std::string& path, bool executable) {
+enum class Extracted { kDone, kFailed, kTooLarge };
+
+/// Writes the current entry to `path`, counting what it really unpacks to against `budget`
+/// (the sizes an archive states are not to be trusted).
+Extracted ExtractFile(unzFile archive, const std::string& path, bool executable,
+                      unsigned long long& budget) {
     if (unzOpenCurrentFile(archive) != UNZ_OK) {
-        return false;
+        return Extracted::kFailed;
     }
+    bool tooLarge = false;
     unlink(path.c_str());
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                         executable ? 0755 : 0644);
@@ -118,7 +164,11 @@ bool ExtractFile(unzFile archive, const std::string& path, bool executable) {
             ok = false;
         } else if (read == 0) {
             break;
+        } else if (static_cast<unsigned long long>(read) > budget) {
+            tooLarge = true;
+            ok = false;
         } else {
+            budget -= static_cast<unsigned long long>(read);
             const char* data = buffer;
             std::size_t left = static_cast<std::size_t>(read);
             while (ok && left > 0) {
@@ -141,7 +191,10 @@ bool ExtractFile(unzFile archive, const std::string& path, bool executable) {
     if (unzCloseCurrentFile(archive) != UNZ_OK) {
         ok = false;
     }
-    return ok;
+    if (tooLarge) {
+        return Extracted::kTooLarge;
+    }
+    return ok ? Extracted::kDone : Extracted::kFailed;
 }
 
 }  // namespace
@@ -168,12 +221,12 @@ bool IsContainedLink(const std::string& entryName, const std::string& target) {
         return false;
     }
     // Walk from the link's own folder; going above the top at any point leaves the folder.
-    std::vector<std::string> place = Steps(entryName);
+    std::vector<std::string> place = NormalizedSteps(entryName);
+    if (place.empty()) {
+        return false;  // a link in the folder's own place
+    }
     place.pop_back();
-    for (const std::string& step : Steps(target)) {
-        if (step == ".") {
-            continue;
-        }
+    for (const std::string& step : NormalizedSteps(target)) {
         if (step == "..") {
             if (place.empty()) {
                 return false;
@@ -183,10 +236,40 @@ bool IsContainedLink(const std::string& entryName, const std::string& target) {
             place.push_back(step);
         }
     }
-    return true;
+    // A link to the top itself is a way out too: `link/..` is the folder's parent.
+    return !place.empty();
 }
 
-UnpackResult UnpackAll(const std::string& archivePath, const std::string& folder) {
+bool LinkPassesThroughLink(const std::string& entryName, const std::string& target,
+                           const std::set<std::string>& linkNames) {
+    std::vector<std::string> place = NormalizedSteps(entryName);
+    if (place.empty()) {
+        return true;
+    }
+    place.pop_back();
+    for (const std::string& step : NormalizedSteps(target)) {
+        // The place reached so far is used as a folder by the next step.
+        if (!place.empty() && linkNames.contains(Join(place))) {
+            return true;
+        }
+        if (step == "..") {
+            if (place.empty()) {
+                return true;  // not contained anyway; IsContainedLink says so
+            }
+            place.pop_back();
+        } else {
+            place.push_back(step);
+        }
+    }
+    return false;
+}
+
+std::string NormalizedEntryName(const std::string& entryName) {
+    return Join(NormalizedSteps(entryName));
+}
+
+UnpackResult UnpackAll(const std::string& archivePath, const std::string& folder,
+                       unsigned long long sizeLimit) {
     unzFile archive = unzOpen64(archivePath.c_str());
     if (archive == nullptr) {
         return UnpackResult::kCannotOpen;
@@ -194,6 +277,8 @@ UnpackResult UnpackAll(const std::string& archivePath, const std::string& folder
     // Check every entry first: a refused archive writes nothing at all.
     std::vector<Entry> entries;
     std::vector<std::string> links;
+    std::set<std::string> linkNames;
+    unsigned long long stated = 0;
     bool refused = false;
     for (int status = unzGoToFirstFile(archive); status == UNZ_OK && !refused;
          status = unzGoToNextFile(archive)) {
@@ -206,15 +291,36 @@ UnpackResult UnpackAll(const std::string& archivePath, const std::string& folder
                 entry.name.c_str());
             refused = true;
         }
+        if (entry.link) {
+            linkNames.insert(NormalizedEntryName(entry.name));
+        }
+        // Each counted at most past the limit, so no sum of stated sizes wraps around.
+        stated += entry.link ? 0 : std::min(entry.size, sizeLimit + 1);
         entries.push_back(entry);
         links.push_back(target);
+    }
+    // Links lead where the walk over their text says only when no step of it is another link.
+    for (std::size_t i = 0; i < entries.size() && !refused; ++i) {
+        if (EntryPassesThroughLink(entries[i], linkNames) ||
+            (entries[i].link && LinkPassesThroughLink(entries[i].name, links[i], linkNames))) {
+            Log(kLogWarning, "package %s: entry \"%s\" goes through a link", archivePath.c_str(),
+                entries[i].name.c_str());
+            refused = true;
+        }
     }
     if (refused) {
         unzClose(archive);
         return UnpackResult::kRefused;
     }
+    if (stated > sizeLimit) {
+        Log(kLogWarning, "package %s: unpacks to %llu bytes", archivePath.c_str(), stated);
+        unzClose(archive);
+        return UnpackResult::kTooLarge;
+    }
 
     bool ok = true;
+    bool tooLarge = false;
+    unsigned long long budget = sizeLimit;
     std::size_t index = 0;
     for (int status = unzGoToFirstFile(archive); status == UNZ_OK && ok && index < entries.size();
          status = unzGoToNextFile(archive), ++index) {
@@ -229,7 +335,9 @@ UnpackResult UnpackAll(const std::string& archivePath, const std::string& folder
             unlink(path.c_str());
             ok = symlink(links[index].c_str(), path.c_str()) == 0;
         } else {
-            ok = ExtractFile(archive, path, entry.executable);
+            const Extracted extracted = ExtractFile(archive, path, entry.executable, budget);
+            tooLarge = extracted == Extracted::kTooLarge;
+            ok = extracted == Extracted::kDone;
         }
         if (!ok) {
             Log(kLogWarning, "package %s: entry \"%s\" cannot be written", archivePath.c_str(),
@@ -237,6 +345,9 @@ UnpackResult UnpackAll(const std::string& archivePath, const std::string& folder
         }
     }
     unzClose(archive);
+    if (tooLarge) {
+        return UnpackResult::kTooLarge;
+    }
     return ok ? UnpackResult::kDone : UnpackResult::kWriteFailed;
 }
 

@@ -226,6 +226,8 @@ UpdateService::FirmwareRun UpdateService::RunFirmwareTool() {
             return FirmwareRun::kUpToDate;
         case Result::kNoTool:
             return FirmwareRun::kNoTool;
+        case Result::kToolOutside:
+            return FirmwareRun::kToolOutside;
         case Result::kStartFailed:
             break;
     }

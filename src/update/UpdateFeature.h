@@ -66,7 +66,7 @@ public:
     /// the tool, wait for it and open the interfaces again.
     void InstallFirmwareTool();
 
-    enum class FirmwareRun { kRan, kUpToDate, kNoRelease, kNoTool, kStartFailed };
+    enum class FirmwareRun { kRan, kUpToDate, kNoRelease, kNoTool, kToolOutside, kStartFailed };
     /// The firmware hand-over with the tool of the resource folder, waited for: the keyboard's
     /// interfaces are closed while the tool runs and opened again after.
     FirmwareRun RunFirmwareTool();

@@ -45,6 +45,22 @@ const char* EnglishText(PackageOutcome outcome) {
             return "The firmware update tool is not installed; nothing was started.";
         case PackageOutcome::kNotSecure:
             return "The update address is not a secure (https) address; nothing was downloaded.";
+        case PackageOutcome::kNotAnArchive:
+            return "The downloaded update is not a ZIP archive; it was not run.";
+        case PackageOutcome::kUnpackFailed:
+            return "The update package could not be unpacked: it is damaged, or the disk is full; "
+                   "it was not run.";
+        case PackageOutcome::kUnpackTooLarge:
+            return "The update package unpacks to more than 256 MB; it was not run.";
+        case PackageOutcome::kProgramMissing:
+            return "The update package does not contain the program to run; nothing was started.";
+        case PackageOutcome::kProgramIsLink:
+            return "The program in the update package is a link, not a file; it was not run.";
+        case PackageOutcome::kProgramNotAFile:
+            return "The program in the update package is a folder, not a file; it was not run.";
+        case PackageOutcome::kToolOutsideFolder:
+            return "The keyboard's layout names a firmware tool outside the firmware folder; "
+                   "nothing was started.";
         case PackageOutcome::kReady:
             break;
     }
@@ -52,6 +68,33 @@ const char* EnglishText(PackageOutcome outcome) {
 }
 
 }  // namespace
+
+PackageOutcome UnpackOutcome(UnpackResult result) {
+    switch (result) {
+        case UnpackResult::kDone:
+            return PackageOutcome::kReady;
+        case UnpackResult::kCannotOpen:
+            return PackageOutcome::kNotAnArchive;
+        case UnpackResult::kRefused:
+            return PackageOutcome::kUnpackRefused;
+        case UnpackResult::kTooLarge:
+            return PackageOutcome::kUnpackTooLarge;
+        case UnpackResult::kWriteFailed:
+            break;
+    }
+    return PackageOutcome::kUnpackFailed;
+}
+
+PackageOutcome ProgramOutcome(const struct stat* status) {
+    if (status == nullptr) {
+        return PackageOutcome::kProgramMissing;
+    }
+    if (S_ISLNK(status->st_mode)) {
+        // Even one leading inside the package: what runs must be what was checked, in place.
+        return PackageOutcome::kProgramIsLink;
+    }
+    return S_ISREG(status->st_mode) ? PackageOutcome::kReady : PackageOutcome::kProgramNotAFile;
+}
 
 PreparedPackage PreparePackage(Downloader& downloader, const std::string& baseAddress,
                                const PackageNames& names, const std::string& tempFolder,
@@ -95,19 +138,22 @@ PreparedPackage PreparePackage(Downloader& downloader, const std::string& baseAd
         return fail(PackageOutcome::kDigestMismatch);
     }
     if (!CreateDirectoryPath(unpackFolder)) {
-        return fail(PackageOutcome::kDownloadFailed);
+        return fail(PackageOutcome::kUnpackFailed);
     }
-    const UnpackResult unpacked = UnpackAll(packagePath, unpackFolder);
-    if (unpacked != UnpackResult::kDone) {
-        return fail(unpacked == UnpackResult::kRefused ? PackageOutcome::kUnpackRefused
-                                                       : PackageOutcome::kDownloadFailed);
+    if (const PackageOutcome unpacked = UnpackOutcome(UnpackAll(packagePath, unpackFolder));
+        unpacked != PackageOutcome::kReady) {
+        return fail(unpacked);
     }
     unlink(packagePath.c_str());
     unlink(digestPath.c_str());
     const std::string program = unpackFolder + "/" + names.programName;
     struct stat status {};
-    if (lstat(program.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return fail(PackageOutcome::kDownloadFailed);
+    if (const PackageOutcome found =
+            ProgramOutcome(lstat(program.c_str(), &status) == 0 ? &status : nullptr);
+        found != PackageOutcome::kReady) {
+        Log(kLogWarning, "update package %s: %s", names.packageName,
+            PackageOutcomeText(found).c_str());
+        return fail(found);
     }
     // The package was checked whole: its program may run even if the archive lost the mode.
     chmod(program.c_str(), status.st_mode | S_IXUSR);

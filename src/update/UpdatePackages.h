@@ -2,9 +2,11 @@
 #pragma once
 
 #include "update/Download.h"
+#include "update/Unpack.h"
 
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
 
 namespace zephyl {
 
@@ -36,6 +38,13 @@ enum class PackageOutcome : int {
     kCancelled = 947,
     kNoFirmwareTool = 948,
     kNotSecure = 949,
+    kNotAnArchive = 1040,
+    kUnpackFailed = 1041,
+    kUnpackTooLarge = 1042,
+    kProgramMissing = 1043,
+    kProgramIsLink = 1044,
+    kProgramNotAFile = 1045,
+    kToolOutsideFolder = 1046,
 };
 
 struct PreparedPackage {
@@ -50,6 +59,13 @@ struct PreparedPackage {
 PreparedPackage PreparePackage(Downloader& downloader, const std::string& baseAddress,
                                const PackageNames& names, const std::string& tempFolder,
                                const Downloader::ProgressFunction& progress = {});
+
+/// What an unpack result means for the update.
+PackageOutcome UnpackOutcome(UnpackResult result);
+
+/// Whether what the package unpacked under the program's name can be run: `status` as lstat
+/// gives it, null when there is nothing of that name.
+PackageOutcome ProgramOutcome(const struct stat* status);
 
 /// Compares dotted version numbers ("0.10.2" > "0.9"); missing parts count as 0, and reading
 /// a part stops at its first non-digit. Negative, 0 or positive as strcmp.

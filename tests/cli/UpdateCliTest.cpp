@@ -89,6 +89,29 @@ TEST_F(UpdateCliTest, FirmwareRunWaitsForTheToolAndOpensTheKeyboardAgain) {
     EXPECT_FALSE(fs::exists(m_environment.Root() / "tool-ran"));
 }
 
+TEST_F(UpdateCliTest, AFirmwareToolOutsideTheFirmwareFolderIsNeverRun) {
+    const fs::path outside = m_environment.Root() / "tool";
+    test::WriteFile(
+        outside, "#!/bin/sh\necho ran > '" + (m_environment.Root() / "tool-ran").string() + "'\n");
+    fs::permissions(outside, fs::perms::owner_all);
+    fs::create_directories(m_resources / "firmware");
+    fs::create_symlink(outside, m_resources / "firmware" / "linked");
+    fs::create_symlink(m_resources / "firmware", m_resources / "firmware" / "self");
+    const fs::path layoutPath = m_resources / "layouts" / "k100.xml";
+    const std::string layout = test::ReadFile(layoutPath);
+    for (const std::string& name : {std::string("../../tool"), outside.string(),
+                                    std::string("linked"), std::string("self")}) {
+        SCOPED_TRACE(name);
+        test::WriteFile(layoutPath, std::regex_replace(layout, std::regex("file=\"[^\"]+\""),
+                                                       "file=\"" + name + "\""));
+        const Result result =
+            Run(R"({"keyboards":[{"model":101,"modes":[0],"release":"0x0105"}]})", "firmware run");
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_NE(result.err.find("outside the firmware folder"), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(m_environment.Root() / "tool-ran"));
+    }
+}
+
 TEST_F(UpdateCliTest, CheckFailsWithAReasonWhenNoManifestCanBeRead) {
     const Result result = Run("101:0", "update check");
     EXPECT_EQ(result.exitCode, 1);

@@ -263,6 +263,68 @@ TEST_F(ZephylctlTest, UnusableDatabasesAreReportedAndLeftUntouched) {
     }
 }
 
+TEST_F(ZephylctlTest, SettingsThatCannotBeStoredFailTheCommandWithTheReason) {
+    namespace fs = std::filesystem;
+    ASSERT_EQ(Run("--virtual-keyboard=101:0 devices").exitCode, 0);
+    fs::path settings;
+    for (const auto& entry : fs::recursive_directory_iterator(m_environment.ConfigHome())) {
+        if (entry.path().filename() == "settings.ini") {
+            settings = entry.path();
+        }
+    }
+    ASSERT_FALSE(settings.empty());
+    const fs::path nowhere = m_environment.Root() / "unmounted" / "settings.ini";
+    const struct {
+        const char* what;
+        std::function<void()> prepare;
+        const char* reason;
+    } cases[] = {
+        {"read-only", [&] { fs::permissions(settings, fs::perms::owner_read); }, "read-only"},
+        {"no permissions", [&] { fs::permissions(settings, fs::perms::none); }, ""},
+        {"read-only folder",
+         [&] {
+             fs::permissions(settings.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+         },
+         "read-only"},
+        {"a folder",
+         [&] {
+             fs::remove(settings);
+             fs::create_directory(settings);
+         },
+         "not a plain file"},
+        {"a link to nothing",
+         [&] {
+             fs::remove(settings);
+             fs::create_symlink(nowhere, settings);
+         },
+         "unmounted/settings.ini, which does not exist"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::permissions(settings.parent_path(), fs::perms::owner_all);
+        fs::remove_all(settings);
+        // exit_mode 1 differs from the default: restoring it has something to store.
+        test::WriteFile(settings, "[SOFTWARE]\nLCID=1033\nexit_mode=1\nDeviceType=101\n");
+        c.prepare();
+        for (const char* arguments : {"--virtual-keyboard=101:0 restore-defaults",
+                                      "--virtual-keyboard=101:0 --model 102 devices"}) {
+            SCOPED_TRACE(arguments);
+            const Result result = Run(arguments);
+            EXPECT_EQ(result.exitCode, 1);
+            EXPECT_NE(result.err.find(settings.string()), std::string::npos) << result.err;
+            EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+            EXPECT_NE(result.err.find(std::string(arguments).find("--model") == std::string::npos
+                                          ? "defaults were not restored"
+                                          : "model was not remembered"),
+                      std::string::npos)
+                << result.err;
+        }
+    }
+    fs::permissions(settings.parent_path(), fs::perms::owner_all);
+    EXPECT_TRUE(fs::is_symlink(settings));
+    EXPECT_FALSE(fs::exists(nowhere.parent_path()));
+}
+
 TEST_F(ZephylctlTest, MacroRepeatCountsOutsideWhatTheKeyboardPlaysAreRefused) {
     ASSERT_EQ(Run("--virtual-keyboard=101:0 macros new").exitCode, 0);
     for (const char* count : {"0", "-5", "abc", "99999999999", "256"}) {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <unistd.h>
 
 namespace zephyl {
 namespace {
@@ -77,6 +79,72 @@ TEST(SettingsStoreTest, RewritesKeepTheFilesModeLinkAndReadOnlyChoice) {
     fs::permissions(elsewhere, fs::perms::owner_read);
     EXPECT_FALSE(store.WriteInt("LCID", 1049)) << "a read-only file is the user's choice";
     EXPECT_EQ(store.ReadInt("LCID"), 2052);
+}
+
+TEST(SettingsStoreTest, WritesThatCannotHappenSayWhy) {
+    const struct {
+        const char* what;
+        std::function<void(const fs::path& file)> prepare;
+        SettingsWriteError error;
+    } cases[] = {
+        {"read-only file",
+         [](const fs::path& file) { fs::permissions(file, fs::perms::owner_read); },
+         SettingsWriteError::kReadOnly},
+        {"no permissions at all",
+         [](const fs::path& file) { fs::permissions(file, fs::perms::none); },
+         // root reads any file, and then stops at its mode
+         getuid() == 0 ? SettingsWriteError::kReadOnly : SettingsWriteError::kUnreadable},
+        {"read-only folder",
+         [](const fs::path& file) {
+             fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+         },
+         SettingsWriteError::kReadOnly},
+        {"a folder in its place",
+         [](const fs::path& file) {
+             fs::remove(file);
+             fs::create_directory(file);
+         },
+         SettingsWriteError::kNotAFile},
+        {"no room for the replacement",
+         [](const fs::path& file) { fs::create_directory(file.string() + ".tmp"); },
+         SettingsWriteError::kCannotWrite},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempEnvironment environment;
+        SettingsStore store("Z");
+        ASSERT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kCreated);
+        ASSERT_TRUE(store.WriteInt("LCID", 1049));
+        c.prepare(store.Path());
+        const SettingsWriteResult result = store.StoreValue("LCID", "1033");
+        EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(result.path, store.Path());
+        if (fs::is_regular_file(store.Path()) && access(store.Path().c_str(), R_OK) == 0) {
+            EXPECT_EQ(store.ReadInt("LCID"), 1049);
+        }
+        fs::permissions(fs::path(store.Path()).parent_path(), fs::perms::owner_all);
+    }
+}
+
+TEST(SettingsStoreTest, ALinkToNothingIsRefusedAndLeftALink) {
+    test::TempEnvironment environment;
+    SettingsStore store("Z");
+    fs::create_directories(fs::path(store.Path()).parent_path());
+    const fs::path target = environment.Root() / "unmounted" / "settings.ini";
+    fs::create_symlink(target, store.Path());
+    EXPECT_EQ(store.OpenOrCreate(), SettingsStore::OpenResult::kFailed);
+    const SettingsWriteResult result = store.StoreValue("LCID", "1033");
+    EXPECT_EQ(result.error, SettingsWriteError::kDanglingLink);
+    EXPECT_EQ(result.linkTarget, target.string());
+    EXPECT_TRUE(fs::is_symlink(store.Path()));
+    EXPECT_FALSE(fs::exists(target.parent_path()));
+
+    // Once the target is there again, values go into it through the link.
+    fs::create_directories(target.parent_path());
+    test::WriteFile(target, "[SOFTWARE]\n");
+    EXPECT_TRUE(store.StoreValue("LCID", "1033").Ok());
+    EXPECT_TRUE(fs::is_symlink(store.Path()));
+    EXPECT_EQ(test::ReadFile(target), "[SOFTWARE]\nLCID=1033\n");
 }
 
 TEST(SettingsStoreTest, ConfigFolderThatCannotBeCreatedFailsToOpen) {

@@ -240,5 +240,60 @@ TEST_F(SdkServerTest, StopClosesClientsAndTheListener) {
     EXPECT_NE(error.find("not an address"), std::string::npos);
 }
 
+/// Asks for the controller count; whether the answer (one controller) came.
+bool Served(Connection& client) {
+    client.Send(Packet(kSdkRequestControllerCount, {}));
+    return client.Receive(kSdkHeaderLength + 4) ==
+           Packet(kSdkRequestControllerCount, EncodeSdkUint32(1));
+}
+
+TEST(SdkServerCrowdTest, SilentConnectionsNeverLockOutAClientThatSpeaks) {
+    auto backend = std::make_shared<RecordingBackend>();
+    SdkServer server(backend);
+    SdkServerOptions options;
+    options.port = 0;
+    options.greetingTimeout = 300ms;
+    std::string error;
+    ASSERT_TRUE(server.Start(options, error)) << error;
+
+    std::vector<std::unique_ptr<Connection>> silent;
+    for (int i = 0; i < 100; ++i) {
+        silent.push_back(std::make_unique<Connection>(server.Port()));
+    }
+    Connection client(server.Port());
+    ASSERT_TRUE(client.Connected());
+    EXPECT_TRUE(Served(client));
+    // Every silent one is let go, and the client that spoke stays past the greeting time.
+    for (auto& connection : silent) {
+        EXPECT_TRUE(connection->ClosedByServer());
+    }
+    EXPECT_TRUE(Eventually([&] { return server.ClientCount() == 1; }));
+    EXPECT_TRUE(Served(client));
+}
+
+TEST(SdkServerCrowdTest, AFullServerGivesTheLongestSilentPlaceToANewcomer) {
+    auto backend = std::make_shared<RecordingBackend>();
+    SdkServer server(backend);
+    SdkServerOptions options;
+    options.port = 0;
+    options.maxClients = 2;
+    options.idleTimeout = 100ms;
+    std::string error;
+    ASSERT_TRUE(server.Start(options, error)) << error;
+
+    Connection first(server.Port());
+    ASSERT_TRUE(Served(first));
+    Connection second(server.Port());
+    ASSERT_TRUE(Served(second));
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(Served(second));  // heard from again: now the first is the longest silent
+
+    Connection third(server.Port());
+    EXPECT_TRUE(Served(third));
+    EXPECT_TRUE(first.ClosedByServer());
+    EXPECT_TRUE(Served(second));
+    EXPECT_EQ(server.ClientCount(), 2u);
+}
+
 }  // namespace
 }  // namespace zephyl

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -277,6 +278,69 @@ TEST_F(LifecycleTest, FactoryResetDeletesTheFileAndTheNextOpenStartsEmpty) {
         EXPECT_EQ(m_db.ListMacros(macros), 0);
         EXPECT_EQ(m_db.AddMacro("first"), 1);
     }
+}
+
+TEST_F(LifecycleTest, AResetWritesThroughALinkAndALinkToNothingIsRefused) {
+    ASSERT_GT(m_db.AddProfile("mine", ""), 0);
+    m_db.CloseDatabase();
+    // The user keeps the file on another disk and links to it.
+    const fs::path kept = m_environment.Root() / "elsewhere" / "K1.db";
+    fs::create_directories(kept.parent_path());
+    fs::rename(DatabaseFile(), kept);
+    fs::create_symlink(kept, DatabaseFile());
+    ASSERT_TRUE(m_db.OpenModelDatabase(DataFolder(), "K1")) << m_db.OpenProblem();
+    ASSERT_GT(m_db.AddMacro("m"), 0);
+
+    m_db.DeleteModelDatabase(DataFolder(), "K1");
+    ASSERT_TRUE(m_db.OpenModelDatabase(DataFolder(), "K1")) << m_db.OpenProblem();
+    EXPECT_TRUE(fs::is_symlink(DatabaseFile()));
+    EXPECT_EQ(m_db.AddMacro("first"), 1);
+    m_db.CloseDatabase();
+    // The fresh content is in the user's file, not in one put in the link's place.
+    RawDatabase kept1(kept);
+    EXPECT_EQ(kept1.Number("SELECT count(*) FROM t_macro_data"), 1);
+    EXPECT_EQ(kept1.Number("SELECT count(*) FROM t_profile_data"), 0);
+
+    // A link whose file is gone (a disk not mounted) is never replaced by a new file.
+    fs::remove(DatabaseFile());
+    fs::create_symlink(m_environment.Root() / "unmounted" / "K1.db", DatabaseFile());
+    EXPECT_FALSE(m_db.OpenModelDatabase(DataFolder(), "K1"));
+    EXPECT_NE(m_db.OpenProblem().find("unmounted/K1.db, which does not exist"), std::string::npos)
+        << m_db.OpenProblem();
+    m_db.DeleteModelDatabase(DataFolder(), "K1");
+    EXPECT_FALSE(m_db.OpenModelDatabase(DataFolder(), "K1"));
+    EXPECT_TRUE(fs::is_symlink(DatabaseFile()));
+    EXPECT_FALSE(fs::exists(m_environment.Root() / "unmounted"));
+}
+
+TEST_F(LifecycleTest, OpeningWaitsForAnotherWriterInsteadOfCallingTheFileForeign) {
+    m_db.CloseDatabase();
+    // Another process holds the file's lock, as a writer closing its connection does while it
+    // folds the write-ahead log back in; its log stays beside the file meanwhile.
+    auto writer = std::make_unique<RawDatabase>(DatabaseFile());
+    writer->Number("SELECT count(*) FROM t_profile_data");
+    writer->Exec("PRAGMA locking_mode = EXCLUSIVE");
+    writer->Exec("INSERT INTO t_profile_data (name, status, app, type) VALUES ('x', 0, '', 0)");
+    ASSERT_TRUE(fs::exists(DatabaseFile().string() + "-wal"));
+    std::thread release([&writer] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        writer->Exec("PRAGMA locking_mode = NORMAL");
+        writer->Number("SELECT count(*) FROM t_profile_data");
+    });
+    const bool opened = m_db.OpenModelDatabase(DataFolder(), "K1");
+    release.join();
+    EXPECT_TRUE(opened) << m_db.OpenProblem();
+
+    // Held past the wait, the lock is named as such, never as a foreign file.
+    m_db.CloseDatabase();
+    writer->Exec("PRAGMA locking_mode = EXCLUSIVE");
+    writer->Exec("INSERT INTO t_profile_data (name, status, app, type) VALUES ('y', 0, '', 0)");
+    ProfileDatabase other;
+    EXPECT_FALSE(other.OpenModelDatabase(DataFolder(), "K1"));
+    EXPECT_EQ(other.OpenProblem().find("is not a profile database"), std::string::npos)
+        << other.OpenProblem();
+    EXPECT_NE(other.OpenProblem().find("in use by another program"), std::string::npos)
+        << other.OpenProblem();
 }
 
 TEST_F(LifecycleTest, DeletingAnotherModelKeepsTheOpenConnection) {

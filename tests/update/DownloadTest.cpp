@@ -354,5 +354,44 @@ TEST_F(DownloadTest, APackageThatWouldWriteOutsideIsNotRun) {
     EXPECT_FALSE(fs::exists(m_env.Root() / "escaped"));
 }
 
+TEST_F(DownloadTest, AMalformedPackageSaysWhatIsWrongWithIt) {
+    const std::string program = kApplicationPackage.programName;
+    constexpr unsigned kLink = 0120777;
+    const struct {
+        const char* what;
+        std::vector<test::ZipEntry> entries;  ///< empty: the package is no archive at all
+        PackageOutcome outcome;
+    } cases[] = {
+        {"no archive", {}, PackageOutcome::kNotAnArchive},
+        {"program missing", {{"readme.txt", "hello"}}, PackageOutcome::kProgramMissing},
+        {"program is a folder",
+         {{program + "/", "", 040755}, {program + "/x", "x"}},
+         PackageOutcome::kProgramNotAFile},
+        {"program is a link",
+         {{"real", "#!/bin/sh\n", 0100755}, {program, "real", kLink}},
+         PackageOutcome::kProgramIsLink},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path package = m_server->Root() / kApplicationPackage.packageName;
+        fs::remove(package);
+        if (c.entries.empty()) {
+            WriteFile(package, "not a zip archive");
+        } else {
+            ASSERT_TRUE(test::WriteZip(package, c.entries));
+        }
+        WriteFile(package.string() + kDigestSuffix, test::Sha256Line(package));
+        Downloader downloader(Options());
+        const PreparedPackage prepared = PreparePackage(downloader, m_server->Base(),
+                                                        kApplicationPackage, m_temp.string() + "/");
+        EXPECT_EQ(prepared.outcome, c.outcome);
+        EXPECT_TRUE(prepared.programPath.empty());
+        EXPECT_TRUE(TempFiles().empty());
+        // Each says its own reason, none of them that the download failed.
+        EXPECT_NE(PackageOutcomeText(prepared.outcome),
+                  PackageOutcomeText(PackageOutcome::kDownloadFailed));
+    }
+}
+
 }  // namespace
 }  // namespace zephyl

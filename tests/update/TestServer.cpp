@@ -5,6 +5,7 @@
 #include "update/Digest.h"
 
 #include <minizip/zip.h>
+#include <zlib.h>
 
 #include <chrono>
 #include <csignal>
@@ -131,6 +132,42 @@ std::string TestServer::RequestLog() const {
     return ReadFile(m_folder / "requests.log");
 }
 
+namespace {
+
+// "Made by" Unix (3), so readers take the mode from the high half.
+constexpr uLong kMadeByUnix = (3 << 8) | 20;
+
+/// An entry whose header states `statedSize` instead of its real size: compressed here and
+/// stored raw, so the archive writer takes our size as it is.
+bool WriteLyingEntry(zipFile archive, const ZipEntry& entry) {
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, DEF_MEM_LEVEL,
+                     Z_DEFAULT_STRATEGY) != Z_OK) {
+        return false;
+    }
+    std::string packed(deflateBound(&stream, static_cast<uLong>(entry.content.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(entry.content.data()));
+    stream.avail_in = static_cast<uInt>(entry.content.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = static_cast<uInt>(packed.size());
+    const bool deflated = deflate(&stream, Z_FINISH) == Z_STREAM_END;
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    zip_fileinfo info{};
+    info.external_fa = static_cast<uLong>(entry.mode) << 16;
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(entry.content.data()),
+                            static_cast<uInt>(entry.content.size()));
+    return deflated &&
+           zipOpenNewFileInZip4(archive, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                Z_DEFLATED, Z_BEST_COMPRESSION, 1, -MAX_WBITS, DEF_MEM_LEVEL,
+                                Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByUnix, 0) == ZIP_OK &&
+           zipWriteInFileInZip(archive, packed.data(), static_cast<unsigned>(packed.size())) ==
+               ZIP_OK &&
+           zipCloseFileInZipRaw64(archive, static_cast<ZPOS64_T>(entry.statedSize), crc) == ZIP_OK;
+}
+
+}  // namespace
+
 bool WriteZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries) {
     zipFile archive = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     if (archive == nullptr) {
@@ -138,10 +175,12 @@ bool WriteZip(const std::filesystem::path& path, const std::vector<ZipEntry>& en
     }
     bool ok = true;
     for (const ZipEntry& entry : entries) {
+        if (entry.statedSize >= 0) {
+            ok = ok && WriteLyingEntry(archive, entry);
+            continue;
+        }
         zip_fileinfo info{};
         info.external_fa = static_cast<uLong>(entry.mode) << 16;
-        // "Made by" Unix (3), so readers take the mode from the high half.
-        constexpr uLong kMadeByUnix = (3 << 8) | 20;
         ok = ok &&
              zipOpenNewFileInZip4(archive, entry.name.c_str(), &info, nullptr, 0, nullptr, 0,
                                   nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS,

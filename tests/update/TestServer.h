@@ -46,6 +46,8 @@ struct ZipEntry {
     std::string name;
     std::string content;
     unsigned mode = 0100644;
+    /// The size the archive claims the entry unpacks to; the true one when negative.
+    long long statedSize = -1;
 };
 bool WriteZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries);
 

@@ -340,9 +340,15 @@ void SettingsPage::OnRestoreDefaults() {
     if (connected) {
         Services().OpenWaitDialog();
     }
-    const bool restored = Controller().RestoreDefaults(Controller().Descriptions().defaultLanguage);
+    std::string problem;
+    const bool restored =
+        Controller().RestoreDefaults(Controller().Descriptions().defaultLanguage, &problem);
     if (connected && !restored) {
         Services().CloseWaitDialog();
+    }
+    if (!problem.empty()) {
+        Services().ShowMessageBox(Text(168), QString::fromStdString(problem), kMessageOk);
+        return;
     }
     // The program's own preferences came back whether or not a keyboard is there.
     m_autostart->SetCheck(Services().AutostartEnabled() ? 1 : 0);
@@ -364,8 +370,16 @@ void SettingsPage::OnFirmwareUpdate() {
 }
 
 void SettingsPage::RunFirmwareUpdate() {
-    if (Controller().FirmwareUpdate() == KeyboardController::FirmwareUpdateResult::kNoTool) {
-        Services().ShowMessageBox(Text(157), Text(948), kMessageOk);
+    switch (Controller().FirmwareUpdate()) {
+        case KeyboardController::FirmwareUpdateResult::kNoTool:
+            Services().ShowMessageBox(Text(157), Text(948), kMessageOk);
+            break;
+        case KeyboardController::FirmwareUpdateResult::kToolOutside:
+            Services().ShowMessageBox(
+                Text(157), Text(static_cast<int>(PackageOutcome::kToolOutsideFolder)), kMessageOk);
+            break;
+        default:
+            break;
     }
 }
 

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Drives the SDK server with the openrgb-sdk client: lists the controllers, reads the LEDs,
-// sets colours and waits for them in the virtual keyboard's report log.
+// sets colours and waits for them in the virtual keyboard's report log. A hundred connections
+// that never say a word are held open beside it the whole time: the client must be served all
+// the same, and the server must let every silent one go.
 // Usage: node check.js PORT REPORT_LOG NODE_MODULES
 "use strict"
 const fs = require("fs")
+const net = require("net")
 const path = require("path")
 const [port, logPath, modules] = process.argv.slice(2)
 const { Client } = require(path.join(modules, "openrgb-sdk"))
@@ -53,7 +56,25 @@ async function waitForFrame(colours, what) {
     fail(what + ": no stream frame with the colours reached the keyboard")
 }
 
+// Sockets that connect and then only wait; resolves once each is connected (or refused).
+async function openSilentSockets(count) {
+    const sockets = []
+    for (let i = 0; i < count; ++i) {
+        const socket = net.connect(Number(port), "127.0.0.1")
+        socket.closedByServer = false
+        socket.on("error", () => {})
+        socket.on("close", () => { socket.closedByServer = true })
+        sockets.push(socket)
+        await new Promise((resolve) => {
+            socket.once("connect", resolve)
+            socket.once("close", resolve)
+        })
+    }
+    return sockets
+}
+
 async function main() {
+    const silent = await openSilentSockets(100)
     const client = new Client("zephyl client test", Number(port), "127.0.0.1")
     await client.connect()
     const count = await client.getControllerCount()
@@ -94,7 +115,15 @@ async function main() {
     }
     if (active !== 3) fail("the effect " + effect.name + " did not become the active mode: " + active)
     await client.disconnect()
-    console.log("OK: the client listed the keyboard, its colours reached it, an effect was chosen")
+
+    // The silent ones are closed within the server's greeting time (a few seconds).
+    for (let i = 0; i < 200 && silent.some((socket) => !socket.closedByServer); ++i) {
+        await new Promise((resolve) => setTimeout(resolve, 50))
+    }
+    const left = silent.filter((socket) => !socket.closedByServer).length
+    if (left > 0) fail(left + " silent connections are still held open by the server")
+    console.log("OK: the client listed the keyboard, its colours reached it, an effect was chosen, " +
+        "with 100 silent connections beside it")
 }
 
 main().catch((error) => fail(error && error.stack ? error.stack : String(error)))

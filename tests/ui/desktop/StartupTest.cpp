@@ -132,6 +132,64 @@ TEST_F(StartupTest, ProgramStartedTwiceKeepsOneWindow) {
     ASSERT_TRUE(first.waitForFinished(10000));
     EXPECT_EQ(first.exitCode(), 0);
 }
+
+// The damaged-database message opens while the window is being made, before the program's
+// main event loop runs: `--quit` must end the program from inside it all the same.
+TEST_F(StartupTest, QuitEndsTheProgramWhileItShowsTheDamagedDatabaseMessage) {
+    const QString program = QString(ZEPHYL_RUNTIME_DIR) + "/zephyl-keyboard-driver";
+    QProcessEnvironment processEnvironment = QProcessEnvironment::systemEnvironment();
+    processEnvironment.insert("QT_QPA_PLATFORM", "offscreen");
+    processEnvironment.remove("ZEPHYL_RESOURCE_DIR");
+    processEnvironment.remove("ZEPHYL_VIRTUAL_STATE");
+    processEnvironment.insert("ZEPHYL_LOG", "1");  // the damaged database is said on stderr
+    const QStringList keyboard = {"--virtual-keyboard=101:0"};
+    const auto quit = [&] {
+        QProcess sender;
+        sender.setProcessEnvironment(processEnvironment);
+        sender.start(program, {"--quit"});
+        return sender.waitForFinished(10000) && sender.exitCode() == 0;
+    };
+
+    // A first run selects the keyboard and creates its database.
+    fs::path database;
+    {
+        QProcess first;
+        first.setProcessEnvironment(processEnvironment);
+        first.start(program, keyboard);
+        ASSERT_TRUE(first.waitForStarted(10000));
+        for (int i = 0; i < 200 && database.empty(); ++i) {
+            QThread::msleep(50);
+            std::error_code error;
+            for (const auto& entry :
+                 fs::recursive_directory_iterator(m_environment.DataHome(), error)) {
+                if (entry.path().extension() == ".db") {
+                    database = entry.path();
+                }
+            }
+        }
+        ASSERT_FALSE(database.empty());
+        ASSERT_TRUE(quit());
+        ASSERT_TRUE(first.waitForFinished(10000));
+    }
+
+    test::WriteFile(database, std::string(4096, '\x5a'));
+    QProcess damaged;
+    damaged.setProcessEnvironment(processEnvironment);
+    damaged.start(program, keyboard);
+    ASSERT_TRUE(damaged.waitForStarted(10000));
+    QByteArray errors;
+    for (int i = 0; i < 200 && !errors.contains("cannot open the profile database"); ++i) {
+        damaged.waitForReadyRead(50);
+        errors += damaged.readAllStandardError();
+    }
+    ASSERT_TRUE(errors.contains("cannot open the profile database")) << errors.toStdString();
+    const fs::path socket = m_environment.RuntimeDir() / "Zephyl Keyboard Driver.socket";
+    for (int i = 0; i < 200 && !fs::exists(socket); ++i) {
+        QThread::msleep(50);
+    }
+    EXPECT_TRUE(quit());
+    EXPECT_TRUE(damaged.waitForFinished(10000)) << "still running after --quit";
+}
 #endif
 
 }  // namespace
