@@ -14,6 +14,9 @@ const char* EnglishText(int textId) {
             return "The animation has no frames to send.";
         case kTextGifNotWritten:
             return "The GIF file %s could not be written.";
+        case kTextClockYearNotKept:
+            return "The keyboard's clock holds the years 2000 to 2099, not %s; the clock was not "
+                   "set.";
         default:
             return "";
     }
