@@ -66,8 +66,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://zephyl.invalid/)
 # client library (for music lighting) are opened at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libhidapi-hidraw0, libcurl4, libpulse0")
-# Qt's translations put the toolkit's own texts (the file choosers) into the program's language.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev, qt6-translations-l10n")
+# Qt's translations put the toolkit's own texts (the file choosers) into the program's language;
+# xdg-open (xdg-utils) opens the website and the pages and files of key actions.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udev, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
   ${CMAKE_SOURCE_DIR}/packaging/debian/postinst ${CMAKE_SOURCE_DIR}/packaging/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

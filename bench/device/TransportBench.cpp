@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // How many cable reports per second the transport gets through to the virtual keyboard, against
-// the floor the pacing delay sets: one pause per report, plus one before each block.
+// the floor the pacing sets. Every pause is a whole pacing delay counted from the return of the
+// exchange before it, so the floor is the pauses (one per report, plus one before each block)
+// plus the exchanges' own time, measured by the same benchmark without pacing in the same run.
 #include "catalogue/DeviceCatalogue.h"
 #include "device/DeviceManager.h"
 #include "protocol/ReportFrames.h"
@@ -37,17 +39,26 @@ std::unique_ptr<DeviceManager> CableManager(int pacingDelay) {
 
 using Stopwatch = std::chrono::steady_clock;
 
-/// Puts the rate next to the pacing floor (the most reports per second the pauses alone allow;
-/// 0 without pauses) and the share of that floor reached. `seconds` is the time the counted
-/// reports took.
 /// Share of the floor reached at 1 ms pacing, per benchmark, for the report lines.
 std::map<std::string, double> g_ofFloorAt1Ms;
+/// Seconds a report takes without pacing, per benchmark: the exchanges' own time.
+std::map<std::string, double> g_unpacedSeconds;
 
+/// Puts the rate next to the pacing floor (the most reports per second the pauses and the
+/// exchanges' own time allow; 0 without pauses) and the share of that floor reached. `seconds`
+/// is the time the counted reports took. The benchmarks run without pacing first, which gives
+/// the exchanges' own time.
 void Report(benchmark::State& state, const char* name, int64_t reports, double seconds,
             int pacingDelay, double pausesPerReport) {
     state.counters["reports"] =
         benchmark::Counter(static_cast<double>(reports), benchmark::Counter::kIsRate);
-    const double floor = pacingDelay > 0 ? 1000.0 / (pacingDelay * pausesPerReport) : 0;
+    if (pacingDelay == 0 && reports > 0) {
+        g_unpacedSeconds[name] = seconds / static_cast<double>(reports);
+    }
+    const auto unpaced = g_unpacedSeconds.find(name);
+    const double exchangeSeconds = unpaced == g_unpacedSeconds.end() ? 0 : unpaced->second;
+    const double floor =
+        pacingDelay > 0 ? 1.0 / (pacingDelay * pausesPerReport / 1000.0 + exchangeSeconds) : 0;
     state.counters["floor_per_s"] = floor;
     if (floor > 0 && seconds > 0) {
         const double share = static_cast<double>(reports) / seconds / floor;
@@ -162,8 +173,8 @@ void PrintRatios() {
         if (found == g_ofFloorAt1Ms.end()) {
             continue;
         }
-        std::printf("RATIO\t%s\t%.1f %%\t>= %.0f %%\tfloor: one 1 ms pause a report\t%s\n", figure,
-                    100 * found->second, 100 * kGoalShare,
+        std::printf("RATIO\t%s\t%.1f %%\t>= %.0f %%\tfloor: 1 ms pauses + unpaced exchanges\t%s\n",
+                    figure, 100 * found->second, 100 * kGoalShare,
                     found->second >= kGoalShare ? "met" : "MISSED");
     }
 }

@@ -140,14 +140,17 @@ bool KeyboardController::RestoreDefaults(int defaultLanguage, std::string* probl
 void KeyboardController::RunRestoreDefaults() {
     const std::shared_ptr<const KeyboardLayout> shared = Layout();
     const KeyboardLayout& layout = *shared;
-    LoadFeaturePages();
     if (layout.HasCableFeature(kFeatureScreen)) {
+        // The screen's files go first: the screen page's load below finds an empty library and
+        // imports the default animations and slot pictures anew. Deleted after the load, they
+        // would take the pictures the load had just made.
         const std::string folder = SafeFileComponent(layout.modelName);
         DeleteTree(m_dataFolder + "led/" + folder);
         DeleteTree(m_dataFolder + "default_led/" + folder);
         m_database.DeleteAllScreenLayers();
-        RunHandler(kCommandPrepareFrames);
+        m_database.DeleteAllTftImages();
     }
+    LoadFeaturePages();
     LoadSettingsPage();
     switch (m_connectionMode.load()) {
         case kModeCable:

@@ -154,8 +154,10 @@ std::string HelpText(const std::string& command) {
                "  media ITEM                 a media item 1..7\n"
                "  mouse ITEM                 a mouse item 1..8\n"
                "  macro ID [REPEAT]          play a macro (REPEAT times, 1..255)\n"
-               "An export writes the base layer of the profile into FOLDER; an import makes a\n"
-               "new profile of a file (items that would run programs are left out).\n";
+               "An export writes both layers of the profile (base and Fn; --layer does not\n"
+               "apply) into a new file in FOLDER and prints the file's path; an import makes a\n"
+               "new profile of such a file with both its layers (items that would run a\n"
+               "program, open a page, paste a text or switch profiles are left out).\n";
     }
     if (command == "macros") {
         return "Usage: zephylctl [OPTIONS] macros [list]\n"

@@ -273,21 +273,21 @@ int RunProfiles(const Invocation& invocation, KeyboardController& controller, st
                 << " (zephylctl profiles lists them)\n";
             return kExitFailed;
         }
+        // Renaming or deleting another profile leaves the current one, and the keyboard's
+        // tables, as they are.
         if (action == "rename") {
-            list.SelectProfileEntry(index);
             if (!IsValidUtf8(words[3])) {
                 err << "zephylctl: a name must be UTF-8 text\n";
                 return kExitUsage;
             }
-            return Finish(list.FinishProfileRename(words[3]), controller, err);
+            return Finish(list.RenameProfileEntry(index, words[3]), controller, err);
         }
         if (action == "delete") {
             if (list.Entries().size() <= 1) {
                 err << "zephylctl: the last profile cannot be deleted\n";
                 return kExitFailed;
             }
-            list.SelectProfileEntry(index);
-            return Finish(list.DeleteSelectedProfile(), controller, err);
+            return Finish(list.DeleteProfileEntry(index), controller, err);
         }
         return Finish(list.SelectProfileEntry(index), controller, err);
     }

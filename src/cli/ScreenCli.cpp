@@ -7,6 +7,7 @@
 #include "screen/Picture.h"
 #include "screen/ScreenFeature.h"
 #include "screen/ScreenLibrary.h"
+#include "screen/ScreenText.h"
 #include "store/ProfileDatabase.h"
 #include "text/LanguageText.h"
 
@@ -234,7 +235,7 @@ bool ParseClock(const std::string& text, ScreenClock& clock) {
     char end = 0;
     if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute,
                     &second, &end) != 6 ||
-        year < 2000 || year > 2255 || hour > 23 || minute > 59 || second > 59) {
+        year < 1 || hour > 23 || minute > 59 || second > 59) {
         return false;
     }
     std::tm date{};
@@ -256,8 +257,15 @@ int Clock(const Invocation& invocation, KeyboardController& controller, ScreenFe
           std::ostream& out, std::ostream& err) {
     std::string text;
     ScreenClock clock = ScreenFeature::LocalClock();
-    if (WordOption(invocation.words, "--at", text) && !ParseClock(text, clock)) {
-        return Usage(err, "not a time \"YYYY-MM-DD HH:MM:SS\": " + Printable(text));
+    if (WordOption(invocation.words, "--at", text)) {
+        if (!ParseClock(text, clock)) {
+            return Usage(err, "not a time \"YYYY-MM-DD HH:MM:SS\": " + Printable(text));
+        }
+        if (!ClockYearFits(clock.year)) {
+            err << "zephylctl: " << ScreenMessage(kTextClockYearNotKept, std::to_string(clock.year))
+                << "\n";
+            return kExitUsage;
+        }
     }
     if (!Ready(controller, err)) {
         return kExitFailed;
@@ -297,7 +305,7 @@ const char* ScreenHelpText() {
            "refused over the receiver, where the keyboard fills the slot it shows.\n"
            "default sends the default picture to slot N\n"
            "(USB cable only). clock sets the keyboard's clock to the local time, or to the\n"
-           "time given with --at.\n";
+           "time given with --at; the keyboard's clock holds the years 2000 to 2099.\n";
 }
 
 int RunScreen(const Invocation& invocation, KeyboardController& controller, std::ostream& out,

@@ -72,8 +72,9 @@ bool DeviceManager::SendFeature(std::span<const uint8_t> data, bool confirm) {
         ~EndOfTransfer() { pacer.TransferEnded(); }
     } end{m_pacer};
     const auto send = [this, device](const CableReport& report) {
-        m_pacer.ReportGoing();
-        return m_library->SendFeatureReport(device, report);
+        const bool sent = m_library->SendFeatureReport(device, report);
+        m_pacer.ExchangeEnded();
+        return sent;
     };
 
     if (data.size() <= kCableReportLength) {
@@ -87,8 +88,9 @@ bool DeviceManager::SendFeature(std::span<const uint8_t> data, bool confirm) {
         }
         m_pacer.Pause(pacing);
         report = BuildCableReport(data);
-        m_pacer.ReportGoing();
-        return ReadBack(device, report, data.size());
+        const bool accepted = ReadBack(device, report, data.size());
+        m_pacer.ExchangeEnded();
+        return accepted;
     }
 
     const size_t packets = CablePacketCount(data.size());

@@ -7,11 +7,15 @@
 
 namespace zephyl {
 
-/// The pacing pauses of one cable transfer, measured against deadlines instead of slept one after
-/// the other: a pause ends one pacing delay after the previous pause's deadline, so the time a
-/// report takes to send and the lateness of each wake-up do not add up over a block. A wake-up
-/// that came late is made up for only down to a minimum gap between two reports, so the keyboard
-/// never gets two reports closer than three quarters of the pacing delay.
+/// The pacing pauses of one cable transfer. The keyboard's firmware may count on a whole pacing
+/// delay between two exchanges, so a pause never ends before one pacing delay has passed since
+/// the last exchange (a report sent or read back) returned, however long that exchange took.
+///
+/// Pauses are measured against deadlines rather than slept one after the other: the time spent
+/// between an exchange's return and the pause (building the next report) counts towards the
+/// pause, and where two pauses follow each other without an exchange between them, the second
+/// ends one delay after the first one's deadline, so a late wake-up from the first is not added
+/// on top of the second.
 ///
 /// The schedule runs on from one transfer to the next only when the next one starts right away;
 /// after anything else took time (an idle worker, another kind of transfer, a pause of the
@@ -22,27 +26,27 @@ public:
 
     /// Waits one pacing pause of `pacingMs` milliseconds.
     void Pause(int pacingMs);
-    /// A report goes out now: the next one keeps the minimum gap from it. Called as the report
-    /// is handed over, so the time the hand-over takes counts towards the gap, as it does for
-    /// the next report.
-    void ReportGoing();
+    /// An exchange with the keyboard has just returned, whether or not it succeeded.
+    void ExchangeEnded();
     /// The transfer is over; the next may continue its schedule if it follows at once.
     void TransferEnded();
     /// Something other than a paced transfer used the keyboard: start the schedule afresh.
     void Restart() { m_scheduled = false; }
 
-    /// The shortest gap between two reports, in microseconds, for a pacing delay.
-    static uint64_t MinimumGapUs(int pacingMs) { return static_cast<uint64_t>(pacingMs) * 750; }
+    /// When a pause of `pacingMs` that starts at `nowUs` ends, in microseconds. Decides only;
+    /// Pause records the decision and sleeps.
+    uint64_t PauseDeadline(int pacingMs, uint64_t nowUs) const;
+
     /// How long after a transfer the next still counts as following at once, in microseconds.
     static constexpr uint64_t kFollowOnUs = 500;
 
 private:
     TransportClock& m_clock;
-    bool m_scheduled = false;   ///< m_deadline belongs to the running schedule
-    bool m_inTransfer = false;  ///< a pause came since TransferEnded
-    uint64_t m_deadline = 0;    ///< when the last pause was due to end
-    uint64_t m_lastReport = 0;  ///< when the last report left
-    bool m_reported = false;
+    bool m_scheduled = false;    ///< m_deadline belongs to the running schedule
+    bool m_inTransfer = false;   ///< a pause came since TransferEnded
+    uint64_t m_deadline = 0;     ///< when the last pause was due to end
+    bool m_exchanged = false;    ///< m_exchangeEnd holds a time
+    uint64_t m_exchangeEnd = 0;  ///< when the last exchange returned
     uint64_t m_transferEnd = 0;  ///< when the last transfer ended
 };
 

@@ -4,7 +4,8 @@
 // Exchange files of a profile's key assignments:
 //   <profile><profileinfo name="…"/><keyitems><item fn_layer=… … macro_desc="…"/>…</keyitems>
 //   </profile>
-// Only the base layer is written; an import creates a new profile and never changes another.
+// Both layers are written, each item naming its own; an import creates a new profile with both
+// and never changes another.
 
 #include "store/ProfileRecords.h"
 

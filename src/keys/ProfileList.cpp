@@ -90,24 +90,46 @@ PageOutcome ProfileList::NewProfile() {
 }
 
 PageOutcome ProfileList::DeleteSelectedProfile() {
-    if (m_entries.size() <= 1 || m_selected < 0) {
+    return DeleteProfileEntry(m_selected);
+}
+
+PageOutcome ProfileList::DeleteProfileEntry(int index) {
+    if (m_entries.size() <= 1 || index < 0 || static_cast<size_t>(index) >= m_entries.size()) {
         return {};
     }
-    if (!m_database.DeleteProfile(m_entries[static_cast<size_t>(m_selected)].id)) {
+    const int deleted = m_entries[static_cast<size_t>(index)].id;
+    if (!m_database.DeleteProfile(deleted)) {
         return {};
     }
-    m_entries.erase(m_entries.begin() + m_selected);
+    m_entries.erase(m_entries.begin() + index);
+    const int current = m_selection.CurrentProfile();
+    const bool currentListed =
+        std::any_of(m_entries.begin(), m_entries.end(),
+                    [current](const ProfileEntry& entry) { return entry.id == current; });
+    if (deleted != current && currentListed) {
+        // The keyboard keeps the tables it has; only the list changed. The deleted profile may
+        // have been the one marked for the next start (a key switched profiles since).
+        SelectEntryOf(current);
+        m_database.MarkProfileActive(current);
+        PageOutcome outcome;
+        outcome.changed = true;
+        return outcome;
+    }
     // The first entry has none before it: the one after it, now first, takes its place.
-    m_selected = std::max(m_selected - 1, 0);
+    m_selected = std::max(index - 1, 0);
     MakeCurrent(m_entries[static_cast<size_t>(m_selected)].id);
     return WriteLayers();
 }
 
 PageOutcome ProfileList::FinishProfileRename(const std::string& text) {
-    if (m_selected < 0) {
+    return RenameProfileEntry(m_selected, text);
+}
+
+PageOutcome ProfileList::RenameProfileEntry(int index, const std::string& text) {
+    if (index < 0 || static_cast<size_t>(index) >= m_entries.size()) {
         return {};
     }
-    ProfileEntry& entry = m_entries[static_cast<size_t>(m_selected)];
+    ProfileEntry& entry = m_entries[static_cast<size_t>(index)];
     if (text.empty()) {
         PageOutcome outcome;
         outcome.messageText = kTextEmptyName;

@@ -44,12 +44,18 @@ public:
 
     /// Adds "<default name> <entries + 1>", selects it and makes it current.
     PageOutcome NewProfile();
-    /// Deletes the selected profile unless it is the only one; the entry before it (after it,
-    /// for the first) becomes selected and current.
+    /// Deletes the selected profile; see DeleteProfileEntry.
     PageOutcome DeleteSelectedProfile();
-    /// The in-place edit of the selected entry ended with `text`: stored as edited; an empty
-    /// text is refused and the stored name shown again.
+    /// Deletes the profile of entry `index` unless it is the only one. When it was the current
+    /// profile, the entry before it (after it, for the first) becomes selected and current and
+    /// its tables are written; otherwise the current profile stays, its entry selected, and
+    /// nothing is sent.
+    PageOutcome DeleteProfileEntry(int index);
+    /// The in-place edit of the selected entry ended with `text`; see RenameProfileEntry.
     PageOutcome FinishProfileRename(const std::string& text);
+    /// Stores `text` as the name of entry `index`, leaving the selection and the current
+    /// profile as they are; an empty text is refused and the stored name shown again.
+    PageOutcome RenameProfileEntry(int index, const std::string& text);
     /// The list's selection changed (−1: none).
     PageOutcome SelectProfileEntry(int index);
     /// An imported profile: appended without changing the selection.

@@ -75,6 +75,13 @@ struct ScreenClock {
     int weekday = 0;  ///< 0 = Sunday
 };
 
+/// The keyboard keeps the year as two digits after 2000; no other year can be sent.
+inline constexpr int kClockFirstYear = 2000;
+inline constexpr int kClockLastYear = 2099;
+constexpr bool ClockYearFits(int year) {
+    return year >= kClockFirstYear && year <= kClockLastYear;
+}
+
 /// Cable: the 0x28 block `00 position+1 5A yy mm dd hh mi ss 00 wd … AA 55`.
 std::array<std::uint8_t, kCablePayloadLength> BuildClockBlock(const ScreenClock& clock,
                                                               int libraryPosition);

@@ -359,6 +359,11 @@ void ScreenFeature::RunClock(KeyboardController& controller) {
         clock = m_clock ? *m_clock : (m_options.now ? m_options.now() : LocalClock());
         position = m_position;
     }
+    if (!ClockYearFits(clock.year)) {
+        // Two digits would send another year than the computer's: better no clock than that.
+        controller.FailCommand(ScreenMessage(kTextClockYearNotKept, std::to_string(clock.year)));
+        return;
+    }
     bool accepted = true;
     if (controller.ConnectionMode() == kModeCable) {
         CableBlockOptions options;

@@ -23,6 +23,9 @@ const char* EnglishText(int textId) {
                    "all, a file at most %d MB. Nothing was changed.";
         case kTextNotARegularFile:
             return "%s is not a regular file; nothing was changed.";
+        case kTextClockYearNotKept:
+            return "The keyboard's clock holds the years 2000 to 2099, not %s; the clock was not "
+                   "set.";
         default:
             return "";
     }

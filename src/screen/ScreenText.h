@@ -14,6 +14,7 @@ enum ScreenText : int {
     /// megapixels, GIF megapixels in all, file megabytes)
     kTextPictureOverBudget = 1000,
     kTextNotARegularFile = 1001,  ///< "%s": the folder, FIFO or device named as a picture
+    kTextClockYearNotKept = 1100,  ///< "%s": a year the keyboard's clock cannot hold
 };
 
 /// The text in the current language with `argument` in place of "%s"; English when the

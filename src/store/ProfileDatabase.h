@@ -205,6 +205,8 @@ public:
     int AddTftImage(const TftImage& image);
     bool UpdateTftImage(const TftImage& image);
     int ListTftImages(int profile, std::vector<TftImage>& list);
+    /// Every slot row; the rows added next are numbered from 1 again.
+    void DeleteAllTftImages();
 
 private:
     bool OpenExisting();

@@ -111,4 +111,11 @@ int ProfileDatabase::ListTftImages(int profile, std::vector<TftImage>& list) {
     return List(list, ReadTftImage, "SELECT * FROM t_tftscreen_data WHERE profile = ?", profile);
 }
 
+void ProfileDatabase::DeleteAllTftImages() {
+    std::lock_guard lock(m_lock);
+    Run("DELETE FROM t_tftscreen_data");
+    // Slot rows are numbered slot + 1 from the first one on; the next rows start at 1 again.
+    Run("DELETE FROM sqlite_sequence WHERE name = 't_tftscreen_data'");
+}
+
 }  // namespace zephyl

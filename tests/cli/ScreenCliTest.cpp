@@ -274,6 +274,27 @@ TEST_F(ScreenCliTest, RefusedScreenWritesSaySoAndPromiseNothing) {
     }
 }
 
+// Two digits after 2000 are all the keyboard keeps: any other year would arrive as another.
+TEST_F(ScreenCliTest, ClockYearsTheKeyboardCannotHoldAreRefusedBeforeSending) {
+    const std::string log = (m_environment.Root() / "reports.jsonl").string();
+    m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", log);
+    for (const char* year : {"1999", "2100", "2255", "9999"}) {
+        SCOPED_TRACE(year);
+        const Result refused =
+            Run("102:0", std::string("screen clock --at '") + year + "-06-01 12:00:00'");
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+        EXPECT_NE(refused.err.find(std::string("not ") + year), std::string::npos) << refused.err;
+    }
+    // Nothing of the clock's write sequence went out: no 0x28 header.
+    EXPECT_EQ(test::ReadFile(log).find("\"hex\":\"000428"), std::string::npos);
+
+    const Result last = Run("102:0", "screen clock --at '2099-12-31 23:59:59'");
+    ASSERT_EQ(last.exitCode, 0) << last.err;
+    const std::string state = test::ReadFile(m_statePath);
+    EXPECT_EQ(Field(state.substr(state.find("\"clock\":"), 200), "year"), "99");
+}
+
 TEST_F(ScreenCliTest, ClockAndDefaultPicture) {
     const Result clock = Run("102:0", "--json screen clock --at '2026-12-09 00:39:52'");
     ASSERT_EQ(clock.exitCode, 0) << clock.err;
@@ -295,6 +316,34 @@ TEST_F(ScreenCliTest, ClockAndDefaultPicture) {
         return text.substr(at, text.find('}', at) - at);
     };
     EXPECT_EQ(clockOf(test::ReadFile(m_statePath)), clockOf(state));
+}
+
+// A restore starts the library over from the shipped animations, slot pictures included.
+TEST_F(ScreenCliTest, RestoreDefaultsLeavesTheDefaultAnimationsAndSlotPictures) {
+    ASSERT_EQ(Run("102:0", "screen upload '" + Gif() + "' --slot 2").exitCode, 0);
+    const Result restored = Run("102:0", "restore-defaults");
+    ASSERT_EQ(restored.exitCode, 0) << restored.err;
+    EXPECT_EQ(restored.err, "");
+
+    const Result list = Run("102:0", "--json screen list");
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    const std::string slots = list.out.substr(list.out.find("\"slots\":"));
+    for (int slot = 1; slot <= 3; ++slot) {
+        SCOPED_TRACE(slot);
+        const std::size_t at = slots.find("{\"slot\":" + std::to_string(slot) + ",");
+        ASSERT_NE(at, std::string::npos) << list.out;
+        const std::string entry = slots.substr(at, slots.find('}', at) - at + 1);
+        // Read here, not with Field: the data folder's name has spaces.
+        const std::size_t from = entry.find("\"picture\":\"") + 11;
+        const std::string picture = entry.substr(from, entry.find('"', from) - from);
+        EXPECT_EQ(std::filesystem::path(picture).filename(), std::to_string(slot - 1) + ".png");
+        EXPECT_TRUE(std::filesystem::is_regular_file(picture)) << picture;
+        EXPECT_NE(Field(entry, "frames"), "0");
+    }
+    EXPECT_EQ(slots.find("{\"slot\":4,"), std::string::npos) << "slot rows start at 1 again";
+    const std::string animations = list.out.substr(0, list.out.find("\"slots\":"));
+    EXPECT_EQ(std::count(animations.begin(), animations.end(), '{'), 1 + 3)
+        << "the three default animations, nothing of before: " << list.out;
 }
 
 }  // namespace

@@ -428,6 +428,55 @@ TEST_F(ZephylctlTest, ProfilesAndExchangeFilesRoundTrip) {
     EXPECT_NE(broken.err.find("could not be read"), std::string::npos) << broken.err;
 }
 
+// The help says what an exchange file carries, and a file carries exactly that.
+TEST_F(ZephylctlTest, KeyExportCarriesBothLayersAsTheHelpSays) {
+    const std::string help = Run("keys --help").out;
+    EXPECT_NE(help.find("export writes both layers"), std::string::npos) << help;
+    EXPECT_EQ(help.find("base layer of"), std::string::npos) << help;
+
+    const std::string keyboard = "--virtual-keyboard=101:0 ";
+    ASSERT_EQ(Run(keyboard + "keys assign A disable").exitCode, 0);
+    ASSERT_EQ(Run(keyboard + "--layer 1 keys assign B disable").exitCode, 0);
+    const Result exported = Run(keyboard + "keys export '" + m_environment.Root().string() + "'");
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    const Result imported =
+        Run(keyboard + "keys import '" + exported.out.substr(0, exported.out.find('\n')) + "'");
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    const std::string id = imported.out.substr(0, imported.out.find(' '));
+    EXPECT_NE(Run(keyboard + "--json --profile " + id + " keys show").out.find("\"key\":\"A\""),
+              std::string::npos);
+    EXPECT_NE(
+        Run(keyboard + "--json --profile " + id + " --layer 1 keys show").out.find("\"key\":\"B\""),
+        std::string::npos);
+}
+
+// Only deleting the current profile changes which one is current and writes the keyboard.
+TEST_F(ZephylctlTest, DeletingAnotherProfileLeavesTheCurrentOneAndTheKeyboard) {
+    const std::string keyboard = "--virtual-keyboard=101:0 ";
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(Run(keyboard + "profiles new").exitCode, 0);
+    }
+    ASSERT_EQ(Run(keyboard + "keys assign A disable").exitCode, 0) << "profile 6 has a key";
+    const std::string log = (m_environment.Root() / "reports.jsonl").string();
+    m_environment.SetVariable("ZEPHYL_VIRTUAL_LOG", log);
+    const Result deleted = Run(keyboard + "profiles delete 2");
+    ASSERT_EQ(deleted.exitCode, 0) << deleted.err;
+    EXPECT_EQ(test::ReadFile(log).find("\"op\":\"set_feature\""), std::string::npos)
+        << "nothing written to the keyboard";
+    EXPECT_EQ(Run(keyboard + "profiles rename 3 Spare").exitCode, 0);
+    const Result listed = Run(keyboard + "profiles list");
+    EXPECT_NE(listed.out.find("* 6  "), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out.find("  2  "), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("  3  Spare"), std::string::npos) << listed.out;
+    EXPECT_NE(Run(keyboard + "keys show").out.find("disable"), std::string::npos);
+
+    // The current one deleted: the entry before it becomes current and is written.
+    const Result current = Run(keyboard + "profiles delete 6");
+    ASSERT_EQ(current.exitCode, 0) << current.err;
+    EXPECT_NE(test::ReadFile(log).find("\"op\":\"set_feature\""), std::string::npos);
+    EXPECT_NE(Run(keyboard + "profiles list").out.find("* 5  "), std::string::npos);
+}
+
 TEST(InvocationTest, OptionsAreReadWherever) {
     std::string error;
     auto parsed =

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,17 @@ constexpr IdRange kUsedTextIds[] = {
 // The upload progress text is a format that receives the percentage.
 constexpr int kProgressFormatText = 890;
 
+// From 1100 on: the clock's year range, and what could not be opened on the desktop.
+constexpr IdRange kUsedTextIdsFrom1100[] = {{1100, 1102}};
+
 std::set<int> UsedTextIds() {
     std::set<int> ids;
-    for (const IdRange& range : kUsedTextIds) {
-        for (int id = range.first; id <= range.last; ++id) {
-            ids.insert(id);
+    for (const auto& table :
+         {std::span<const IdRange>(kUsedTextIds), std::span<const IdRange>(kUsedTextIdsFrom1100)}) {
+        for (const IdRange& range : table) {
+            for (int id = range.first; id <= range.last; ++id) {
+                ids.insert(id);
+            }
         }
     }
     return ids;

@@ -96,6 +96,32 @@ TEST_F(ProfileListTest, DeletingTheActiveProfileMakesItsSuccessorActive) {
     EXPECT_EQ(m_list.CurrentProfile(), m_list.Entries().back().id);
 }
 
+TEST_F(ProfileListTest, DeletingOrRenamingAnotherProfileLeavesTheCurrentOne) {
+    m_list.LoadProfilePage();
+    for (int i = 0; i < 3; ++i) {
+        m_list.NewProfile();
+    }
+    ASSERT_EQ(m_list.CurrentProfile(), 6);
+    const PageOutcome deleted = m_list.DeleteProfileEntry(1);  // profile 2
+    EXPECT_TRUE(deleted.changed);
+    EXPECT_TRUE(deleted.commands.empty()) << "the keyboard keeps its tables";
+    EXPECT_EQ(m_list.CurrentProfile(), 6);
+    EXPECT_EQ(m_list.Entries()[static_cast<size_t>(m_list.SelectedIndex())].id, 6);
+    EXPECT_TRUE(m_list.RenameProfileEntry(1, "Spare").changed);  // profile 3
+    EXPECT_EQ(m_list.CurrentProfile(), 6);
+    m_list.LoadProfilePage();
+    EXPECT_EQ(m_list.CurrentProfile(), 6) << "and stays active for the next start";
+    EXPECT_EQ(Texts()[1], "Spare");
+
+    // A key's profile switch moved the current profile away from the selected entry: deleting
+    // that entry keeps the switched-to profile and selects it.
+    m_list.SelectProfileEntry(0);
+    m_list.SetCurrentProfile(4);
+    EXPECT_TRUE(m_list.DeleteSelectedProfile().commands.empty());
+    EXPECT_EQ(m_list.CurrentProfile(), 4);
+    EXPECT_EQ(m_list.Entries()[static_cast<size_t>(m_list.SelectedIndex())].id, 4);
+}
+
 TEST_F(ProfileListTest, RenamingStoresTheEditedTextAndRefusesNothing) {
     m_list.LoadProfilePage();
     m_list.SelectProfileEntry(1);

@@ -46,7 +46,7 @@ protected:
         options.pause = [](int) {};
         options.now = [this] {
             ++m_clockReads;
-            return ScreenClock{2026, 12, 9, 0, 39, 52, 3};
+            return ScreenClock{m_nowYear.load(), 12, 9, 0, 39, 52, 3};
         };
         RegisterScreenFeature(*m_controller, options);
         m_feature = ScreenFeatureOf(*m_controller);
@@ -140,6 +140,7 @@ protected:
     std::shared_ptr<KeyboardController> m_controller;
     std::shared_ptr<ScreenFeature> m_feature;
     std::atomic<int> m_clockReads{0};  // times a clock was read to be sent
+    std::atomic<int> m_nowYear{2026};  // the computer's year
 };
 
 TEST_F(ScreenUploadTest, ImportedGifArrivesDecodedInSlotTwo) {
@@ -232,6 +233,25 @@ TEST_P(ScreenUploadTest, ClockOfNinthDecember2026) {
     EXPECT_EQ(Field(clock, "minute"), "39");
     EXPECT_EQ(Field(clock, "second"), "52");
     EXPECT_EQ(Field(clock, "weekday"), "3");
+}
+
+TEST_P(ScreenUploadTest, ComputerClockOutsideTheKeyboardsYearsIsNotSent) {
+    Start(GetParam());
+    const auto clockOf = [this] {
+        const std::string state = State();
+        const std::size_t at = state.find("\"clock\":");
+        return at == std::string::npos ? std::string() : state.substr(at, state.find('}', at) - at);
+    };
+    const std::string before = clockOf();
+    for (const int year : {1999, 2100, 2255}) {
+        SCOPED_TRACE(year);
+        m_nowYear = year;
+        const CommandOutcome outcome = m_controller->RunCommand(kCommandSetClock);
+        EXPECT_FALSE(outcome.done);
+        EXPECT_NE(outcome.failure.find("not " + std::to_string(year)), std::string::npos)
+            << outcome.failure;
+        EXPECT_EQ(clockOf(), before);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Connections, ScreenUploadTest, ::testing::Values("102:0", "102:2"));

@@ -3,6 +3,7 @@
 
 #include "app/KeyboardController.h"
 #include "platform/Log.h"
+#include "text/LanguageText.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -13,13 +14,40 @@ namespace {
 
 const QString kOpener = QStringLiteral("xdg-open");
 
+const char* EnglishText(int textId) {
+    switch (textId) {
+        case kTextOpenFailed:
+            return "%s could not be opened: xdg-open, which opens web pages and files, did not "
+                   "start. Installing the xdg-utils package provides it.";
+        case kTextProgramNotStarted:
+            return "The program %s could not be started.";
+        default:
+            return "";
+    }
+}
+
 }  // namespace
 
+QString DesktopMessage(int textId, const QString& target) {
+    std::string text = LanguageText(textId);
+    if (text.empty()) {
+        text = EnglishText(textId);
+    }
+    QString message = QString::fromStdString(text);
+    const qsizetype at = message.indexOf(QStringLiteral("%s"));
+    if (at >= 0) {
+        message.replace(at, 2, target);
+    }
+    return message;
+}
+
 DesktopHostActions::DesktopHostActions(QObject* context, std::shared_ptr<DesktopLauncher> launcher,
-                                       std::function<void(int)> switchProfile)
+                                       std::function<void(int)> switchProfile,
+                                       std::function<void(const QString&)> tellUser)
     : m_context(context),
       m_launcher(std::move(launcher)),
-      m_switchProfile(std::move(switchProfile)) {}
+      m_switchProfile(std::move(switchProfile)),
+      m_tellUser(std::move(tellUser)) {}
 
 void DesktopHostActions::Post(std::function<void()> work) const {
     // Queued even on the window thread: the caller never runs desktop work inline.
@@ -27,7 +55,7 @@ void DesktopHostActions::Post(std::function<void()> work) const {
 }
 
 void DesktopHostActions::RunProgram(const std::string& path) {
-    Post([launcher = m_launcher, path = QString::fromStdString(path)] {
+    Post([launcher = m_launcher, tellUser = m_tellUser, path = QString::fromStdString(path)] {
         if (path.isEmpty()) {
             return;
         }
@@ -43,8 +71,9 @@ void DesktopHostActions::RunProgram(const std::string& path) {
             Log(kLogWarning, "key action: no program %s", path.toUtf8().constData());
             return;
         }
+        const bool program = file.isFile() && file.isExecutable();
         bool started = false;
-        if (file.isFile() && file.isExecutable()) {
+        if (program) {
             started = launcher->StartProgram(file.absoluteFilePath(), {}, file.absolutePath());
         } else {
             // Documents and folders open as the desktop opens them; the absolute path never
@@ -53,12 +82,17 @@ void DesktopHostActions::RunProgram(const std::string& path) {
         }
         if (!started) {
             Log(kLogWarning, "key action: %s did not start", path.toUtf8().constData());
+            if (tellUser) {
+                tellUser(DesktopMessage(program ? kTextProgramNotStarted : kTextOpenFailed,
+                                        file.absoluteFilePath()));
+            }
         }
     });
 }
 
 void DesktopHostActions::OpenAddress(const std::string& address) {
-    Post([launcher = m_launcher, url = QString::fromStdString(DesktopUrl(address))] {
+    Post([launcher = m_launcher, tellUser = m_tellUser,
+          url = QString::fromStdString(DesktopUrl(address))] {
         // An address that began with '-' would reach the opener as an option.
         if (url.isEmpty() || url.startsWith(QLatin1Char('-'))) {
             Log(kLogWarning, "key action: no address to open");
@@ -66,6 +100,9 @@ void DesktopHostActions::OpenAddress(const std::string& address) {
         }
         if (!launcher->StartProgram(kOpener, {url}, {})) {
             Log(kLogWarning, "key action: %s could not be opened", url.toUtf8().constData());
+            if (tellUser) {
+                tellUser(OpenFailedMessage(url));
+            }
         }
     });
 }

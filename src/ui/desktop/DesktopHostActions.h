@@ -2,12 +2,15 @@
 // The keys' host actions on this desktop. The worker reports them; every call here only hands
 // the work to the window thread and returns at once.
 //
-//   DesktopHostActions(context, launcher, switchProfile)
+//   DesktopHostActions(context, launcher, switchProfile, tellUser)
 //     context        an object of the window thread (the main window); it must outlive the
 //                    worker's calls (the program stops the worker before its window goes);
 //                    work still queued to it is dropped when it goes
 //     launcher       SystemLauncher in the program, a recording one in tests
 //     switchProfile  called on the window thread with the profile of a "switch profile" key
+//     tellUser       called on the window thread with a sentence for the user when a page,
+//                    file or program could not be opened (may be empty: then only logged)
+//   OpenFailedMessage(target)   the sentence for a page or file xdg-open could not open
 //   RunProgram(path)     an executable file (or a bare name found on PATH) is started in its own
 //                        folder; any other existing file or folder is opened with xdg-open
 //   OpenAddress(text)    xdg-open on the address, "http://" put in front when it has no scheme
@@ -23,6 +26,7 @@
 #include "ui/desktop/DesktopLauncher.h"
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -38,7 +42,8 @@ public:
     static constexpr int kClipboardKeepMs = 500;
 
     DesktopHostActions(QObject* context, std::shared_ptr<DesktopLauncher> launcher,
-                       std::function<void(int profile)> switchProfile);
+                       std::function<void(int profile)> switchProfile,
+                       std::function<void(const QString& message)> tellUser = {});
 
     void RunProgram(const std::string& path) override;
     void OpenAddress(const std::string& address) override;
@@ -52,6 +57,20 @@ private:
     QObject* m_context;
     std::shared_ptr<DesktopLauncher> m_launcher;
     std::function<void(int)> m_switchProfile;
+    std::function<void(const QString&)> m_tellUser;
 };
+
+/// Language texts of the desktop's own messages.
+enum DesktopText : int {
+    kTextOpenFailed = 1101,         ///< "%s": the page or file that xdg-open could not open
+    kTextProgramNotStarted = 1102,  ///< "%s": the program that could not be started
+};
+
+/// The text in the current language with `target` in place of "%s"; English when the language
+/// file lacks it.
+QString DesktopMessage(int textId, const QString& target);
+inline QString OpenFailedMessage(const QString& target) {
+    return DesktopMessage(kTextOpenFailed, target);
+}
 
 }  // namespace zephyl

@@ -30,6 +30,12 @@ namespace {
 
 constexpr int kTextChooseProgram = 1091;
 
+/// A page, file or program the user asked for did not open: never silently.
+void TellOpenFailed(glint::MWindow* owner, const QString& message) {
+    zephyl::ShowMessageBox(message, owner, QString::fromStdString(LanguageText(kCaptionSection, 1)),
+                           kMessageOk);
+}
+
 }  // namespace
 
 DesktopServices::DesktopServices(glint::MWindow* owner, std::shared_ptr<SettingsStore> settings,
@@ -50,9 +56,11 @@ void DesktopServices::StartDesktop(KeyboardController& controller,
                                    std::function<void(int profile)> switchProfile,
                                    std::function<void()> closingChanged) {
     // Keys that ask the computer to act: run, open, paste, switch profile.
-    InstallHostActions(controller,
-                       std::make_shared<DesktopHostActions>(
-                           m_owner, std::make_shared<SystemLauncher>(m_owner), switchProfile));
+    InstallHostActions(controller, std::make_shared<DesktopHostActions>(
+                                       m_owner, std::make_shared<SystemLauncher>(m_owner),
+                                       switchProfile, [owner = m_owner](const QString& message) {
+                                           TellOpenFailed(owner, message);
+                                       }));
     m_tray = std::make_unique<TrayIcon>(m_owner);
     m_tray->SetRestoreHandler([owner = m_owner] {
         owner->ShowWindow(glint::kShowNormal);
@@ -104,6 +112,7 @@ void DesktopServices::Quit() {
 void DesktopServices::OpenAddress(const QString& address) {
     if (!QProcess::startDetached(QStringLiteral("xdg-open"), {address})) {
         Log(kLogWarning, "cannot open %s", address.toUtf8().constData());
+        TellOpenFailed(m_owner, OpenFailedMessage(address));
     }
 }
 

@@ -28,6 +28,7 @@ public:
     std::vector<QString> clipboardWrites;
     QString clipboard = QStringLiteral("copied by the user");
     bool canSendKeys = true;
+    bool startable = true;  ///< false: nothing starts, as without xdg-open
     std::deque<std::function<void()>> later;
     std::vector<std::thread::id> threads;
 
@@ -35,7 +36,7 @@ public:
                       const QString& folder) override {
         threads.push_back(std::this_thread::get_id());
         starts.push_back({program, arguments, folder});
-        return true;
+        return startable;
     }
     void SetClipboardText(const QString& text) override {
         threads.push_back(std::this_thread::get_id());
@@ -81,8 +82,10 @@ protected:
     std::shared_ptr<RecordingLauncher> m_launcher = std::make_shared<RecordingLauncher>();
     QObject m_context;
     std::vector<int> m_profiles;
+    std::vector<QString> m_told;
     DesktopHostActions m_actions{&m_context, m_launcher,
-                                 [this](int profile) { m_profiles.push_back(profile); }};
+                                 [this](int profile) { m_profiles.push_back(profile); },
+                                 [this](const QString& message) { m_told.push_back(message); }};
     QString m_folder;
 };
 
@@ -137,6 +140,33 @@ TEST_F(HostActionsTest, AddressesOpenWithTheDesktopOpener) {
         Settle();
         EXPECT_EQ(m_launcher->starts, entry.expected);
     }
+}
+
+// Without xdg-open (a system without xdg-utils) nothing opens; the user is told which page or
+// file did not and why, and a program that does not start is named too.
+TEST_F(HostActionsTest, WhatCannotBeOpenedIsToldToTheUser) {
+    const QString program = MakeFile(QStringLiteral("tool"), true);
+    const QString document = MakeFile(QStringLiteral("notes.txt"), false);
+    m_launcher->startable = false;
+    m_actions.OpenAddress("example.com");
+    m_actions.RunProgram(document.toStdString());
+    m_actions.RunProgram(program.toStdString());
+    Settle();
+    ASSERT_EQ(m_told.size(), 3u);
+    EXPECT_TRUE(m_told[0].startsWith(QStringLiteral("http://example.com could not be opened")))
+        << m_told[0].toStdString();
+    EXPECT_TRUE(m_told[0].contains(QStringLiteral("xdg-utils")));
+    EXPECT_TRUE(m_told[1].startsWith(document + QStringLiteral(" could not be opened")));
+    EXPECT_EQ(m_told[2],
+              QStringLiteral("The program ") + program + QStringLiteral(" could not be started."));
+
+    // What opened says nothing.
+    m_told.clear();
+    m_launcher->startable = true;
+    m_actions.OpenAddress("example.com");
+    m_actions.RunProgram(document.toStdString());
+    Settle();
+    EXPECT_TRUE(m_told.empty());
 }
 
 TEST_F(HostActionsTest, PasteTypesCtrlVAndEmptiesTheClipboardUnlessTheUserCopiedMeanwhile) {
