@@ -14,10 +14,12 @@ enum CommandFailureText : int {
     /// the keyboard refused a write that nothing keeps for later (the screen's clock, slots and
     /// uploads)
     kTextKeyboardRefusedTryAgain = 918,
+    /// "%s": the selected model, which is not connected while another keyboard is
+    kTextModelNotConnected = 1064,
 };
 
-/// The reason in the current language, with `count` in place of "%d"; the English text when the
-/// language file lacks it.
-std::string FailureMessage(int textId, int count = 0);
+/// The reason in the current language, with `count` in place of "%d" and `name` in place of
+/// "%s"; the English text when the language file lacks it.
+std::string FailureMessage(int textId, int count = 0, const std::string& name = {});
 
 }  // namespace zephyl
