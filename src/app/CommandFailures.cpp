@@ -17,6 +17,8 @@ const char* EnglishText(int textId) {
         case kTextMacrosTooLarge:
             return "The macros are %d steps too large for the keyboard's macro memory; nothing "
                    "was sent.";
+        case kTextModelNotConnected:
+            return "The %s is not connected. The change is kept and sent when it is connected.";
         case kTextKeyboardRefusedTryAgain:
             return "The keyboard did not take the change. Try again.";
         case kTextKeyboardGoneTryAgain:
@@ -32,13 +34,16 @@ const char* EnglishText(int textId) {
 
 }  // namespace
 
-std::string FailureMessage(int textId, int count) {
+std::string FailureMessage(int textId, int count, const std::string& name) {
     std::string message = LanguageText(textId);
     if (message.empty()) {
         message = EnglishText(textId);
     }
     if (const auto at = message.find("%d"); at != std::string::npos) {
         message.replace(at, 2, std::to_string(count));
+    }
+    if (const auto at = message.find("%s"); at != std::string::npos) {
+        message.replace(at, 2, name);
     }
     return message;
 }

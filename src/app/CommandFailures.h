@@ -16,10 +16,12 @@ enum CommandFailureText : int {
     kTextKeyboardRefusedTryAgain = 918,
     /// the keyboard could not be reached any more in the middle of a long transfer
     kTextKeyboardGoneTryAgain = 1020,
+    /// "%s": the selected model, which is not connected while another keyboard is
+    kTextModelNotConnected = 1064,
 };
 
-/// The reason in the current language, with `count` in place of "%d"; the English text when the
-/// language file lacks it.
-std::string FailureMessage(int textId, int count = 0);
+/// The reason in the current language, with `count` in place of "%d" and `name` in place of
+/// "%s"; the English text when the language file lacks it.
+std::string FailureMessage(int textId, int count = 0, const std::string& name = {});
 
 }  // namespace zephyl

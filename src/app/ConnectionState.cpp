@@ -28,4 +28,11 @@ ConnectionState ConnectionStateFor(int mode, const KeyboardLayout& layout) {
     return state;
 }
 
+ConnectionState AbsentModelState(const KeyboardLayout& layout) {
+    ConnectionState state = ConnectionStateFor(kModeNone, layout);
+    state.features = layout.cableFeatures;
+    state.modelAbsent = true;
+    return state;
+}
+
 }  // namespace zephyl

@@ -51,6 +51,9 @@ public:
     /// The model's profile database cannot be used: which file, and why. Nothing is stored
     /// until it is mended or moved away.
     virtual void ShowStoreProblem(const std::string& /*problem*/) {}
+    /// A keyboard is plugged in that this user may not open: what to tell, in place of "no
+    /// keyboard found"; empty when there is none (or another keyboard is connected).
+    virtual void ShowAccessProblem(const std::string& /*problem*/) {}
 
     /// The window parts of loading a layout; null when there is no window.
     virtual LayoutView* Layout() = 0;

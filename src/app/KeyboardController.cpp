@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/KeyboardController.h"
 
+#include "app/AccessProblem.h"
 #include "app/CommandFailures.h"
 #include "app/Environment.h"
 #include "app/SettingsFailures.h"
@@ -29,6 +30,24 @@ std::int64_t SteadyMilliseconds() {
 }
 
 constexpr const char* kDeviceTypeValue = "DeviceType";
+
+/// The commands that write what is stored, so that posting them later sends the change then;
+/// the one-key write becomes the write of every layer.
+int KeptCommandOf(int command) {
+    switch (command) {
+        case kCommandWriteKeyLayers:
+        case kCommandWriteKeyLayer:
+            return kCommandWriteKeyLayers;
+        case kCommandWriteMacros:
+        case kCommandSendLightEffect:
+        case kCommandSendSideLight:
+        case kCommandWriteUserLight:
+        case kCommandSendSettings:
+            return command;
+        default:
+            return 0;
+    }
+}
 
 }  // namespace
 
@@ -171,6 +190,34 @@ size_t KeyboardController::QueueLength() const {
     return m_queue.size();
 }
 
+void KeyboardController::KeepForLater(int command) {
+    const int kept = KeptCommandOf(command);
+    if (kept == 0) {
+        return;
+    }
+    std::lock_guard lock(m_queueMutex);
+    std::vector<int>& commands = m_keptCommands[m_listSelection.load()];
+    if (std::find(commands.begin(), commands.end(), kept) == commands.end()) {
+        commands.push_back(kept);
+    }
+}
+
+void KeyboardController::PostKeptCommands() {
+    std::vector<int> commands;
+    {
+        std::lock_guard lock(m_queueMutex);
+        const auto found = m_keptCommands.find(m_listSelection.load());
+        if (found == m_keptCommands.end()) {
+            return;
+        }
+        commands = std::move(found->second);
+        m_keptCommands.erase(found);
+    }
+    for (int command : commands) {
+        PostCommand(command);
+    }
+}
+
 bool KeyboardController::TakeCommand(int& command) {
     std::lock_guard lock(m_queueMutex);
     if (m_queue.empty()) {
@@ -259,11 +306,13 @@ CommandOutcome KeyboardController::RunCommandLocked(int command) {
     }
     if (row->needsReadyKeyboard && (!m_connected.load() || !m_ready.load())) {
         Log(kLogInfo, "command %d (%s) dropped: no keyboard ready", command, row->name.c_str());
+        // What it would have written stays stored; it goes when the keyboard is ready.
+        KeepForLater(command);
         // A wait dialog opened for the command must not stay up waiting for nothing.
         if (row->closesWaitDialog) {
             closeWaitDialog();
         }
-        return {false, FailureMessage(kTextNoKeyboardReady)};
+        return {false, NotReadyReason()};
     }
     if (row->handler) {
         row->handler(*this);
@@ -392,6 +441,7 @@ void KeyboardController::RunModelChosen() {
 // ---- Selection ----
 
 bool KeyboardController::OnModelChosen(int deviceType, std::string* problem) {
+    m_modelChosenNow.store(true);
     m_listSelection.store(deviceType);
     m_selectedModelIndex.store(FindModelIndex(m_descriptions.models, deviceType));
     const SettingsWriteResult stored =
@@ -460,8 +510,12 @@ void KeyboardController::RefreshDevices() {
     for (const auto& entry : entries) {
         connectedTypes.push_back(entry.deviceType);
     }
-    m_listSelection.store(
-        ModelToShow(m_descriptions.models, stored, m_listSelection.load(), connectedTypes));
+    {
+        std::lock_guard lock(m_refusedMutex);
+        m_refusedDeviceTypes = m_devices.RefusedDeviceTypes();
+    }
+    m_listSelection.store(ModelToShow(m_descriptions.models, stored, m_listSelection.load(),
+                                      connectedTypes, m_modelChosenNow.exchange(false)));
     WithView([this](ControllerView& view) { view.SetSelectDevice(m_listSelection.load()); });
     {
         std::lock_guard lock(m_modesMutex);
@@ -478,11 +532,17 @@ void KeyboardController::RefreshDevices() {
 }
 
 void KeyboardController::ApplySelection() {
+    m_selectedAbsent.store(false);
     if (!m_connected.load()) {
         m_connectionMode.store(kModeNone);
-        WithView([](ControllerView& view) { view.ShowDisconnectedView(); });
+        const std::string problem = AccessProblem();
+        WithView([&problem](ControllerView& view) {
+            view.ShowAccessProblem(problem);
+            view.ShowDisconnectedView();
+        });
         return;
     }
+    WithView([](ControllerView& view) { view.ShowAccessProblem({}); });
     const int deviceType = m_listSelection.load();
     m_devices.SetSelectedDeviceType(deviceType);
     m_settingsStore->WriteInt(kDeviceTypeValue, deviceType);
@@ -491,6 +551,20 @@ void KeyboardController::ApplySelection() {
 
     const int mode = m_devices.CurrentConnectionMode();
     m_connectionMode.store(mode);
+    if (mode == kModeNone) {
+        // Another keyboard is there, not this one (the user picked it in the list): its pages
+        // show what is stored, nothing is sent, and every change says it waits for it.
+        m_ready.store(false);
+        m_selectedAbsent.store(true);
+        const ConnectionState state = AbsentModelState(*Layout());
+        WithView([this, &state](ControllerView& view) {
+            view.ShowConnectionMode(state);
+            view.ShowConnectedView(m_rememberedTab.load());
+        });
+        LoadFeaturePages();
+        LoadSettingsPage();
+        return;
+    }
     const ConnectionState state = ConnectionStateFor(mode, *Layout());
     WithView([&state](ControllerView& view) { view.ShowConnectionMode(state); });
 
@@ -499,6 +573,7 @@ void KeyboardController::ApplySelection() {
             m_rememberedTab.store(1);
             WithView([](ControllerView& view) { view.ShowConnectedView(1); });
             PostCommand(kCommandLoadPages);
+            PostKeptCommands();
         } else {
             WithView([](ControllerView& view) { view.ShowDisconnectedView(); });
         }
@@ -510,6 +585,50 @@ void KeyboardController::ApplySelection() {
     m_ready.store(true);
     WithView([this](ControllerView& view) { view.ShowConnectedView(m_rememberedTab.load()); });
     PostCommand(kCommandLoadPages);
+    PostKeptCommands();
+}
+
+std::string KeyboardController::ModelName(int deviceType) const {
+    const int index = FindModelIndex(m_descriptions.models, deviceType);
+    return index < 0 ? std::string() : m_descriptions.models[size_t(index)].name;
+}
+
+std::vector<int> KeyboardController::RefusedDeviceTypes() const {
+    std::lock_guard lock(m_refusedMutex);
+    return m_refusedDeviceTypes;
+}
+
+std::string KeyboardController::AccessProblem() const {
+    const std::vector<int> refused = RefusedDeviceTypes();
+    if (refused.empty()) {
+        return {};
+    }
+    // The selected model first: it is the one the user works on.
+    const int selected = m_listSelection.load();
+    const bool selectedRefused =
+        std::find(refused.begin(), refused.end(), selected) != refused.end();
+    return AccessProblemOf(selectedRefused ? selected : refused.front());
+}
+
+std::string KeyboardController::AccessProblemOf(int deviceType) const {
+    std::string name = ModelName(deviceType);
+    if (name.empty()) {
+        name = std::to_string(deviceType);
+    }
+    return AccessRefusedMessage(name, FindUdevRule(m_resourceFolder));
+}
+
+std::string KeyboardController::NotReadyReason() const {
+    const std::vector<int> refused = RefusedDeviceTypes();
+    const int selected = m_listSelection.load();
+    if ((!m_connected.load() && !refused.empty()) ||
+        std::find(refused.begin(), refused.end(), selected) != refused.end()) {
+        return AccessProblem();
+    }
+    if (m_selectedAbsent.load()) {
+        return FailureMessage(kTextModelNotConnected, 0, ModelName(selected));
+    }
+    return FailureMessage(kTextNoKeyboardReady);
 }
 
 std::string KeyboardController::DefaultProfileBaseName() {

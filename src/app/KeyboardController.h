@@ -162,6 +162,21 @@ public:
 
     // ---- State ----
 
+    /// Some keyboard is connected but not the selected model: its pages show what is stored,
+    /// and every change is kept for when it is connected.
+    bool SelectedModelAbsent() const { return m_selectedAbsent.load(); }
+    /// The name config.xml gives model `deviceType`; empty for an unknown model.
+    std::string ModelName(int deviceType) const;
+    /// Models plugged in that this user may not open, as the last refresh found them.
+    std::vector<int> RefusedDeviceTypes() const;
+    /// What to tell the user about a keyboard plugged in that this user may not open (the
+    /// first such model): the sentence and the way out; empty when there is none.
+    std::string AccessProblem() const;
+    /// The same for model `deviceType`, whether or not it was refused.
+    std::string AccessProblemOf(int deviceType) const;
+    /// Why a command that needs the keyboard cannot run now, in the current language: a
+    /// keyboard this user may not open, the selected model not connected, or none ready.
+    std::string NotReadyReason() const;
     bool Connected() const { return m_connected.load(); }
     bool Ready() const { return m_ready.load(); }
     int ConnectionMode() const { return m_connectionMode.load(); }
@@ -197,6 +212,10 @@ private:
     void WaitForExternalProcess();
     void LoadLayoutFor(int deviceType);
     bool TakeCommand(int& command);
+    /// Remembers a write of stored state that could not run, to post it when the model is ready.
+    void KeepForLater(int command);
+    /// Posts what was kept for the selected model.
+    void PostKeptCommands();
     /// One row per numbered command, with the controller's own handlers: start, plug changes,
     /// model choice, page load, settings and the resets.
     void AddOwnCommands();
@@ -265,6 +284,14 @@ private:
     std::atomic<bool> m_firstRefreshDone{false};
     std::atomic<bool> m_clockWhenPagesLoad{true};
     std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_selectedAbsent{false};
+    /// The model list's choice waits for its refresh: it is shown even when not plugged in.
+    std::atomic<bool> m_modelChosenNow{false};
+    mutable std::mutex m_refusedMutex;
+    std::vector<int> m_refusedDeviceTypes;  ///< under m_refusedMutex
+    /// Per model, the writes dropped while it was not ready; posted again when it is. Under
+    /// m_queueMutex.
+    std::map<int, std::vector<int>> m_keptCommands;
     std::atomic<bool> m_ready{false};
     std::atomic<int> m_connectionMode{-1};
     std::atomic<int> m_listSelection{kDefaultDeviceType};

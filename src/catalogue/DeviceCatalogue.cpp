@@ -35,23 +35,27 @@ int FindModelIndex(const std::vector<KeyboardModel>& models, int deviceType) {
 }
 
 int ModelToShow(const std::vector<KeyboardModel>& models, int storedDeviceType, int shownDeviceType,
-                const std::vector<int>& connectedDeviceTypes) {
-    if (storedDeviceType >= 100 && FindModelIndex(models, storedDeviceType) >= 0) {
-        return storedDeviceType;
-    }
+                const std::vector<int>& connectedDeviceTypes, bool storedChosenNow) {
     const auto connected = [&connectedDeviceTypes](int deviceType) {
         return std::find(connectedDeviceTypes.begin(), connectedDeviceTypes.end(), deviceType) !=
                connectedDeviceTypes.end();
     };
-    if (connectedDeviceTypes.empty() || connected(shownDeviceType)) {
-        return shownDeviceType;
-    }
+    const KeyboardModel* firstConnected = nullptr;
     for (const KeyboardModel& model : models) {
         if (connected(model.deviceType)) {
-            return model.deviceType;
+            firstConnected = &model;
+            break;
         }
     }
-    return shownDeviceType;
+    const bool storedKnown =
+        storedDeviceType >= 100 && FindModelIndex(models, storedDeviceType) >= 0;
+    if (storedKnown && (storedChosenNow || !firstConnected || connected(storedDeviceType))) {
+        return storedDeviceType;
+    }
+    if (!firstConnected || connected(shownDeviceType)) {
+        return shownDeviceType;
+    }
+    return firstConnected->deviceType;
 }
 
 namespace {

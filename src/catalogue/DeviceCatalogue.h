@@ -92,12 +92,14 @@ int SelectableDeviceType(int storedDeviceType);
 /// Index of the first model with this id, or -1.
 int FindModelIndex(const std::vector<KeyboardModel>& models, int deviceType);
 
-/// The model to show after the keyboards were looked for: the stored model when it is one of
-/// `models`, else the model shown now when a keyboard of it is plugged in (or none is), else
-/// the first of `models` that is plugged in. A first start thus opens on the keyboard the user
-/// plugged in, not on the first model of the list.
+/// The model to show after the keyboards were looked for. The stored model (when it is one of
+/// `models`) stays when a keyboard of it is plugged in, when no keyboard of `models` is, or when
+/// the user has just chosen it in the model list (`storedChosenNow`); otherwise a plugged-in
+/// keyboard wins: the model shown now when it is plugged in, else the first plugged-in model of
+/// `models`. A start thus opens on the keyboard that is there, not on a remembered one that is
+/// not, while a model the user picks is shown even when it is not plugged in.
 int ModelToShow(const std::vector<KeyboardModel>& models, int storedDeviceType, int shownDeviceType,
-                const std::vector<int>& connectedDeviceTypes);
+                const std::vector<int>& connectedDeviceTypes, bool storedChosenNow = false);
 
 /// Reads hexadecimal text without prefix as `vid`/`pid` are written; 0 when not a number.
 int ParseHex(const std::string& text);

@@ -18,6 +18,7 @@
 #include "protocol/StatusReports.h"
 #include "store/ConfigValues.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <map>
@@ -53,7 +54,7 @@ int DrainQueue(KeyboardController& controller, std::ostream& err) {
 
 bool RequireReady(KeyboardController& controller, std::ostream& err) {
     if (!controller.Connected() || controller.ConnectionMode() == kModeNone) {
-        err << "zephylctl: no keyboard connected\n";
+        err << "zephylctl: " << NoKeyboardReason(controller, "no keyboard connected") << "\n";
         return false;
     }
     if (!controller.Ready()) {
@@ -68,6 +69,7 @@ struct ModelStatus {
     std::string name;
     std::vector<int> connectedModes;
     int activeMode = kModeNone;
+    std::string accessProblem;  ///< plugged in, but this user may not open it
     int battery = 0;
     int firmwareRelease = 0;
     std::string firmwareAvailable;
@@ -78,10 +80,14 @@ int Devices(const Invocation& invocation, KeyboardController& controller, std::o
     const auto modes = controller.Modes();
     std::vector<ModelStatus> statuses;
     const int selected = controller.SelectedDeviceType();
+    const std::vector<int> refused = controller.RefusedDeviceTypes();
     for (const auto& model : controller.Descriptions().models) {
         ModelStatus status;
         status.deviceType = model.deviceType;
         status.name = model.name;
+        if (std::find(refused.begin(), refused.end(), model.deviceType) != refused.end()) {
+            status.accessProblem = controller.AccessProblemOf(model.deviceType);
+        }
         for (const auto& mode : modes) {
             if (mode.deviceType == model.deviceType && mode.connected) {
                 status.connectedModes.push_back(mode.mode);
@@ -117,14 +123,20 @@ int Devices(const Invocation& invocation, KeyboardController& controller, std::o
             out << ",\"battery\":" << (s.battery ? std::to_string(s.battery) : "null");
             out << ",\"firmware\":"
                 << (s.firmwareRelease ? JsonString(FirmwareReleaseDigits(s.firmwareRelease))
-                                      : "null")
-                << "}";
+                                      : "null");
+            out << ",\"access_refused\":" << (s.accessProblem.empty() ? "false" : "true")
+                << ",\"problem\":"
+                << (s.accessProblem.empty() ? "null" : JsonString(s.accessProblem)) << "}";
         }
         out << "]\n";
         return kExitOk;
     }
     for (const auto& s : statuses) {
         out << (s.deviceType == selected ? "* " : "  ") << s.deviceType << "  " << s.name;
+        if (!s.accessProblem.empty()) {
+            out << "  plugged in, but this user may not open it\n    " << s.accessProblem << "\n";
+            continue;
+        }
         if (s.connectedModes.empty()) {
             out << "  not connected\n";
             continue;
@@ -218,8 +230,12 @@ int Settings(const Invocation& invocation, KeyboardController& controller, std::
         }
         if (!controller.Connected() || !controller.Ready() ||
             controller.ConnectionMode() == kModeNone) {
-            err << "zephylctl: stored, but no keyboard is ready to take it; it is sent with the "
-                   "next change\n";
+            err << "zephylctl: "
+                << NoKeyboardReason(controller,
+                                    "stored, but no keyboard is ready to take it; it is sent "
+                                    "with the next change",
+                                    true)
+                << "\n";
             return kExitFailed;
         }
         if (!controller.SendSettings()) {
@@ -233,6 +249,15 @@ int Settings(const Invocation& invocation, KeyboardController& controller, std::
 }
 
 }  // namespace
+
+std::string NoKeyboardReason(const KeyboardController& controller, const std::string& fallback,
+                             bool stored) {
+    const std::string problem = controller.Connected() ? std::string() : controller.AccessProblem();
+    if (problem.empty()) {
+        return fallback;
+    }
+    return stored ? "stored. " + problem : problem;
+}
 
 int RunCommand(const Invocation& invocation, KeyboardController& controller, std::ostream& out,
                std::ostream& err) {

@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 
 #include <iosfwd>
+#include <string>
 
 namespace zephyl {
 class KeyboardController;
@@ -20,5 +21,10 @@ inline constexpr int kExitUsage = 2;
 /// the devices. Results go to `out`, the one-line error to `err`.
 int RunCommand(const Invocation& invocation, KeyboardController& controller, std::ostream& out,
                std::ostream& err);
+
+/// Why nothing could be sent when no keyboard is connected: a keyboard plugged in that this
+/// user may not open, named with the way out (after "stored. " when `stored`), else `fallback`.
+std::string NoKeyboardReason(const KeyboardController& controller, const std::string& fallback,
+                             bool stored = false);
 
 }  // namespace zephyl::cli

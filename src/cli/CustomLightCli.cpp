@@ -139,8 +139,11 @@ int Stream(const Invocation& invocation, KeyboardController& controller, std::os
         return kExitUsage;
     }
     if (!controller.Connected() || controller.ConnectionMode() != kModeCable) {
-        err << "zephylctl: real-time lighting streams over the USB cable only, and no keyboard "
-               "is connected by cable\n";
+        err << "zephylctl: "
+            << NoKeyboardReason(controller,
+                                "real-time lighting streams over the USB cable only, and no "
+                                "keyboard is connected by cable")
+            << "\n";
         return kExitFailed;
     }
     const std::shared_ptr<const KeyboardLayout> layout = controller.Layout();

@@ -60,8 +60,12 @@ int Finish(const PageOutcome& outcome, KeyboardController& controller, std::ostr
     }
     if (!controller.Connected() || !controller.Ready() ||
         controller.ConnectionMode() == kModeNone) {
-        err << "zephylctl: stored; no keyboard is ready, it gets the change when it is next "
-               "written\n";
+        err << "zephylctl: "
+            << NoKeyboardReason(controller,
+                                "stored; no keyboard is ready, it gets the change when it is "
+                                "next written",
+                                true)
+            << "\n";
         return kExitFailed;
     }
     for (int command : outcome.commands) {

@@ -34,7 +34,8 @@ int Usage(std::ostream& err, const std::string& message) {
 /// Sends what was stored, saying so when it cannot be sent now.
 int Send(KeyboardController& controller, int command, std::ostream& err) {
     if (!controller.Connected() || controller.ConnectionMode() == kModeNone) {
-        err << "zephylctl: stored, but no keyboard is connected\n";
+        err << "zephylctl: "
+            << NoKeyboardReason(controller, "stored, but no keyboard is connected", true) << "\n";
         return kExitFailed;
     }
     if (controller.ConnectionMode() == kModeBluetooth) {

@@ -29,7 +29,7 @@ int Usage(std::ostream& err, const std::string& message) {
 
 bool Ready(KeyboardController& controller, std::ostream& err) {
     if (!controller.Connected() || controller.ConnectionMode() == kModeNone) {
-        err << "zephylctl: no keyboard connected\n";
+        err << "zephylctl: " << NoKeyboardReason(controller, "no keyboard connected") << "\n";
         return false;
     }
     if (!controller.Ready()) {

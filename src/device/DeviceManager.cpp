@@ -3,6 +3,9 @@
 
 #include "platform/Log.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace zephyl {
@@ -102,15 +105,21 @@ void DeviceManager::RefreshLocked() {
     std::vector<DeviceEntry> commandEntries;
     std::vector<DeviceEntry> bulkEntries;
     std::vector<std::pair<hid_device*, HidCapabilities>> notifications;
+    std::vector<int> refused;
 
     for (const HidInterfaceInfo& info : m_library->Enumerate()) {
         const KnownDevice* row = lookup(info);
         if (!row) {
             continue;
         }
-        hid_device* device = m_library->Open(info.path);
+        int openError = 0;
+        hid_device* device = m_library->Open(info.path, &openError);
         if (!device) {
-            Log(kLogDebug, "cannot open %s", info.path.c_str());
+            Log(kLogDebug, "cannot open %s: %s", info.path.c_str(),
+                openError != 0 ? std::strerror(openError) : "no reason given");
+            if (openError == EACCES || openError == EPERM) {
+                refused.push_back(row->deviceType);
+            }
             continue;
         }
         DeviceEntry entry;
@@ -155,6 +164,20 @@ void DeviceManager::RefreshLocked() {
     for (auto& item : bulkEntries) {
         m_bulkEntries.push_back(std::move(item));
     }
+    // Some interfaces of a keyboard are never ours to open (its typing interface): only a
+    // keyboard of which no command interface opened is kept out.
+    m_refusedDeviceTypes.clear();
+    for (int deviceType : refused) {
+        const bool opened = std::any_of(
+            m_commandEntries.begin(), m_commandEntries.end(),
+            [deviceType](const DeviceEntry& entry) { return entry.deviceType == deviceType; });
+        if (!opened && std::find(m_refusedDeviceTypes.begin(), m_refusedDeviceTypes.end(),
+                                 deviceType) == m_refusedDeviceTypes.end()) {
+            Log(kLogWarning, "keyboard model %d is plugged in but this user may not open it",
+                deviceType);
+            m_refusedDeviceTypes.push_back(deviceType);
+        }
+    }
     for (const auto& [device, caps] : notifications) {
         // The last one found is read; earlier ones stay open until everything is closed.
         if (m_notificationHandle) {
@@ -191,6 +214,7 @@ void DeviceManager::CloseEverything() {
     }
     m_commandEntries.clear();
     m_bulkEntries.clear();
+    m_refusedDeviceTypes.clear();
     m_replacedNotificationHandles.clear();
     m_notificationHandle = nullptr;
     m_notificationCapabilities = {};
@@ -252,6 +276,11 @@ int DeviceManager::CurrentConnectionMode() const {
         }
     }
     return kModeNone;
+}
+
+std::vector<int> DeviceManager::RefusedDeviceTypes() const {
+    std::lock_guard lock(m_listMutex);
+    return m_refusedDeviceTypes;
 }
 
 bool DeviceManager::CollectEntries(std::vector<DeviceEntry>& list) const {

@@ -79,6 +79,10 @@ public:
     /// Copies the command entries (all of them when the selected model is 0) without their
     /// handles; false when there are no command entries at all.
     bool CollectEntries(std::vector<DeviceEntry>& list) const;
+    /// Models that are plugged in but that this user may not open (no udev rule gives access,
+    /// or the user is not at the seat): an interface of theirs was refused with EACCES and none
+    /// of their command interfaces opened. In the order found; empty after CloseAll.
+    std::vector<int> RefusedDeviceTypes() const;
     /// Usable flag of the first command entry with this vid, pid and mode whose product equals
     /// `productName` (any when empty); −1 when none.
     int ModeUsable(int vid, int pid, const std::string& productName, int mode) const;
@@ -173,6 +177,7 @@ private:
     std::atomic<int> m_busy{0};
     std::vector<DeviceEntry> m_commandEntries;
     std::vector<DeviceEntry> m_bulkEntries;
+    std::vector<int> m_refusedDeviceTypes;
     std::vector<KnownDevice> m_knownDevices;
     int m_selectedDeviceType = 0;
     hid_device* m_commandHandle = nullptr;  ///< not owned

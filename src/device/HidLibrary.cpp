@@ -5,8 +5,10 @@
 #include "platform/Paths.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -263,8 +265,26 @@ std::vector<HidInterfaceInfo> HidLibrary::Enumerate() const {
     return interfaces;
 }
 
-hid_device* HidLibrary::Open(const std::string& path) const {
-    return m_loaded ? m_api.open_path(path.c_str()) : nullptr;
+hid_device* HidLibrary::Open(const std::string& path, int* error) const {
+    if (error) {
+        *error = 0;
+    }
+    if (!m_loaded) {
+        return nullptr;
+    }
+    errno = 0;
+    hid_device* device = m_api.open_path(path.c_str());
+    if (device || !error) {
+        return device;
+    }
+    *error = errno;
+    // hidapi words its message after the failed open(2), which may leave another errno: the
+    // node itself says whether this user may open it.
+    if (*error != EACCES && *error != EPERM && ::access(path.c_str(), R_OK | W_OK) != 0 &&
+        (errno == EACCES || errno == EPERM)) {
+        *error = errno;
+    }
+    return nullptr;
 }
 
 void HidLibrary::Close(hid_device* device) const {

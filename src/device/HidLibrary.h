@@ -86,7 +86,9 @@ public:
     void* Symbol(const char* name) const;
 
     std::vector<HidInterfaceInfo> Enumerate() const;
-    hid_device* Open(const std::string& path) const;
+    /// Opens the interface at `path`. On failure `*error`, when given, is the reason as an errno
+    /// value: EACCES or EPERM when this user may not open it, 0 when the library gave none.
+    hid_device* Open(const std::string& path, int* error = nullptr) const;
     void Close(hid_device* device) const;
     /// Report lengths and usages of the collection the interface stands for; the enumerated usage
     /// page and usage (and zero lengths) when its descriptor cannot be read.

@@ -42,7 +42,8 @@
 // the model), "battery" (0..255, default 100: what the battery answer reports), "asleep"
 // (default false: a sleeping wireless keyboard answers nothing through the receiver),
 // "release" (bcdDevice as a number or "0x…" text; default: the layout's firmware version read as
-// BCD digits).
+// BCD digits), "open_refused" (default false: true lists the keyboard's interfaces but refuses
+// to open them with EACCES, as the system does for a user whom no udev rule lets open them).
 //
 // events: each fires once, when both of its triggers are due: "after_ms" (milliseconds since
 // the scenario was loaded, default 0) and "after_reports" (reports exchanged since then).
@@ -189,6 +190,7 @@ bool ReadKeyboard(const JsonValue& json, const std::vector<ModelInfo>& models,
         keyboard.battery = 100;
     }
     keyboard.asleep = json["asleep"].AsBool(false);
+    keyboard.openRefused = json["open_refused"].AsBool(false);
     if (!ReadRelease(json["release"], keyboard.release)) {
         error = "release must be 0..0xFFFF";
         return false;

@@ -17,6 +17,9 @@ struct ScenarioKeyboard {
     int battery = 100;
     bool asleep = false;
     int release = -1;  ///< bcdDevice; -1: the model's own
+    /// Listed, but opening any of its interfaces fails with EACCES, as for a user whom no udev
+    /// rule lets open them.
+    bool openRefused = false;
 };
 
 /// Something that happens while the scenario runs.

@@ -114,6 +114,7 @@ int VirtualBus::LoadScenarioLocked(const std::string& text) {
         }
         keyboard->status.battery = entry.battery;
         keyboard->status.asleep = entry.asleep;
+        keyboard->openRefused = entry.openRefused;
         keyboard->status.release =
             entry.release >= 0 ? entry.release : keyboard->model.firmwareRelease;
         const std::string key = std::to_string(entry.deviceType);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -169,6 +170,12 @@ hid_device* VirtualBus::OpenPath(const char* path) {
     RunDueEvents();
     for (const auto& iface : m_interfaces) {
         if (path && iface->path == path) {
+            if (iface->keyboard->openRefused) {
+                // What hidapi's hidraw back end leaves when open(2) of the node is refused.
+                m_error = L"Permission denied";
+                errno = EACCES;
+                return nullptr;
+            }
             auto* device = new hid_device_;
             device->iface = iface;
             m_handles.insert(device);

@@ -19,6 +19,7 @@ struct VirtualKeyboard {
     KeyboardStatus status;
     KeyboardMemory memory;
     std::set<int> plugged;
+    bool openRefused = false;           ///< every open fails with EACCES
     std::array<CableSession, 2> cable;  ///< cable and Bluetooth carry the same reports
     ReceiverSession receiver;
 

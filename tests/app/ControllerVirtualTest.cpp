@@ -2,6 +2,8 @@
 // The controller against the virtual keyboard: what reaches the keyboard is read back from the
 // keyboard's report log and memory.
 #include "app/KeyboardController.h"
+#include "app/AccessProblem.h"
+#include "app/CommandFailures.h"
 #include "device/DeviceManager.h"
 #include "device/HidLibrary.h"
 #include "platform/SettingsStore.h"
@@ -30,6 +32,11 @@ public:
     void ShowDisconnectedView() override { Add("disconnected"); }
     void SetBatteryLevel(int percent) override { Add("battery " + std::to_string(percent)); }
     void CloseWaitDialog() override { Add("close wait"); }
+    void ShowConnectionMode(const ConnectionState& state) override {
+        Add("mode " + std::to_string(state.mode) + (state.modelAbsent ? " absent" : ""));
+    }
+    void ShowCommandFailed(const std::string& reason) override { Add("failed: " + reason); }
+    void ShowAccessProblem(const std::string& problem) override { Add("access: " + problem); }
     std::vector<std::string> Calls() {
         std::lock_guard lock(m_mutex);
         return m_calls;
@@ -172,7 +179,80 @@ TEST_F(ControllerVirtualTest, AFirstStartShowsTheModelThatIsPluggedIn) {
     EXPECT_EQ(SettingsStore("Zephyl Keyboard Driver").ReadInt("DeviceType"), 102);
 }
 
-TEST(ModelToShowTest, StoredChoiceThenShownModelThenFirstPluggedIn) {
+TEST_F(ControllerVirtualTest, AStoredModelThatIsNotPluggedInGivesWayToOneThatIs) {
+    // The K100 was chosen in an earlier run; today only the K68 is plugged in.
+    SettingsStore("Zephyl Keyboard Driver").WriteInt("DeviceType", 101);
+    Start("102:0");
+    m_controller->RunCommand(kCommandStart);
+    EXPECT_EQ(m_controller->SelectedDeviceType(), 102);
+    EXPECT_TRUE(m_controller->Ready());
+    EXPECT_FALSE(m_controller->SelectedModelAbsent());
+    EXPECT_EQ(m_controller->ConnectionMode(), kModeCable);
+    EXPECT_TRUE(m_view.Saw("mode 0"));
+    EXPECT_EQ(SettingsStore("Zephyl Keyboard Driver").ReadInt("DeviceType"), 102);
+}
+
+TEST_F(ControllerVirtualTest, AModelPickedWhileNotPluggedInKeepsItsChangesUntilItIs) {
+    Start("101:0;102:0");
+    ASSERT_EQ(Control<int (*)(int, int, int)>("zephyl_virtual_set_plugged")(101, 0, 0), 0);
+    m_controller->RunCommand(kCommandStart);
+    ASSERT_EQ(m_controller->SelectedDeviceType(), 102);
+
+    // The user picks the K100 in the model list: its pages, nothing lit, nothing sent.
+    m_controller->OnModelChosen(101);
+    Drain();
+    EXPECT_EQ(m_controller->SelectedDeviceType(), 101);
+    EXPECT_TRUE(m_controller->SelectedModelAbsent());
+    EXPECT_FALSE(m_controller->Ready());
+    EXPECT_EQ(m_controller->ConnectionMode(), kModeNone);
+    EXPECT_NE(m_controller->Layout()->keys.size(), 68u) << "the K100's own layout";
+    EXPECT_TRUE(m_view.Saw("mode -1 absent"));
+
+    StoreAllSettings();
+    m_controller->PostCommand(kCommandSendSettings);
+    Drain();
+    const std::string kept = FailureMessage(kTextModelNotConnected, 0, "Zephyl K100");
+    EXPECT_NE(kept.find("Zephyl K100"), std::string::npos) << kept;
+    EXPECT_TRUE(m_view.Saw("failed: " + kept));
+    EXPECT_EQ(StoredSettingsBlock(), "") << "nothing reached a keyboard";
+
+    // Plugged in: the change kept for it goes.
+    ASSERT_EQ(Control<int (*)(int, int, int)>("zephyl_virtual_set_plugged")(101, 0, 1), 0);
+    m_controller->RunCommand(kCommandArrival);
+    EXPECT_EQ(m_controller->SelectedDeviceType(), 101);
+    EXPECT_FALSE(m_controller->SelectedModelAbsent());
+    EXPECT_TRUE(m_controller->Ready());
+    Drain();
+    EXPECT_EQ(StoredSettingsBlock(), kExpectedBlock);
+}
+
+TEST_F(ControllerVirtualTest, AKeyboardThisUserMayNotOpenIsNamedWithTheWayOut) {
+    Start(R"({"keyboards": [{"model": 101, "modes": [0], "open_refused": true}]})");
+    m_controller->RunCommand(kCommandStart);
+    EXPECT_FALSE(m_controller->Connected());
+    EXPECT_EQ(m_controller->RefusedDeviceTypes(), std::vector<int>{101});
+    const std::string problem = m_controller->AccessProblem();
+    EXPECT_EQ(problem, AccessRefusedMessage("Zephyl K100",
+                                            FindUdevRule(std::string(ZEPHYL_RUNTIME_DIR) + "/")));
+    EXPECT_TRUE(m_view.Saw("access: " + problem));
+    // A write says why it cannot be sent, not that no keyboard is there.
+    const CommandOutcome outcome = m_controller->RunCommand(kCommandSendSettings);
+    EXPECT_FALSE(outcome.done);
+    EXPECT_EQ(outcome.failure, problem);
+}
+
+TEST_F(ControllerVirtualTest, AKeyboardThatOpensSaysNothingOfAccess) {
+    Start(R"({"keyboards": [{"model": 101, "modes": [0], "open_refused": true},
+                            {"model": 102, "modes": [0]}]})");
+    m_controller->RunCommand(kCommandStart);
+    EXPECT_TRUE(m_controller->Connected());
+    EXPECT_EQ(m_controller->SelectedDeviceType(), 102);
+    EXPECT_EQ(m_controller->RefusedDeviceTypes(), std::vector<int>{101});
+    EXPECT_TRUE(m_view.Saw("access: "));
+    EXPECT_FALSE(m_view.Saw("access: " + m_controller->AccessProblem()));
+}
+
+TEST(ModelToShowTest, StoredModelWhenPluggedInOrJustChosenElseAPluggedInOne) {
     std::vector<KeyboardModel> models(3);
     models[0].deviceType = 101;
     models[1].deviceType = 102;
@@ -182,19 +262,26 @@ TEST(ModelToShowTest, StoredChoiceThenShownModelThenFirstPluggedIn) {
         int shown;
         std::vector<int> connected;
         int expected;
+        bool chosenNow = false;
     };
     const Case cases[] = {
-        {102, 101, {103}, 102},     // the user's own choice stands
-        {0, 101, {102}, 102},       // nothing stored: the keyboard plugged in
-        {0, 101, {103, 102}, 102},  // several: the first in the list's order
-        {0, 101, {101, 102}, 101},  // the model shown is plugged in: it stays
-        {0, 101, {}, 101},          // nothing plugged in: the list keeps its selection
-        {999, 101, {103}, 103},     // a stored model no longer declared counts as none
-        {0, 101, {555}, 101},       // an unknown keyboard changes nothing
+        {102, 101, {102, 103}, 102},   // the stored model is plugged in: it stands
+        {102, 102, {103}, 103},        // it is not, another is: the one plugged in
+        {102, 101, {101, 103}, 101},   // ... the one shown when it is plugged in
+        {102, 101, {}, 102},           // nothing plugged in: the stored model
+        {102, 101, {555}, 102},        // ... an unknown keyboard counts as nothing
+        {102, 103, {103}, 102, true},  // just picked in the list: shown though not plugged in
+        {0, 101, {102}, 102},          // nothing stored: the keyboard plugged in
+        {0, 101, {103, 102}, 102},     // several: the first in the list's order
+        {0, 101, {101, 102}, 101},     // the model shown is plugged in: it stays
+        {0, 101, {}, 101},             // nothing plugged in: the list keeps its selection
+        {999, 101, {103}, 103},        // a stored model no longer declared counts as none
+        {999, 101, {103}, 103, true},  // ... even when just sent by the list
+        {0, 101, {555}, 101},          // an unknown keyboard changes nothing
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.stored << " " << c.shown);
-        EXPECT_EQ(ModelToShow(models, c.stored, c.shown, c.connected), c.expected);
+        SCOPED_TRACE(::testing::Message() << c.stored << " " << c.shown << " " << c.chosenNow);
+        EXPECT_EQ(ModelToShow(models, c.stored, c.shown, c.connected, c.chosenNow), c.expected);
     }
 }
 
@@ -274,7 +361,7 @@ TEST_F(ControllerVirtualTest, EmptySleepTimeIsSentAsZeroAndBluetoothGetsNothing)
     EXPECT_EQ(Reports("cable", "set_feature").size() + Reports("receiver", "write").size(), before);
 }
 
-TEST_F(ControllerVirtualTest, AsleepKeyboardDropsCommandsUntilItWakes) {
+TEST_F(ControllerVirtualTest, AsleepKeyboardKeepsCommandsUntilItWakes) {
     Start(R"({"keyboards": [{"model": 101, "modes": [2], "asleep": true}]})");
     m_controller->RunCommand(kCommandStart);
     EXPECT_TRUE(m_controller->Connected());
@@ -286,19 +373,26 @@ TEST_F(ControllerVirtualTest, AsleepKeyboardDropsCommandsUntilItWakes) {
     m_controller->Work();
     EXPECT_EQ(m_controller->QueueLength(), 0u) << "taken and dropped";
     EXPECT_EQ(StoredSettingsBlock(), "");
+    const size_t callsBefore = m_view.Calls().size();
     m_controller->PostCommand(kCommandWriteKeyLayers);
     m_controller->Work();
-    EXPECT_EQ(m_view.Calls().back(), "close wait") << "a dropped command closes its wait dialog";
+    const std::vector<std::string> calls = m_view.Calls();
+    EXPECT_NE(std::find(calls.begin() + std::ptrdiff_t(callsBefore), calls.end(), "close wait"),
+              calls.end())
+        << "a dropped command closes its wait dialog";
+    EXPECT_EQ(calls.back(), "failed: " + FailureMessage(kTextNoKeyboardReady))
+        << "and says it is kept";
 
     ASSERT_EQ(Control<int (*)(int, int)>("zephyl_virtual_set_asleep")(101, 0), 0);
     m_controller->PollNotifications();
     EXPECT_TRUE(m_controller->Ready());
     EXPECT_TRUE(m_view.Saw("connected 1"));
-    Drain();  // loads the pages, but sends no settings: they wait for the next change
-    EXPECT_EQ(StoredSettingsBlock(), "");
+    Drain();  // loads the pages, then sends what was kept while it slept
+    EXPECT_EQ(StoredSettingsBlock().substr(0, 18), kExpectedBlock.substr(0, 18));
+    ASSERT_TRUE(m_controller->StoreSetting(kConfigSleepTime, 1));
     m_controller->PostCommand(kCommandSendSettings);
     Drain();
-    EXPECT_EQ(StoredSettingsBlock().substr(0, 18), kExpectedBlock.substr(0, 18));
+    EXPECT_EQ(StoredSettingsBlock().substr(12, 2), "01") << "and later changes as ever";
 
     ASSERT_EQ(Control<int (*)(int, int)>("zephyl_virtual_set_asleep")(101, 1), 0);
     m_now += KeyboardController::kNotificationPollMs + 10;

@@ -352,6 +352,42 @@ TEST_F(ZephylctlTest, DevicesTellsHowEachModelIsConnected) {
         << json.out;
 }
 
+// A keyboard plugged in that this user may not open is named, with the way out, instead of
+// being called not connected.
+TEST_F(ZephylctlTest, AKeyboardThisUserMayNotOpenIsNamedWithTheWayOut) {
+    const std::string scenario =
+        R"(--virtual-keyboard='{"keyboards": [{"model": 101, "modes": [0], "open_refused": true}]}' )";
+    const std::string refused = "The Zephyl K100 is plugged in but this user may not open it. ";
+
+    const Result text = Run(scenario + "devices");
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_NE(text.out.find("101  Zephyl K100  plugged in, but this user may not open it\n    " +
+                            refused),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("udev"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("102  Zephyl K68 Screen  not connected"), std::string::npos);
+
+    const Result json = Run(scenario + "--json devices");
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_NE(json.out.find("\"connections\":[],\"active\":\"none\""), std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"access_refused\":true,\"problem\":\"" + refused), std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"model\":102,"), std::string::npos);
+    EXPECT_NE(json.out.find("\"access_refused\":false,\"problem\":null}"), std::string::npos)
+        << json.out;
+
+    // Writing commands end with exit 1 and the same reason, on one line.
+    for (const char* command :
+         {"settings set sleep_time 3", "settings send", "keys assign A disable", "reset-keys"}) {
+        const Result write = Run(scenario + command);
+        EXPECT_EQ(write.exitCode, 1) << command;
+        EXPECT_NE(write.err.find(refused), std::string::npos) << command << "\n" << write.err;
+        EXPECT_EQ(std::count(write.err.begin(), write.err.end(), '\n'), 1) << write.err;
+    }
+}
+
 TEST_F(ZephylctlTest, EveryCommandHasHelp) {
     for (const char* command : {"", "devices", "settings", "reset-keys", "restore-defaults"}) {
         const Result help = Run(std::string(command) + " --help");

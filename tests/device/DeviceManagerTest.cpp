@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <thread>
 
@@ -93,6 +94,55 @@ TEST(DeviceManagerTest, ClassifiesEveryInterfaceKind) {
     EXPECT_FALSE(f.manager.Enabled());
     EXPECT_FALSE(f.manager.CollectEntries(entries));
     EXPECT_EQ(f.manager.ActiveHandle(), nullptr);
+}
+
+// A keyboard whose interfaces the system refuses to this user is told apart from one that is
+// not there; one whose typing interface alone is refused (as the udev rule intends) is not.
+TEST(DeviceManagerTest, KeyboardsThisUserMayNotOpen) {
+    const auto refusedWith = [](FakeInterface i, int error) {
+        i.openable = false;
+        i.openErrno = error;
+        return i;
+    };
+    FakeInterface typing = CableInterface(kCablePid, "cable-keys");
+    typing.descriptor = test::VendorDescriptor(0x0001, 0x06, 8, 1, 0);
+    struct Case {
+        const char* name;
+        std::vector<FakeInterface> interfaces;
+        std::vector<int> refused;
+    };
+    const Case cases[] = {
+        {"every interface refused",
+         {refusedWith(CableInterface(kCablePid, "cable"), EACCES),
+          refusedWith(NotificationInterface(kCablePid, "notify"), EACCES)},
+         {101}},
+        {"EPERM counts too", {refusedWith(CableInterface(kCablePid, "cable"), EPERM)}, {101}},
+        {"only the typing interface refused",
+         {CableInterface(kCablePid, "cable"), refusedWith(typing, EACCES)},
+         {}},
+        {"gone before it was opened",
+         {refusedWith(CableInterface(kCablePid, "cable"), ENOENT)},
+         {}},
+        {"one model refused, another there",
+         {refusedWith(CableInterface(kCablePid, "cable"), EACCES),
+          CableInterface(kScreenCablePid, "screen")},
+         {101}},
+        {"refused twice, named once",
+         {refusedWith(CableInterface(kCablePid, "cable"), EACCES),
+          refusedWith(ReceiverInterface(kReceiverPid, "receiver"), EACCES)},
+         {101}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        for (const FakeInterface& i : c.interfaces) {
+            f.hid.Add(i);
+        }
+        f.Reopen(101);
+        EXPECT_EQ(f.manager.RefusedDeviceTypes(), c.refused);
+        f.manager.CloseAll();
+        EXPECT_TRUE(f.manager.RefusedDeviceTypes().empty());
+    }
 }
 
 TEST(DeviceManagerTest, ReceiverModeWhateverTheTableSaysAndUsableFromHandshake) {

@@ -2,6 +2,7 @@
 #include "FakeHid.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <cwchar>
 
@@ -202,6 +203,9 @@ hid_device* FakeHid::OpenPath(const char* path) {
             m_handles.push_back(std::make_unique<Handle>());
             m_handles.back()->interface = &i;
             return reinterpret_cast<hid_device*>(m_handles.back().get());
+        }
+        if (i.path == path && i.openErrno != 0) {
+            errno = i.openErrno;
         }
     }
     return nullptr;

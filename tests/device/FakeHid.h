@@ -39,6 +39,7 @@ struct FakeInterface {
     uint16_t usage = 0;
     std::vector<uint8_t> descriptor;
     bool openable = true;
+    int openErrno = 0;            ///< what a refused open leaves in errno
     bool answersReceiver = true;  ///< a receiver interface whose keyboard answers
 };
 

@@ -24,7 +24,11 @@ T* WaitDialogs::Replace(std::unique_ptr<T>& slot, std::unique_ptr<T> next) {
     // Out of the worker's reach now; ending it first frees its owner at once.
     if (previous != nullptr) {
         previous->DoOK();
-        previous.reset();
+        // Not deleted here: the toolkit may be inside its handling of this very window (a
+        // change of the active window runs page handlers through focus events, and one of them
+        // may open the next wait), and would touch it again once that handler returns. It goes
+        // when the event loop is back.
+        previous.release()->deleteLater();
     }
     return shown;
 }

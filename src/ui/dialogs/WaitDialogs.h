@@ -3,7 +3,8 @@
 //
 //   WaitDialogs(mainWindow)
 //   window thread:  ShowWaitDlg(), ShowLEDWaitDlg(), ShowLEDWaitDlg2()
-//                   each first closes and deletes the previous window of its kind, then shows
+//                   each first ends the previous window of its kind (deleted once the event
+//                   loop is back, never during an event that may concern it), then shows
 //                   a new one (no modal run: the call returns at once) and returns it.
 //                   Show the window before posting the command it waits for, so the worker's
 //                   close cannot come first.
@@ -49,8 +50,8 @@ public:
     DownloadWaitDlg* CurrentDownloadWaitDlg() const;
 
 private:
-    /// Puts `next` in `slot` and deletes what was there; the lock keeps a worker's DoOK from
-    /// touching the window while it goes.
+    /// Puts `next` in `slot` and ends what was there, to be deleted by the event loop; the lock
+    /// keeps a worker's DoOK from touching the window while it goes.
     template <class T>
     T* Replace(std::unique_ptr<T>& slot, std::unique_ptr<T> next);
     template <class T>

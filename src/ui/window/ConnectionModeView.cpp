@@ -26,6 +26,14 @@ ConnectionModeView ComputeConnectionModeView(const ConnectionState& state) {
             view.modeIcon = "icon/bt_mode.png";
             break;
         default:
+            if (state.modelAbsent) {
+                // The pages of what the model does, to look at and edit; nothing is lit.
+                view.changesTabs = true;
+                for (int tab = 1; tab <= 8; ++tab) {
+                    view.tabVisible[tab] = (state.features & kTabFeatures[tab]) != 0;
+                }
+                view.modelAbsent = true;
+            }
             break;
     }
     if (state.perKeyColour) {

@@ -39,6 +39,8 @@ struct ConnectionModeView {
     std::vector<ListItem> musicForeColours;
     bool musicColourControlsVisible = false;
     int screenMaxFrames = 0;  ///< for the screen page's limit text
+    /// The selected model is not connected: no icon is lit, and the pages say so.
+    bool modelAbsent = false;
 };
 
 /// Tabs shown for a connection, the battery, the mode icon, the firmware button and the music

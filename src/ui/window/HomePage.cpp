@@ -7,10 +7,30 @@ namespace zephyl::window {
 
 void HomePage::BuildControls() {
     m_devices = Make<glint::CDeviceList>(kDeviceList);
-    m_hint = MakeText(kHint, 63);
+    m_hint = MakeArea<glint::MText>(kHint);
     m_hint->SetAlignment(glint::kAlignCenter);
-    m_hint->SetFontSize(18);
     m_hint->SetVisible(false);
+    OnLanguage([this] { ShowHintText(); });
+}
+
+void HomePage::ShowProblem(const std::string& problem) {
+    {
+        std::lock_guard lock(m_problemMutex);
+        m_problem = problem;
+    }
+    ShowHintText();
+}
+
+void HomePage::ShowHintText() {
+    std::string problem;
+    {
+        std::lock_guard lock(m_problemMutex);
+        problem = m_problem;
+    }
+    // The way out is a few lines long: a smaller font, wrapped in the same band.
+    m_hint->SetFontSize(problem.empty() ? 18 : 13);
+    m_hint->SetMultiLine(!problem.empty());
+    m_hint->SetTitle(problem.empty() ? Text(63) : QString::fromStdString(problem));
 }
 
 void HomePage::FillModels(const std::vector<KeyboardModel>& models, int selectedDeviceType) {
@@ -33,7 +53,7 @@ void HomePage::Layout(const QSize& size) {
     const int right = size.width() + kOffset + 1;
     const int bottom = size.height() + kOffset + 1;
     m_hint->SetRect(
-        glint::RectLTRB(100 - kOffset, 150 - kOffset, right - 100 - kOffset, 200 - kOffset));
+        glint::RectLTRB(100 - kOffset, 150 - kOffset, right - 100 - kOffset, 300 - kOffset));
     m_devices->SetRect(glint::RectLTRB(100 - kOffset, bottom - 150 - kOffset, right - 60 - kOffset,
                                        bottom - 50 - kOffset));
 }

@@ -4,6 +4,8 @@
 #include "catalogue/DeviceCatalogue.h"
 #include "ui/window/Page.h"
 
+#include <mutex>
+#include <string>
 #include <vector>
 
 namespace zephyl::window {
@@ -21,6 +23,9 @@ public:
     /// Fills the model list; the stored model is selected.
     void FillModels(const std::vector<KeyboardModel>& models, int selectedDeviceType);
     void ShowHint(bool shown);
+    /// A keyboard plugged in that this user may not open: the hint names it and the way out
+    /// instead of saying that no keyboard is there. Empty: the usual hint. Any thread.
+    void ShowProblem(const std::string& problem);
 
     void Layout(const QSize& size) override;
     int OnEvent(int id, int code, int value) override;
@@ -34,6 +39,10 @@ protected:
 private:
     glint::CDeviceList* m_devices = nullptr;
     glint::MText* m_hint = nullptr;
+    std::mutex m_problemMutex;
+    std::string m_problem;  ///< under m_problemMutex
+    /// The hint's text and size for the problem (or none).
+    void ShowHintText();
 };
 
 }  // namespace zephyl::window

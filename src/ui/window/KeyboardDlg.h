@@ -8,6 +8,9 @@
 #include "ui/window/Page.h"
 #include "ui/window/WindowServices.h"
 
+#include <QSet>
+#include <QString>
+
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -119,6 +122,7 @@ public:
     void OnPageLoaded(int feature) override;
     void ShowCommandFailed(const std::string& reason) override;
     void ShowStoreProblem(const std::string& problem) override;
+    void ShowAccessProblem(const std::string& problem) override;
     LayoutView* Layout() override { return this; }
 
     // ---- LayoutView (any thread) ----
@@ -171,6 +175,9 @@ private:
     void SelectTab(int index);
     void ShowHomeLook();
     void ShowPagesLook(int index);
+    /// While the selected model is not connected, the notice that says so in place of the
+    /// footer's copyright line, in the current language. Any thread.
+    void ShowAbsentNotice();
     /// The page to open when a keyboard becomes selected.
     int TabToOpen(int requested) const;
     /// The keyboard picture of every page whose feature bit is in `features`.
@@ -211,12 +218,15 @@ private:
     glint::MTabCtrl* m_tabs = nullptr;
     glint::MText* m_version = nullptr;
     glint::MText* m_footer = nullptr;
+    glint::MText* m_absentNotice = nullptr;
 
     QString m_websiteUrl;
+    QSet<QString> m_failuresShown;  ///< messages of failed commands on screen; window thread
     std::atomic<int> m_tabIndex{kTabHome};
     std::atomic<int> m_tabId{0};
     std::atomic<int> m_rememberedTab{kTabKeys};
     std::atomic<int> m_connectionMode{-1};
+    std::atomic<bool> m_modelAbsent{false};
     mutable std::mutex m_modelMutex;
     std::string m_modelName;
 };

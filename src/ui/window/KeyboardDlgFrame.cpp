@@ -33,6 +33,7 @@ enum FrameId : int {
     kPageIcon = 41,
     kClose = 42,
     kMinimise = 43,
+    kAbsentNotice = 44,
     kWebsite = 45,
     kBattery = 47,
     kConnection = 48,
@@ -51,6 +52,8 @@ constexpr int kTabItemSize = 60;
 constexpr int kCaptionFontSize = 16;
 constexpr int kTextVersion = 960;
 constexpr int kTextCopyright = 961;
+constexpr int kTextModelAbsent = 1065;
+constexpr std::uint32_t kNoticeColour = 0xFFFF7A1A;
 constexpr int kFooterFontSize = 12;
 // Wide enough for the copyright line in one piece; the version sits far to its left.
 constexpr int kFooterWidth = 800;
@@ -129,6 +132,30 @@ void KeyboardDlg::BuildFooter() {
     m_footer->SetTextColor(kFooterColour);
     m_footer->SetAlignment(glint::kAlignCenter);
     m_footer->SetFontSize(kFooterFontSize);
+    m_absentNotice = CreateAreaAs<glint::MText>(kAbsentNotice);
+    m_absentNotice->SetTextColor(kNoticeColour);
+    m_absentNotice->SetAlignment(glint::kAlignCenter);
+    m_absentNotice->SetFontSize(kFooterFontSize);
+    m_absentNotice->SetVisible(false);
+}
+
+void KeyboardDlg::ShowAbsentNotice() {
+    if (!m_absentNotice) {
+        return;  // the frame's texts are set once before the footer is built
+    }
+    const bool absent = m_modelAbsent.load();
+    if (absent) {
+        QString text = Text(kTextModelAbsent);
+        if (text.isEmpty()) {
+            text = QStringLiteral(
+                "The %s is not connected: this page shows what is stored, and "
+                "what you change is kept and sent when it is connected.");
+        }
+        m_absentNotice->SetTitle(
+            text.replace(QStringLiteral("%s"), QString::fromStdString(ModelName())));
+    }
+    m_absentNotice->SetVisible(absent);
+    m_footer->SetVisible(!absent);
 }
 
 void KeyboardDlg::FillFromDescriptions() {
@@ -159,6 +186,7 @@ void KeyboardDlg::ApplyFooterTexts() {
 
 void KeyboardDlg::ApplyFrameTexts() {
     ApplyFooterTexts();
+    ShowAbsentNotice();
     m_caption->SetTitle(QString::fromStdString(LanguageText(kCaptionSection, 1)));
     const int index = m_tabIndex.load();
     if (index != kTabHome) {
@@ -206,6 +234,7 @@ void KeyboardDlg::LayoutFrame(const QRect& rect) {
     }
     m_version->SetRect(glint::RectLTRB(10, height - 35, 210, height - 5));
     m_footer->SetRect(QRect((width - kFooterWidth) / 2, height - 35, kFooterWidth, 30));
+    m_absentNotice->SetRect(glint::RectLTRB(220, height - 35, width - 20, height - 5));
 }
 
 void KeyboardDlg::FitPageTitle() {

@@ -36,13 +36,16 @@ void KeyboardDlg::SetSelectDevice(int deviceType) {
 }
 
 void KeyboardDlg::ShowConnectedView(int tab) {
-    m_connection->SetVisible(true);
+    // A model that is not connected lights no connection icon.
+    m_connection->SetVisible(!m_modelAbsent.load());
     m_home->ShowHint(false);
     SelectTab(TabToOpen(tab));
     SetTimer(kFirmwareCheckTimer, kFirmwareCheckDelayMs);
 }
 
 void KeyboardDlg::ShowDisconnectedView() {
+    m_modelAbsent.store(false);
+    ShowAbsentNotice();
     m_battery->SetVisible(false);
     m_connection->SetVisible(false);
     m_home->ShowHint(true);
@@ -52,6 +55,13 @@ void KeyboardDlg::ShowDisconnectedView() {
 void KeyboardDlg::ShowConnectionMode(const ConnectionState& state) {
     const ConnectionModeView view = ComputeConnectionModeView(state);
     m_connectionMode.store(view.mode);
+    m_modelAbsent.store(view.modelAbsent);
+    ShowAbsentNotice();
+    if (view.modelAbsent) {
+        m_battery->SetVisible(false);
+        m_connection->SetVisible(false);
+        m_settings->ShowFirmwareButton(false);
+    }
     if (view.changesTabs) {
         for (int index = kTabKeys; index < kTabCount; ++index) {
             m_tabs->SetItemVisible(index, view.tabVisible[size_t(index)]);
@@ -86,13 +96,24 @@ void KeyboardDlg::ShowCommandFailed(const std::string& reason) {
     // The worker must not wait for the user: the message opens on the window thread.
     const QString message = QString::fromStdString(reason);
     RunOnWindowThread([this, message] {
+        // A reason still on screen is not stacked again: a run of changes that cannot be sent
+        // (a slider dragged for a model that is not connected) says it once.
+        if (m_failuresShown.contains(message)) {
+            return;
+        }
+        m_failuresShown.insert(message);
         m_services->ShowMessageBox(QString::fromStdString(LanguageText(kCaptionSection, 1)),
                                    message, kMessageOk);
+        m_failuresShown.remove(message);
     });
 }
 
 void KeyboardDlg::ShowStoreProblem(const std::string& problem) {
     ShowCommandFailed(problem);
+}
+
+void KeyboardDlg::ShowAccessProblem(const std::string& problem) {
+    m_home->ShowProblem(problem);
 }
 
 void KeyboardDlg::CloseWaitDialog() {

@@ -10,7 +10,9 @@
 #include <QScreen>
 #include <QTest>
 
+#include <functional>
 #include <thread>
+#include <utility>
 
 namespace zephyl::test {
 namespace {
@@ -78,6 +80,53 @@ TEST_F(WaitDialogsTest, ASecondWindowOfAKindReplacesTheFirst) {
         EXPECT_EQ(CountVisibleWindows(kind.windowName), 1);
         // Only the main window's own waiting window keeps the user out of it.
         EXPECT_EQ(second->windowModality(), kind.overOwner ? Qt::WindowModal : Qt::NonModal);
+    }
+}
+
+/// Runs `action` when its object receives an event of `type`.
+class OnEvent : public QObject {
+public:
+    OnEvent(QEvent::Type type, std::function<void()> action)
+        : m_type(type), m_action(std::move(action)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == m_type && m_action) {
+            std::exchange(m_action, {})();
+        }
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    std::function<void()> m_action;
+};
+
+// The toolkit delivers a window's activation to the window's widgets and goes on using the
+// window afterwards; a page handler run from that delivery may open the next wait. The window
+// it replaces must outlive the delivery.
+TEST_F(WaitDialogsTest, AWindowReplacedWhileItIsBeingActivatedOutlivesTheActivation) {
+    for (const Kind& kind : Kinds()) {
+        SCOPED_TRACE(kind.name);
+        WaitDialogs holder(m_ownerWindow.get());
+        QPointer<glint::MDialog> first = kind.show(holder);
+        Settle();
+        ASSERT_FALSE(first.isNull());
+        bool replaced = false;
+        bool firstAliveAfterReplace = false;
+        OnEvent filter(QEvent::WindowActivate, [&] {
+            kind.show(holder);
+            replaced = true;
+            firstAliveAfterReplace = !first.isNull();
+        });
+        first->installEventFilter(&filter);
+        m_ownerWindow->activateWindow();
+        Settle();
+        first->activateWindow();
+        Settle();
+        ASSERT_TRUE(replaced) << "the window was not activated";
+        EXPECT_TRUE(firstAliveAfterReplace);
+        // Gone once the event loop is back, and never shown again.
+        EXPECT_TRUE(first.isNull());
+        EXPECT_EQ(CountVisibleWindows(kind.windowName), 1);
     }
 }
 
