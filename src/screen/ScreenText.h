@@ -13,7 +13,7 @@ enum ScreenText : int {
     /// "%s": the file, then the budget's five numbers (picture megapixels, GIF frames, GIF
     /// megapixels, GIF megapixels in all, file megabytes)
     kTextPictureOverBudget = 1000,
-    kTextNotARegularFile = 1001,  ///< "%s": the folder, FIFO or device named as a picture
+    kTextNotARegularFile = 1001,   ///< "%s": the folder, FIFO or device named as a picture
     kTextClockYearNotKept = 1100,  ///< "%s": a year the keyboard's clock cannot hold
 };
 
