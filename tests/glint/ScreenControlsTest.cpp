@@ -52,6 +52,7 @@ std::vector<QString> Names(const ImageViewList& list) {
 // The controls read pictures brought down to the size they show them at, and never one whose
 // header declares more than a picture may have.
 TEST(ScreenPictures, ReadWithinTheBoxAndTheBudget) {
+    App();  // the scaled picture is a pixmap
     QTemporaryDir folder;
     const QString small = folder.filePath(QStringLiteral("small.png"));
     QImage(64, 32, QImage::Format_ARGB32).save(small, "PNG");
