@@ -256,7 +256,7 @@ std::string NoKeyboardReason(const KeyboardController& controller, const std::st
     if (problem.empty()) {
         return fallback;
     }
-    return stored ? "stored. " + problem : problem;
+    return stored ? "stored, but not sent: " + problem : problem;
 }
 
 int RunCommand(const Invocation& invocation, KeyboardController& controller, std::ostream& out,

@@ -23,7 +23,7 @@ int RunCommand(const Invocation& invocation, KeyboardController& controller, std
                std::ostream& err);
 
 /// Why nothing could be sent when no keyboard is connected: a keyboard plugged in that this
-/// user may not open, named with the way out (after "stored. " when `stored`), else `fallback`.
+/// user may not open, named with the way out (after "stored, but not sent: " when `stored`), else `fallback`.
 std::string NoKeyboardReason(const KeyboardController& controller, const std::string& fallback,
                              bool stored = false);
 
